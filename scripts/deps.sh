@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Blomp needs to build and test, if any are missing.
+# Uses sudo when not run as root. Safe to run again: it does nothing when all is there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libsdl1.2-dev libsdl-mixer1.2-dev libmodplug-dev zlib1g-dev
+  libegl-dev libgles-dev
+  libgtest-dev
+)
+# Extra tools only the checks in CI use (formatting).
+if [ "${1:-}" = "--ci" ]; then
+  packages+=(clang-format)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,13 @@
+// The fatal-error exit used by start-up and the resource loaders.
+#include "game/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+// Prints the message and its detail and ends the program with status 1.
+// Called wherever the game cannot go on (video, audio, a missing resource).
+void error(const char* message, const char* detail) {
+    printf("%s: %s\n", message ? message : "unknown", detail ? detail : "unknown");
+    fflush(stdout);
+    exit(1);
+}

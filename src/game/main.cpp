@@ -1,0 +1,6 @@
+// The program's entry: everything happens in blompMain, which tests can call too.
+#include "game/startup.h"
+
+int main(int argc, char** argv) {
+    return blompMain(argc, argv);
+}

@@ -1,0 +1,11 @@
+// Writing the files the game owns (configuration, hiscores, saved game) and the
+// archives the tools make, so that a crash or a power cut never leaves a
+// half-written file in place of the old one.
+#pragma once
+
+#include <cstdint>
+
+// Writes len bytes to path through a temporary file in the same folder that is
+// flushed, synced and then renamed over path. Returns 1 on success, 0 when
+// nothing was replaced (the old file, if any, is untouched).
+int writeFileAtomic(const char* path, const uint8_t* data, long len);

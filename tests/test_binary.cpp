@@ -1,0 +1,40 @@
+// The real program, started as a user would start it.
+#include "game/startup.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string blomp(const std::string& args, int* status) {
+    return runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " BLOMP_BINARY " " + args + " 2>/dev/null",
+                      status);
+}
+
+TEST(Binary, HelpPrintsItsEightLinesAndEndsWell) {
+    ScratchDir dir; // no data here: "-h" must not need any
+    int status = -1;
+    std::string out = blomp("-h", &status);
+    EXPECT_EQ(status, 0);
+    std::string expected;
+    for (const char* line : helpLines) expected += std::string(line) + "\n";
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(expected.substr(0, 34), "-w : window mode (not fullscreen)\n");
+    // Options before "-h" do not matter, nothing after it is looked at.
+    EXPECT_EQ(blomp("-fs -b24 -h -x", &status), expected);
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(fileExists("blomp.cfg")); // it stopped before anything was written
+}
+
+TEST(Binary, WithoutDataTheFirstBitmapIsFatal) {
+    ScratchDir dir;
+    int status = -1;
+    std::string out = blomp("", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out, "Error loading gfx file: font\n");
+    EXPECT_FALSE(fileExists("blomp.cfg")); // a fatal error writes no configuration
+}
+
+} // namespace

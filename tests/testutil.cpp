@@ -1,0 +1,65 @@
+// Helpers shared by the tests.
+#include "testutil.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+ScratchDir::ScratchDir() {
+    char buf[4096];
+    if (getcwd(buf, sizeof buf)) oldCwd = buf;
+    char tmpl[] = "/tmp/blomp_testXXXXXX";
+    if (mkdtemp(tmpl)) dir = tmpl;
+    if (chdir(dir.c_str()) != 0) dir.clear();
+}
+
+ScratchDir::~ScratchDir() {
+    if (!oldCwd.empty() && chdir(oldCwd.c_str()) != 0) return;
+    if (!dir.empty()) {
+        std::string cmd = "rm -rf '" + dir + "'";
+        if (system(cmd.c_str()) != 0) return;
+    }
+}
+
+void ScratchDir::linkGameData() const {
+    if (symlink(BLOMP_RUN_DIR "/data", (dir + "/data").c_str()) != 0) return;
+    if (symlink(BLOMP_RUN_DIR "/mapsen", (dir + "/mapsen").c_str()) != 0) return;
+}
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::vector<uint8_t> out;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return out;
+    for (int c; (c = fgetc(f)) != EOF;) out.push_back((uint8_t)c);
+    fclose(f);
+    return out;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) return;
+    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string runCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) {
+        if (status) *status = -1;
+        return out;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    int st = pclose(p);
+    if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return out;
+}

@@ -1,0 +1,25 @@
+// Small helpers shared by the tests: a scratch folder to run in, files in and out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Makes a fresh empty folder under /tmp and changes into it; the destructor
+// changes back and removes it. Game code reads ./data relative to it.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::string& path() const { return dir; }
+    void linkGameData() const; // ./data and ./mapsen pointing at the built game data
+
+private:
+    std::string dir;
+    std::string oldCwd;
+};
+
+std::vector<uint8_t> readFile(const std::string& path); // whole file, empty when missing
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+bool fileExists(const std::string& path);
+std::string runCommand(const std::string& command, int* status); // standard output and exit status

@@ -1,0 +1,8 @@
+// Tiles drawn by code: terrain of every theme, water and the water strip, and the
+// working parts of a level (bump block, brick, crumbling floor, traps, door, lethal block).
+#pragma once
+
+#include "gfximage.h"
+
+// Draws every coded tile of one graphic set onto the block sheet. Called by makeBlockSheet.
+void drawCodedTiles(Pic& sheet, int set);
