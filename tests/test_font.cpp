@@ -21,8 +21,7 @@ Uint16 pixel(SDL_Surface* s, int x, int y) {
     return ((Uint16*)((uint8_t*)s->pixels + y * s->pitch))[x];
 }
 
-// A table of `count` solid w x w glyphs, each its own pixel value, so a drawn
-// character can be told by any of its pixels.
+// A table of `count` solid w x w glyphs, so a drawn character is told by any of its pixels.
 SDL_Surface** solidTable(int count, int w) {
     SDL_Surface** t = (SDL_Surface**)calloc((size_t)count + 1, sizeof(SDL_Surface*));
     for (int i = 0; i < count; i++) {
@@ -37,7 +36,7 @@ void freeTable(SDL_Surface** t) {
     free(t);
 }
 
-// Expands "AB." into "AAAABBBB...." for 4-pixel cells: what a row should show.
+// What a row should show: "AB." in 4-pixel cells is "AAAABBBB....".
 std::string cells(const std::string& text, int w) {
     std::string out;
     for (char c : text) out += std::string(w, c);
@@ -65,13 +64,11 @@ protected:
         screen = nullptr;
     }
     void clear() { fillRect(screen, 0, 0, 320, 240, BLACK); }
-    // What row y shows, one character per column: the glyph's character, or '.'.
+    // Row y, one character per column: the character whose glyph covers it, or '.'.
     std::string row(int y) {
         std::string out;
-        for (int x = 0; x < 320; x++) {
-            const int v = pixel(screen, x, y);
-            out += v == 0 ? '.' : (char)(v - GLYPH_BASE + 32);
-        }
+        for (int x = 0; x < 320; x++)
+            out += pixel(screen, x, y) ? (char)(pixel(screen, x, y) - GLYPH_BASE + 32) : '.';
         return out;
     }
 };
@@ -79,76 +76,60 @@ protected:
 TEST_F(FontTest, TextPlacement) {
     drawTextAt(screen, "AB", 10, 20, small);
     EXPECT_EQ(row(20).substr(8, 20), ".." + cells("AB", 8) + "..");
-    EXPECT_EQ(row(27).substr(10, 16), cells("AB", 8));
-    EXPECT_EQ(row(28).substr(10, 16), cells("..", 8));
-    clear();
-    drawTextAt(screen, "WXYZ", -20, 0, small); // W and X wholly left, Y clipped
+    EXPECT_EQ(row(28).substr(10, 16), cells("..", 8)); // 8 rows high
+    drawTextAt(screen, "WXYZ", -20, 0, small);         // W and X wholly left, Y clipped
     EXPECT_EQ(row(0).substr(0, 14), "YYYYZZZZZZZZ..");
-    clear();
-    drawTextCenterAt(screen, "EXIT", 0, big);
-    drawTextCenterAt(screen, "  TIME:", 20, small);
-    EXPECT_EQ(row(0).substr(127, 66), "." + cells("EXIT", 16) + ".");
-    EXPECT_EQ(row(20).substr(131, 58), "." + cells("  TIME:", 8) + ".");
-    clear();
-    drawTextRightAt(screen, "AB", 100, 0, small);
-    EXPECT_EQ(row(0).substr(83, 18), "." + cells("AB", 8) + ".");
-    clear();
+    drawTextCenterAt(screen, "EXIT", 40, big);
+    drawTextCenterAt(screen, "  TIME:", 60, small);
+    EXPECT_EQ(row(40).substr(127, 66), "." + cells("EXIT", 16) + ".");
+    EXPECT_EQ(row(60).substr(131, 58), "." + cells("  TIME:", 8) + ".");
+    drawTextRightAt(screen, "AB", 100, 80, small);
+    EXPECT_EQ(row(80).substr(83, 18), "." + cells("AB", 8) + ".");
     SDL_Surface** odd = solidTable(59, 5); // half a glyph rounds down: 160 - 2 x 2
-    drawTextCenterAt(screen, "AB", 0, odd);
-    EXPECT_EQ(row(0).substr(155, 12), "." + cells("AB", 5) + ".");
+    drawTextCenterAt(screen, "AB", 100, odd);
+    EXPECT_EQ(row(100).substr(155, 12), "." + cells("AB", 5) + ".");
     freeTable(odd);
 }
 
-TEST_F(FontTest, EmptyAndShortTextsDrawOnlyWhatTheyHold) {
+TEST_F(FontTest, EmptyShortAndGlyphlessTexts) {
     drawTextAt(screen, "", 0, 0, small);
     drawTextNAt(screen, "ABC", 0, 0, 0, small);
-    drawTextNAt(screen, "ABC", -3, 0, 0, small);
     drawTextCenterAt(screen, "", 0, small);
     EXPECT_EQ(row(0), std::string(320, '.'));
     char* exact = (char*)malloc(3); // reading past its end would be caught by the sanitizer
     memcpy(exact, "AB", 3);
     drawTextNAt(screen, exact, 50, 0, 0, small);
     drawTextNAt(screen, "ABCD", 3, 0, 10, small);
+    free(exact);
     EXPECT_EQ(row(0).substr(0, 24), cells("AB.", 8));
     EXPECT_EQ(row(10).substr(0, 32), cells("ABC.", 8));
-    free(exact);
-    SDL_Surface* none[1] = {nullptr};
-    drawTextAt(screen, "AB", 0, 30, none);
-    EXPECT_EQ(row(30), std::string(320, '.'));
-}
-
-TEST_F(FontTest, CharactersWithoutAGlyphDrawNothingButKeepTheirPlace) {
-    // the small table ends at 'Z' (90); a hiscore name from a file can hold any byte
+    // the small table ends at 'Z'; a hiscore name from a file can hold any byte
     drawTextAt(screen,
                "A\x01Z\xff"
                "a\x7f"
                "B",
-               0, 0, small);
-    EXPECT_EQ(row(0).substr(0, 64), cells("A.Z...B.", 8));
-    clear();
-    drawTextCenterAt(screen, "\x80\x1f", 0, big);
-    EXPECT_EQ(row(0), std::string(320, '.'));
+               0, 20, small);
+    drawTextCenterAt(screen, "\x80\x1f", 30, big);
+    EXPECT_EQ(row(20).substr(0, 64), cells("A.Z...B.", 8));
+    EXPECT_EQ(row(30), std::string(320, '.'));
 }
 
 TEST_F(FontTest, NumberPlacement) {
     drawNumberAt(screen, 7, 64, 0, 2, 1, big);
+    drawNumberAt(screen, 12345, 124, 20, 4, 0, big);
     EXPECT_EQ(row(0).substr(63, 34), "." + cells("07", 16) + ".");
-    clear();
-    drawNumberAt(screen, 12345, 124, 0, 4, 0, big);
-    EXPECT_EQ(row(0).substr(107, 82), "." + cells("12345", 16) + ".");
-    clear();
-    drawNumberAt(screen, 0, 0, 0, 2, 1, small);
-    drawNumberAt(screen, -5, 0, 10, 2, 1, small);
-    drawNumberAt(screen, 42, 0, 20, 4, 0, small);
-    drawNumberAt(screen, 1, 0, 30, 10, 1, small);
-    drawNumberAt(screen, 3, 0, 40, 0, 1, small);
-    drawNumberAt(screen, INT32_MIN, 160, 50, 2, 1, small);
-    EXPECT_EQ(row(0).substr(0, 24), cells("00.", 8));
-    EXPECT_EQ(row(10).substr(0, 24), cells("-5.", 8));
-    EXPECT_EQ(row(20).substr(0, 40), cells("..42.", 8));
-    EXPECT_EQ(row(30).substr(0, 88), cells("00000000.1.", 8)); // never more than eight zeros
-    EXPECT_EQ(row(40).substr(0, 16), cells("3.", 8));
-    EXPECT_EQ(row(50).substr(88, 96), cells("-2147483648.", 8)); // runs out left of x
+    EXPECT_EQ(row(20).substr(107, 82), "." + cells("12345", 16) + "."); // runs out left of x
+    const struct {
+        int32_t value;
+        int digits, zeroPad;
+        const char* shows;
+    } cases[] = {{0, 2, 1, "00."},          {-5, 2, 1, "-5."}, {42, 4, 0, "..42."},
+                 {1, 10, 1, "00000000.1."}, {3, 0, 1, "3."},   {INT32_MIN, 11, 1, "-2147483648."}};
+    for (const auto& c : cases) {
+        clear();
+        drawNumberAt(screen, c.value, 0, 0, c.digits, c.zeroPad, small);
+        EXPECT_EQ(row(0).substr(0, 8 * strlen(c.shows)), cells(c.shows, 8)) << c.value;
+    }
 }
 
 TEST_F(FontTest, SheetsAreCutRowByRowAndKeyedOnMagenta) {
@@ -167,20 +148,15 @@ TEST_F(FontTest, SheetsAreCutRowByRowAndKeyedOnMagenta) {
     ASSERT_EQ(writeZDA("data/gfx.zda", &item, 1), 1);
     openArchives();
     SDL_Surface** t = createFont("tiny", 8, 8);
-    ASSERT_NE(t, nullptr);
     int n = 0;
-    while (t[n]) n++;
-    ASSERT_EQ(n, 4);
-    for (int i = 0; i < 4; i++) {
-        EXPECT_EQ(t[i]->w, 8);
-        EXPECT_TRUE(t[i]->flags & SDL_SRCCOLORKEY);
+    for (; t[n]; n++) {
         Uint8 r, g, b;
-        SDL_GetRGB(pixel(t[i], 3, 3), t[i]->format, &r, &g, &b);
-        EXPECT_EQ(b >> 3, (64 * (i + 1) - 1) >> 3) << "glyph " << i;
+        SDL_GetRGB(pixel(t[n], 3, 3), t[n]->format, &r, &g, &b);
+        EXPECT_EQ(b >> 3, (64 * (n + 1) - 1) >> 3) << "glyph " << n;
     }
-    // the magenta around the letter is see-through
+    EXPECT_EQ(n, 4);
     fillRect(screen, 0, 0, 320, 240, RED);
-    drawTextAt(screen, "!", 0, 0, t); // glyph 1
+    drawTextAt(screen, "!", 0, 0, t); // glyph 1: the magenta around it is see-through
     EXPECT_EQ(pixel(screen, 0, 0), RED);
     EXPECT_NE(pixel(screen, 3, 3), RED);
     freeTable(t);
@@ -201,23 +177,20 @@ TEST_F(FontTest, ShippedFontsDrawEveryTextOfTheGame) {
     for (int set : {1, 2}) { // sets 0 and 1 share their sheets
         loadSpriteFont(set);
         for (SDL_Surface** table : {font, fontbig}) {
-            ASSERT_NE(table, nullptr);
             ASSERT_NE(table[0], nullptr);
             EXPECT_EQ(table[0]->w, table == font ? 8 : 16);
             int count = 0;
             while (table[count]) count++;
             for (int i = 0; i < NUM_LANGUAGES * NUM_TEXTS; i++)
                 for (const char* c = translation[i]; *c; c++) {
-                    if (*c == ' ') continue;
                     const int g = (unsigned char)*c - 32;
-                    ASSERT_TRUE(g >= 0 && g < count) << "set " << set << " text " << i << " '" << *c << "'";
-                    ASSERT_TRUE(hasInk(table[g])) << "set " << set << " text " << i << " '" << *c << "'";
+                    ASSERT_TRUE(*c == ' ' || (g >= 0 && g < count && hasInk(table[g])))
+                        << "set " << set << " text " << i << " '" << *c << "'";
                 }
         }
     }
     destroyFonts();
     EXPECT_EQ(font, nullptr);
-    EXPECT_EQ(fontbig, nullptr);
 }
 
 } // namespace

@@ -39,6 +39,7 @@ void pushKey(int sym, int down) {
     simPushEvent(ev);
 }
 
+// The scripted player, called by the simulated event queue whenever it runs dry.
 void player() {
     if (simClock == lastPollClock) return; // the same poll asks again once the queue is drained
     lastPollClock = simClock;
@@ -49,7 +50,7 @@ void player() {
             pushKey(t.sym, 1);
             pushKey(t.sym, 0);
         }
-    if (frame > STUCK_FRAMES) { // leave whatever screen this is: start, up, left in turn
+    if (frame > 2000) { // leave whatever screen this is: start, up, left in turn
         stuck = true;
         static const int out[3] = {SDLK_RETURN, SDLK_UP, SDLK_LEFT};
         pushKey(out[frame % 3], 1);
@@ -73,13 +74,9 @@ protected:
         openArchives();
         loadSpriteFont(1);
         logo = loadGFX("logo", 1, 255, 0, 255);
-        lang_id = 0;
+        lang_id = done = lastKey = lastKeyTyped = currentScreen = 0;
         gfxSet = 1;
-        done = 0;
-        lastKey = lastKeyTyped = 0;
         JUMP_KEY = UP_KEY = SDLK_UP;
-        currentScreen = 0;
-        plan.clear();
         framesOf.clear();
         langLog.clear();
         stuck = false;
@@ -90,9 +87,7 @@ protected:
     void TearDown() override {
         simStop();
         JUMP_KEY = SDLK_UP;
-        done = 0;
-        lang_id = 0;
-        currentScreen = 0;
+        lang_id = done = currentScreen = 0;
         freeSurface(logo);
         logo = nullptr;
         destroyFonts();

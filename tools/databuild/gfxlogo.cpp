@@ -5,18 +5,18 @@ namespace {
 
 constexpr int LETTER_ROWS = 7;
 constexpr int CELL = 8; // every grid cell becomes 8 x 8 pixels
-constexpr int LOGO_W = 248;
+constexpr int LOGO_W = 256;
 constexpr int LOGO_H = 80;
 
 // The five letters on a 7-row grid; '#' is ink.
-const char* const letterB[LETTER_ROWS] = {"#####.", "##..##", "##..##", "#####.", "##..##", "##..##", "#####."};
-const char* const letterL[LETTER_ROWS] = {"##....", "##....", "##....", "##....", "##....", "##....", "######"};
-const char* const letterO[LETTER_ROWS] = {".####.", "##..##", "##..##", "##..##", "##..##", "##..##", ".####."};
+const char* const letterB[LETTER_ROWS] = {"####.", "##.##", "##.##", "####.", "##.##", "##.##", "####."};
+const char* const letterL[LETTER_ROWS] = {"##...", "##...", "##...", "##...", "##...", "##...", "#####"};
+const char* const letterO[LETTER_ROWS] = {".###.", "##.##", "##.##", "##.##", "##.##", "##.##", ".###."};
 const char* const letterM[LETTER_ROWS] = {"##...##", "###.###", "#######", "##.#.##", "##...##", "##...##",
                                           "##...##"};
-const char* const letterP[LETTER_ROWS] = {"#####.", "##..##", "##..##", "#####.", "##....", "##....", "##...."};
+const char* const letterP[LETTER_ROWS] = {"####.", "##.##", "##.##", "####.", "##...", "##...", "##..."};
 const char* const* const letters[5] = {letterB, letterL, letterO, letterM, letterP};
-const int bob[5] = {6, 2, 0, 2, 6}; // the letters sit on a gentle arch
+const int drop[5] = {6, 2, 0, 2, 6}; // the letters sit on a gentle arch, the middle one highest
 
 // Colours of one look: fill gradient, rim light, outline, drop shadow.
 struct LogoLook {
@@ -45,20 +45,21 @@ std::vector<uint8_t> smoothDouble(const std::vector<uint8_t>& m, int w, int h) {
 
 } // namespace
 
-// The logo on magenta, about 248 x 80. Called by buildGfx for "logo" and "gblogo".
+// The logo on magenta, 256 x 80. Called by buildGfx for "logo" and "gblogo".
 Pic makeLogo(int set) {
     const LogoLook& look = looks[set];
     // lay the letters out on one coarse mask, one blank column between letters
-    const int gw = 6 + 6 + 6 + 7 + 6 + 4, gh = LETTER_ROWS;
+    int gw = 0;
+    for (int l = 0; l < 5; l++) gw += static_cast<int>(std::string(letters[l][0]).size()) + (l < 4 ? 1 : 0);
+    const int gh = LETTER_ROWS;
     std::vector<uint8_t> mask(static_cast<size_t>(gw) * gh, 0);
-    std::vector<int> owner(static_cast<size_t>(gw), -1);
-    int gx = 0;
-    for (int l = 0; l < 5; l++) {
-        int lw = static_cast<int>(std::string(letters[l][0]).size());
+    std::vector<int> owner(static_cast<size_t>(gw), 0);
+    for (int l = 0, gx = 0; l < 5; l++) {
+        const int lw = static_cast<int>(std::string(letters[l][0]).size());
         for (int y = 0; y < gh; y++)
             for (int x = 0; x < lw; x++)
                 if (letters[l][y][x] == '#') mask[y * gw + gx + x] = 1;
-        for (int x = 0; x < lw; x++) owner[gx + x] = l;
+        for (int x = 0; x < lw + 1 && gx + x < gw; x++) owner[gx + x] = l;
         gx += lw + 1;
     }
     // three doublings: 8 pixels a cell with rounded corners and smooth diagonals
@@ -68,33 +69,37 @@ Pic makeLogo(int set) {
         w *= 2;
         h *= 2;
     }
-    Pic p = picNew(LOGO_W, LOGO_H, PIC_KEY);
-    const int ox = (LOGO_W - w) / 2, oy = 6;
-    auto inked = [&](int x, int y) {
-        // each letter column is lifted by its bob offset
-        if (x < 0 || x >= w) return false;
-        int l = owner[x / CELL];
-        int yy = y + (l >= 0 ? bob[l] : 0) - 6;
-        return yy >= 0 && yy < h && mask[yy * w + x] != 0;
+    // the letters on the canvas, each lowered by its place on the arch
+    const int ox = (LOGO_W - w) / 2, oy = 4;
+    std::vector<uint8_t> ink(static_cast<size_t>(LOGO_W) * LOGO_H, 0);
+    std::vector<int> top(static_cast<size_t>(LOGO_W), 0); // where each column's letter starts
+    for (int x = 0; x < w; x++) {
+        const int d = drop[owner[x / CELL]];
+        top[ox + x] = oy + d;
+        for (int y = 0; y < h; y++)
+            if (mask[y * w + x]) ink[(oy + d + y) * LOGO_W + ox + x] = 1;
+    }
+    auto at = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < LOGO_W && y < LOGO_H && ink[y * LOGO_W + x] != 0;
     };
-    // shadow, outline, then the gradient fill with a light rim at the top left of each stroke
+    Pic p = picNew(LOGO_W, LOGO_H, PIC_KEY);
+    // drop shadow, then a round outline, then the shaded letters
     for (int y = 0; y < LOGO_H; y++)
         for (int x = 0; x < LOGO_W; x++)
-            if (inked(x - ox - 4, y - oy - 4 + 6)) picPut(p, x, y, look.shadow);
+            if (at(x - 4, y - 4)) picPut(p, x, y, look.shadow);
     for (int y = 0; y < LOGO_H; y++)
         for (int x = 0; x < LOGO_W; x++) {
             bool near = false;
             for (int j = -3; j <= 3 && !near; j++)
-                for (int i = -3; i <= 3 && !near; i++)
-                    if (i * i + j * j <= 10 && inked(x - ox + i, y - oy + j + 6)) near = true;
+                for (int i = -3; i <= 3 && !near; i++) near = i * i + j * j <= 9 && at(x + i, y + j);
             if (near) picPut(p, x, y, look.outline);
         }
     for (int y = 0; y < LOGO_H; y++)
         for (int x = 0; x < LOGO_W; x++) {
-            if (!inked(x - ox, y - oy + 6)) continue;
-            uint32_t c = picMix(look.top, look.bottom, (y - oy) * 256 / (LETTER_ROWS * CELL + 6));
-            if (!inked(x - ox - 2, y - oy + 6 - 2)) c = look.rim;
-            else if (!inked(x - ox + 2, y - oy + 6 + 2)) c = picMix(c, look.outline, 90);
+            if (!at(x, y)) continue;
+            uint32_t c = picMix(look.top, look.bottom, (y - top[x]) * 256 / h);
+            if (!at(x - 2, y - 2)) c = look.rim;                               // light from the upper left
+            else if (!at(x + 2, y + 2)) c = picMix(c, look.outline, 90);       // shade on the lower right
             if (set == SET_GB) c = picToGb(c);
             picPut(p, x, y, c);
         }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -33,6 +34,11 @@ const Ramp rNightSoil = {{0x140c20, 0x241832, 0x342446, 0x46345a}, {3,3,3,2}};
 const Ramp rWood = {{0x3c2410, 0x6a4220, 0x946030, 0xbc8448}, {3,2,1,1}};
 const Ramp rGold = {{0x6a4808, 0xb08018, 0xe0b830, 0xfff0a0}, {3,2,1,0}};
 const Ramp rIron = {{0x18181c, 0x34343c, 0x585864, 0x9898a4}, {3,2,1,0}};
+// Darker, duller materials for the walls behind the play: they must not look like ground.
+const Ramp rBackStone = {{0x121218, 0x1c1c26, 0x262632, 0x30303e}, {3, 3, 3, 2}};
+const Ramp rBackRock = {{0x120c14, 0x1e1622, 0x2a2030, 0x362a3c}, {3, 3, 3, 2}};
+const Ramp rBackWood = {{0x1a1008, 0x28180c, 0x362212, 0x442c18}, {3, 3, 3, 2}};
+const Ramp rBackIce = {{0x0c1a30, 0x142844, 0x1c3658, 0x28466c}, {3, 3, 2, 2}};
 const Ramp rWater = {{0x0c2058, 0x1a3c8c, 0x2c5cb8, 0x80b8f0}, {3,2,1,0}};
 
 // One drawing context: the tile, whether the set is flat (classic), and the set.
@@ -220,6 +226,20 @@ void crate(Ctx& c) {
     for (const auto& n : nails) put(c, n[0], n[1], tone(c, rIron, 3));
 }
 
+// ---- walls behind the play: passable, opaque, dark ----
+
+void backStone(Ctx& c) { blocksFill(c, rBackStone, 8, 16, 0x0a0a0e, 30); }
+void backRock(Ctx& c) { rockFill(c, rBackRock, 31); }
+void backWood(Ctx& c) {
+    for (int y = 0; y < T; y++)
+        for (int x = 0; x < T; x++) {
+            int lvl = (x % 8 == 7) ? 0 : (x % 8 == 0 ? 3 : 2);
+            if ((x % 8 == 3 || x % 8 == 4) && (y == 2 || y == 13)) lvl = 0; // nail heads
+            put(c, x, y, lvl == 2 ? grain(c, rBackWood, 2, x, y, 32) : tone(c, rBackWood, lvl));
+        }
+}
+void backIce(Ctx& c) { blocksFill(c, rBackIce, 8, 8, 0x081220, 33); }
+
 // ---- working parts ----
 
 // The bump block, lifted by lift pixels and glowing by glow (0..256) while it shines.
@@ -275,8 +295,21 @@ void brick2(Ctx& c) { brickStage(c, 2); }
 void brick3(Ctx& c) { brickStage(c, 3); }
 void brick4(Ctx& c) { brickStage(c, 4); }
 
-// A sandstone slab resting on the ground; it cracks and sinks away in stages 1..4.
+// Where the two cracks of the slab run, row by row: the slab breaks into three pieces there.
+const int crackA[T] = {5, 5, 6, 6, 5, 4, 4, 5, 6, 6, 5, 5, 4, 5, 5, 6};
+const int crackB[T] = {10, 11, 11, 10, 10, 9, 10, 11, 11, 10, 9, 9, 10, 11, 10, 10};
+
+// Which piece a pixel of the slab belongs to; -1 on a crack.
+int slabPiece(int x, int y) {
+    if (x == crackA[y] || x == crackB[y]) return -1;
+    return x < crackA[y] ? 0 : x < crackB[y] ? 1 : 2;
+}
+
+// A sandstone slab; stage 1 shows its cracks, 2 and 3 sink its three pieces, 4 leaves rubble.
 void slabStage(Ctx& c, int stage) {
+    static const int sink[5][3] = {{0, 0, 0}, {0, 0, 0}, {1, 2, 1}, {4, 7, 3}, {0, 0, 0}};
+    Pic whole = picNew(T, T, PIC_KEY);
+    std::swap(whole, c.t);
     for (int y = 0; y < T; y++)
         for (int x = 0; x < T; x++) {
             int lvl = y < 2 ? 3 : (y > 13 ? 1 : 2);
@@ -284,18 +317,23 @@ void slabStage(Ctx& c, int stage) {
             put(c, x, y, lvl == 2 ? grain(c, rSand, 2, x, y, 23) : tone(c, rSand, lvl));
         }
     // the fine cracks that tell the slab is weak
-    static const int cracks[][2] = {{4, 2}, {5, 3}, {5, 4}, {4, 5}, {11, 8}, {10, 9}, {11, 10}, {12, 11}, {3, 11}, {4, 12}};
-    for (const auto& k : cracks) put(c, k[0], k[1], tone(c, rSand, 0));
-    if (stage == 0) return;
-    Pic old = c.t;
-    c.t = picNew(T, T, PIC_KEY);
+    static const int hairs[][2] = {{3, 2}, {4, 3}, {12, 9}, {13, 10}, {2, 11}, {8, 4}, {7, 12}};
+    for (const auto& k : hairs) put(c, k[0], k[1], tone(c, rSand, 0));
+    std::swap(whole, c.t);
     for (int y = 0; y < T; y++)
         for (int x = 0; x < T; x++) {
-            int piece = x / 4 + 4 * (y / 8);
-            int d = stage == 1 ? (piece & 1) : stage * (1 + picNoise(piece, 1, 24) % 3);
-            if (stage == 4 && picNoise(piece, 2, 24) % 2) continue;
-            if (stage >= 2 && (x % 4 == 3 || y == 7)) continue; // the slab splits along its cracks
-            put(c, x, y + d, picGet(old, x, y));
+            const int piece = slabPiece(x, y);
+            uint32_t v = picGet(whole, x, y);
+            if (stage == 0) {
+                put(c, x, y, v);
+            } else if (stage == 1) {
+                put(c, x, y, piece < 0 ? tone(c, rSand, 0) : v); // the cracks open right through
+            } else if (stage < 4) {
+                if (piece < 0 || (stage == 3 && y == 0)) continue;
+                put(c, x, y + sink[stage][piece], v);
+            } else if (y >= 12 && piece >= 0 && (x + piece) % 5 < 3) {
+                put(c, x, y, v); // rubble at the bottom of the hole
+            }
         }
 }
 void slab0(Ctx& c) { slabStage(c, 0); }
@@ -501,7 +539,7 @@ const CodedTile codedTiles[] = {
     {180, slab1},       {181, slab2},       {182, slab3},        {183, slab4},       {69, hatchShut},
     {88, hatchOpen},    {89, hatchHalf},    {86, spikesArmed},   {87, spikesTips},   {105, spikesOut},
     {140, thornBlock},  {85, waterPlain},   {145, waterBubbles}, {146, waterDeep},   {162, waterWeed},
-    {163, waterSand},   {164, waterDeep},   {165, waterShoal},   {166, waterStone},
+    {163, waterSand},   {154, backStone},   {155, backRock},     {156, backWood},    {157, backIce},   {164, waterDeep},   {165, waterShoal},   {166, waterStone},
 };
 
 // Brings a finished picture into the set's colours.

@@ -26,6 +26,7 @@ constexpr int VIEW_AHEAD = 200;    // going further right than this past an item
 constexpr int TIME_LIMIT = 7000;   // frames a level allows
 constexpr int TIME_WARNING = 5000; // a quickest run slower than this leaves a player too little time
 constexpr int NO_TIME = 0x3fffffff;
+constexpr int CRUMBLE_FRAMES = 11; // a crumbling floor stays solid this long after it is stood on
 constexpr int SEARCH_BUDGET_PER_ITEM = 40; // searches a run may spend per item before giving up
 
 // Codes the figure cannot pass: ground, walls, bricks, bump blocks, crumbling
@@ -58,7 +59,7 @@ struct Source {
 
 // The level under test and the moves found so far, built as they are needed.
 struct Reach {
-    const MapGrid* grid = nullptr;
+    std::vector<uint8_t> cells; // the level's cells; a crumbling floor is lifted out while a drop is tried
     int widthPixels = 0;
     bool solid[256] = {};
     bool deadly[256] = {};
@@ -76,7 +77,7 @@ struct Body {
 // The code of the cell holding pixel (x, y), 0 outside the map. Called by the probes.
 int codeAt(const Reach& r, int x, int y) {
     if (x < 0 || x >= r.widthPixels || y < 0 || y >= MAP_HEIGHT_PIXELS) return 0;
-    return r.grid->cells[static_cast<size_t>(x >> 4) * MAP_ROWS + (y >> 4)];
+    return r.cells[static_cast<size_t>(x >> 4) * MAP_ROWS + (y >> 4)];
 }
 
 // The game's solidity test: walls beyond both map ends, open below, row 0 above.
@@ -146,14 +147,14 @@ bool itemCellAt(const Reach& r, int x, int y, int& cell) {
 // Runs one move from a standing place under a key pattern and records it as an
 // edge: dir for the first switchAt frames, then thenDir. Returns the frames it
 // took. Called by buildEdges.
-int simulateMove(Reach& r, int x, int y, bool jump, int dir, int switchAt, int thenDir) {
+int simulateMove(Reach& r, int x, int y, bool jump, int dir, int switchAt, int thenDir, int waited = 0) {
     Body b = {x, y, 7};
     Edge e = {-1, 0, x, x, static_cast<int>(r.items.size()), 0, false};
     bool landed = false;
     for (int t = 0; t < MAX_MOVE_FRAMES; t++) {
         int d = t < switchAt ? dir : thenDir;
         bool alive = moveFrame(r, b, d, jump && t == 0, landed);
-        e.frames = t + 1;
+        e.frames = waited + t + 1;
         e.minX = std::min(e.minX, b.x);
         e.maxX = std::max(e.maxX, b.x);
         if (!alive) break;
@@ -207,6 +208,19 @@ void buildEdges(Reach& r, int node) {
                 }
             }
         }
+    }
+    // standing still on a crumbling floor lets the figure drop through it
+    // once it has crumbled away with every crumbling cell under its feet
+    size_t under[3];
+    int lifted = 0;
+    for (int fx : {x + 8, x, x + 15}) {
+        if (codeAt(r, fx, y + 16) != 22) continue;
+        under[lifted++] = static_cast<size_t>(fx >> 4) * MAP_ROWS + ((y + 16) >> 4);
+    }
+    if (lifted > 0) {
+        for (int i = 0; i < lifted; i++) r.cells[under[i]] = 0;
+        for (int dir : dirs) simulateMove(r, x, y, false, dir, 0, dir, CRUMBLE_FRAMES);
+        for (int i = 0; i < lifted; i++) r.cells[under[i]] = 22;
     }
     r.edgeCount[node] = static_cast<int>(r.edges.size()) - r.firstEdge[node];
 }
@@ -352,24 +366,21 @@ int checkRun(Reach& r, int startX, int startY, int firstColumn, const std::strin
     }
     Run run;
     run.r = &r;
-    for (int cell = firstColumn * MAP_ROWS; cell < static_cast<int>(r.grid->cells.size()); cell++)
-        if (r.grid->cells[cell] == 41) run.items.push_back(cell);
+    for (int cell = firstColumn * MAP_ROWS; cell < static_cast<int>(r.cells.size()); cell++)
+        if (r.cells[cell] == 41) run.items.push_back(cell);
     run.taken.assign(run.items.size(), false);
     run.budget = SEARCH_BUDGET_PER_ITEM * static_cast<int>(run.items.size() + 1);
     int t = visitNext(run, {{start, 0}}, std::max(0, firstColumn * TILE), startX, 0);
     if (t >= 0) return t;
-    if (run.budget < 0) {
-        problems.push_back(what + ": too many ways to try; the check gave up");
-    } else {
-        problems.push_back(what + ": cannot reach " +
-                           (run.missed < 0 ? std::string("the door") : "the item at " + cellName(run.missed)));
-    }
+    std::string missed = run.missed < 0 ? std::string("the door") : "the item at " + cellName(run.missed);
+    if (run.budget < 0) missed += " (the check gave up after trying many orders)";
+    problems.push_back(what + ": cannot reach " + missed);
     return -1;
 }
 
 // Sets up the model of a level. Called by checkMapReach and mapFastestFrames.
 void initReach(Reach& r, const MapGrid& grid) {
-    r.grid = &grid;
+    r.cells = grid.cells;
     r.widthPixels = grid.columns * TILE;
     for (int c : solidCodes) r.solid[c] = true;
     for (int c : deadlyCodes) r.deadly[c] = true;

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Remakes the contact sheets docs/art/blocks_classic.png, blocks_deluxe.png and
+# blocks_gb.png from the built gfx archive: every tile of a block sheet twice its
+# size with its block code under it; the see-through magenta shows as dark grey.
+#
+#   docs/art/contact_sheets.sh [build folder]     (default: build)
+#
+# Needs ImageMagick (convert, montage) and a built zdatool and game data.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../../build}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+"$build/zdatool" extract "$build/run/data/gfx.zda" "$tmp" blocks.bmp newblocks.bmp gbblocks.bmp
+for pair in blocks:classic newblocks:deluxe gbblocks:gb; do
+    sheet=${pair%%:*}
+    look=${pair##*:}
+    mkdir -p "$tmp/$look"
+    convert "$tmp/$sheet.bmp" -fill '#34343c' -opaque '#ff00ff' -scale 200% \
+        -crop 32x32 +repage -scene 0 "$tmp/$look/%d.png"
+    tiles=()
+    for i in $(seq 0 239); do tiles+=("$tmp/$look/$i.png"); done
+    montage -background '#18181c' -fill '#e8e8e8' -font DejaVu-Sans-Mono -pointsize 10 \
+        -label '%t' "${tiles[@]}" -tile 20x12 -geometry 32x32+3+2 \
+        -title "$sheet.bmp ($look)" "$tmp/$look.png"
+    # a small palette keeps the file small; strip dates so the bytes repeat from run to run
+    convert "$tmp/$look.png" -colors 255 -strip -define png:exclude-chunks=date,time \
+        "png8:$here/blocks_$look.png"
+done
+ls -l "$here"/blocks_*.png

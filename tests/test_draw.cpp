@@ -1,0 +1,301 @@
+// The play-field and the HUD, composed from the shipped pictures and checked by
+// the pixels they leave in the frame.
+#include "game/fps.h"
+#include "game/stuff.h"
+#include "game/text.h"
+#include "gfx/draw.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "io/input.h"
+#include "platform/zda.h"
+#include "world/figure.h"
+#include "world/map.h"
+#include "world/monsters.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Reads one pixel of a surface as its raw value.
+Uint32 pixel(SDL_Surface* s, int x, int y) {
+    const uint8_t* p = (const uint8_t*)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
+    Uint32 v = 0;
+    memcpy(&v, p, s->format->BytesPerPixel);
+    return v;
+}
+
+// The pixels of a rectangle of the frame.
+std::vector<Uint32> region(int x, int y, int w, int h) {
+    std::vector<Uint32> out;
+    for (int j = y; j < y + h; j++)
+        for (int i = x; i < x + w; i++) out.push_back(pixel(screen, i, j));
+    return out;
+}
+
+// True when the frame at (x, y) shows picture s, its transparent pixels aside.
+bool shows(SDL_Surface* s, int x, int y) {
+    const bool keyed = (s->flags & SDL_SRCCOLORKEY) != 0;
+    for (int j = 0; j < s->h; j++)
+        for (int i = 0; i < s->w; i++) {
+            Uint32 v = pixel(s, i, j);
+            if (keyed && v == s->format->colorkey) continue;
+            if (pixel(screen, x + i, y + j) != v) return false;
+        }
+    return true;
+}
+
+class Draw : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SDL_Init(SDL_INIT_VIDEO);
+        SDL_SetVideoMode(320, 240, 16, 0);
+        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+        mapColors();
+        black = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 192, 16, 0xF800, 0x07E0, 0x001F, 0);
+        fillRect(black, 0, 0, 320, 192, BLACK);
+        SDL_SetAlpha(black, SDL_SRCALPHA, 128);
+        openArchives();
+        gfxSet = 1;
+        loadSpriteFont(1);
+        initBlocks(1);
+        background = loadGFX("newback", 0, 0, 0, 0);
+        moon = loadGFX("moon", 1, 255, 0, 255);
+    }
+    static void TearDownTestSuite() {
+        freeBlocks();
+        destroyFonts();
+        freeSurface(background);
+        freeSurface(moon);
+        freeSurface(black);
+        freeSurface(screen);
+        background = moon = black = screen = nullptr;
+        freeLevel();
+        closeArchives();
+        SDL_Quit();
+    }
+    Figure figure{};
+
+    void SetUp() override {
+        // An empty map 100 columns wide, a level in play, nothing on screen but the back picture.
+        freeLevel();
+        mapLength = 100;
+        mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
+        step = 0;
+        moonx = -2000;
+        killMonsters();
+        level = 1;
+        lives = 6;
+        score = 0;
+        stars = 3;
+        workflow = 0;
+        paused = 0;
+        escape = 0;
+        messageString[0] = 0;
+        timeLeft = 7000;
+        airLeft = 500;
+        skipFrame = 0;
+        figure = Figure();
+    }
+    void TearDown() override { freeLevel(); }
+};
+
+TEST_F(Draw, BarsShowTimeAndAirLeft) {
+    timeLeft = 3500;
+    airLeft = 250;
+    drawScreen(200, figure, 0);
+    EXPECT_EQ(pixel(screen, 64, 198), RED);
+    EXPECT_EQ(pixel(screen, 187, 202), RED);
+    EXPECT_EQ(pixel(screen, 188, 198), DRED);
+    EXPECT_EQ(pixel(screen, 311, 198), DRED);
+    EXPECT_EQ(pixel(screen, 312, 198), BLACK);
+    EXPECT_EQ(pixel(screen, 64, 208), BLUE);
+    EXPECT_EQ(pixel(screen, 187, 208), BLUE);
+    EXPECT_EQ(pixel(screen, 188, 208), DBLUE);
+    timeLeft = 7000;
+    airLeft = 0;
+    drawScreen(200, figure, 0);
+    EXPECT_EQ(pixel(screen, 311, 198), RED);
+    EXPECT_EQ(pixel(screen, 64, 208), DBLUE);
+    timeLeft = 0;
+    drawScreen(200, figure, 0);
+    EXPECT_EQ(pixel(screen, 64, 198), DRED);
+}
+
+TEST_F(Draw, TheHiddenSetDrawsItsBarsInGreysAndNoBackPicture) {
+    SDL_Surface* back = background;
+    background = nullptr;
+    gfxSet = 2;
+    timeLeft = 3500;
+    airLeft = 250;
+    drawScreen(200, figure, 0);
+    gfxSet = 1;
+    background = back;
+    EXPECT_EQ(pixel(screen, 64, 198), LGREY);
+    EXPECT_EQ(pixel(screen, 200, 198), GREY);
+    EXPECT_EQ(pixel(screen, 64, 208), GREY);
+    EXPECT_EQ(pixel(screen, 200, 208), DGREY);
+    for (int y = 0; y < 192; y += 7) EXPECT_EQ(pixel(screen, 150, y), BLACK);
+}
+
+TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
+    const int w = background->w, h = background->h, top = 192 - h;
+    ASSERT_GT(w, 320);
+    step = 0;
+    drawScreen(200, figure, 0);
+    for (int x = 0; x < 320; x += 13) EXPECT_EQ(pixel(screen, x, 191), pixel(background, x, h - 1)) << x;
+    // o = W - 100: the picture's last 100 columns, then its first 220.
+    mapLength = w; // wide enough for this scroll position
+    free(mapData);
+    mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
+    step = 2 * w - 200;
+    drawScreen(200, figure, 0);
+    for (int x = 0; x < 100; x += 7)
+        EXPECT_EQ(pixel(screen, x, 191), pixel(background, w - 100 + x, h - 1)) << x;
+    for (int x = 100; x < 320; x += 7)
+        EXPECT_EQ(pixel(screen, x, 191), pixel(background, x - 100, h - 1)) << x;
+    if (top > 0) EXPECT_EQ(pixel(screen, 5, top - 1), BLACK);
+}
+
+TEST_F(Draw, TheBottomRowCountsLivesScoreItemsAndLevel) {
+    lives = 6;
+    score = 42;
+    stars = 0;
+    level = 1;
+    drawScreen(200, figure, 0);
+    EXPECT_TRUE(shows(blocks[24], 16, 220));
+    EXPECT_TRUE(shows(fontbig['0' - 32], 64, 220)); // lives "06"
+    EXPECT_TRUE(shows(fontbig['6' - 32], 80, 220));
+    EXPECT_TRUE(shows(fontbig['0' - 32], 124, 220)); // score "0042"
+    EXPECT_TRUE(shows(fontbig['4' - 32], 156, 220));
+    EXPECT_TRUE(shows(fontbig['2' - 32], 172, 220));
+    EXPECT_TRUE(shows(fontbig['0' - 32], 216, 220)); // items "00"
+    EXPECT_TRUE(shows(fontbig['0' - 32], 232, 220));
+    EXPECT_TRUE(shows(blocks[19], 256, 220));        // the door is open
+    EXPECT_TRUE(shows(fontbig['0' - 32], 276, 220)); // level 1 shows as 00
+    EXPECT_TRUE(shows(fontbig['0' - 32], 292, 220));
+    stars = 1;
+    drawScreen(200, figure, 0);
+    EXPECT_TRUE(shows(blocks[18], 256, 220));
+    stars = 2;
+    drawScreen(200, figure, 0);
+    EXPECT_TRUE(shows(blocks[17], 256, 220));
+}
+
+TEST_F(Draw, TheLevelIntroDarkensAndBlinksItsCall) {
+    // The call's band at frame 1 (shown) and 32 (hidden) differ; every frame of
+    // the intro matches one of them by its blink bit.
+    drawScreen(1, figure, 0);
+    std::vector<Uint32> shown = region(0, 96, 320, 16);
+    drawScreen(32, figure, 0);
+    std::vector<Uint32> hidden = region(0, 96, 320, 16);
+    ASSERT_NE(shown, hidden);
+    for (int f : {1, 31, 64, 95, 128, 159}) {
+        drawScreen(f, figure, 0);
+        EXPECT_EQ(region(0, 96, 320, 16), shown) << f;
+    }
+    for (int f : {32, 63, 96, 127, 160, 180}) {
+        drawScreen(f, figure, 0);
+        EXPECT_EQ(region(0, 96, 320, 16), hidden) << f;
+    }
+    // Darkened during the intro, not after it.
+    drawScreen(181, figure, 0);
+    Uint32 bright = pixel(screen, 5, 150);
+    drawScreen(180, figure, 0);
+    EXPECT_NE(pixel(screen, 5, 150), bright);
+}
+
+TEST_F(Draw, TheFigureIsDrawnOnlyAfterTheIntro) {
+    placeFigure(figure, 100, 100);
+    drawScreen(180, figure, 0);
+    std::vector<Uint32> without = region(100, 100, 16, 16);
+    drawScreen(181, figure, 0);
+    EXPECT_TRUE(shows(blocks[24], 100, 100));
+    EXPECT_NE(region(100, 100, 16, 16), without);
+}
+
+TEST_F(Draw, WaterChangesItsPhaseEveryEightFrames) {
+    mapData[2 * 12 + 5] = 160; // column 2, row 5
+    mapData[3 * 12 + 5] = 161;
+    const int frames[] = {0, 7, 8, 15, 24, 31, 32};
+    const int phases[] = {0, 0, 1, 1, 3, 3, 0};
+    for (int i = 0; i < 7; i++) {
+        drawScreen(256 + frames[i], figure, 0); // past the intro, the same phase bits
+        EXPECT_TRUE(shows(wblocks[2 * phases[i]], 32, 80)) << frames[i];
+        EXPECT_TRUE(shows(wblocks[2 * phases[i] + 1], 48, 80)) << frames[i];
+    }
+    // Frame -1 (the hiscore entry's background) is the last phase.
+    drawScreen(-1, figure, 0);
+    EXPECT_TRUE(shows(wblocks[6], 32, 80));
+}
+
+TEST_F(Draw, TilesFollowTheScrollPositionOnAnyMapWidth) {
+    // A map of 5000 columns, scrolled past 65536 pixels: the right columns still show.
+    freeLevel();
+    mapLength = 5000;
+    mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
+    step = 4200 * 16 + 5;
+    mapData[4201 * 12 + 3] = 40; // a brick in column 4201
+    drawScreen(200, figure, 0);
+    EXPECT_TRUE(shows(blocks[40], 16 - 5, 48));
+    // Codes without a picture are left out: the cell shows the back picture as an empty one does.
+    std::vector<Uint32> empty = region(32 - 5, 48, 16, 16);
+    mapData[4202 * 12 + 3] = 250;
+    drawScreen(200, figure, 0);
+    EXPECT_EQ(region(32 - 5, 48, 16, 16), empty);
+}
+
+TEST_F(Draw, TheTitleMenuBlinksTheChosenEntry) {
+    level = 0;
+    workflow = 3;
+    drawScreen(0, figure, 0);
+    std::vector<Uint32> all = region(0, 120, 320, 90);
+    drawScreen(40, figure, 0);
+    std::vector<Uint32> blinked = region(0, 120, 320, 90);
+    EXPECT_NE(all, blinked);
+    // Only the HISCORES row differs.
+    EXPECT_EQ(region(0, 120, 320, 36), std::vector<Uint32>(all.begin(), all.begin() + 320 * 36));
+    drawScreen(0, figure, 0);
+    EXPECT_TRUE(shows(fontbig['H' - 32], 160 - 8 * 8, 156));
+}
+
+TEST_F(Draw, APausedGameShowsItsMenuAndADeathMessageBlinks) {
+    paused = 1;
+    workflow = 2;
+    drawScreen(200, figure, 0);
+    EXPECT_TRUE(shows(fontbig['-' - 32], 160 - 8 * 7, 96));  // "-PAUSE-"
+    EXPECT_TRUE(shows(fontbig['S' - 32], 160 - 8 * 7, 124)); // "SUICIDE"
+    paused = 0;
+    // A dying figure with lives left: darkened, the message blinks.
+    placeFigure(figure, 100, 100);
+    figure.dying = 1;
+    snprintf(messageString, sizeof messageString, "%s", "FELL TO DEATH");
+    drawScreen(200, figure, 0);
+    EXPECT_TRUE(shows(fontbig['F' - 32], 160 - 8 * 13, 96));
+    drawScreen(224, figure, 0); // bit 5 set: hidden
+    EXPECT_FALSE(shows(fontbig['F' - 32], 160 - 8 * 13, 96));
+}
+
+TEST_F(Draw, StandingAtTheClosedDoorRemindsOfTheItems) {
+    placeFigure(figure, 100, 100);
+    figure.atClosedDoor = 1;
+    drawScreen(224, figure, 0); // shown steadily, whatever the blink bit
+    EXPECT_TRUE(shows(fontbig['Y' - 32], 160 - 8 * (int)strlen(tr(16)), 96));
+    EXPECT_TRUE(shows(font['G' - 32], 160 - 4 * (int)strlen(tr(17)), 120));
+}
+
+TEST_F(Draw, ASkippedFrameDrawsNothing) {
+    drawScreen(200, figure, 0);
+    std::vector<Uint32> before = region(0, 0, 320, 240);
+    skipFrame = 1;
+    score = 1234;
+    timeLeft = 10;
+    drawScreen(200, figure, 0);
+    skipFrame = 0;
+    EXPECT_EQ(region(0, 0, 320, 240), before);
+}
+
+} // namespace

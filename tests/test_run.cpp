@@ -1,0 +1,271 @@
+// Whole games through the real program on the simulated clock: the harness runs
+// blompMain with scripted keys in a folder of its own, and reports the game's
+// state at chosen moments. The levels are tiny maps made here, so the flow is
+// tested apart from the shipped level design.
+#include "platform/zda.h"
+#include "platform/zdawrite.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const levelFiles[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
+                                    "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
+                                    "planb", "plan5",    "pland", "plane", "planf"};
+
+// A 30-column level: ground along the bottom, the open exit door at columns 5-6
+// standing on it, nothing else. The figure walks into the door in about 40 frames.
+std::vector<uint8_t> tinyLevel() {
+    const int columns = 30;
+    std::vector<uint8_t> m = {(uint8_t)(columns - 1), 0};
+    for (int c = 0; c < columns; c++) {
+        for (int r = 0; r < 12; r++) {
+            uint8_t code = r == 11 ? 21 : 0;
+            if (c == 5 && r == 9) code = 27;
+            if (c == 6 && r == 9) code = 28;
+            if (c == 5 && r == 10) code = 47;
+            if (c == 6 && r == 10) code = 48;
+            m.push_back(code);
+        }
+    }
+    return m;
+}
+
+// One state line of the harness, as numbers by name.
+using State = std::map<std::string, int>;
+
+class Run : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::string script;
+    std::map<unsigned, State> states; // by the time they were taken
+    int status = -1;
+
+    void SetUp() override {
+        mkdir("data", 0755);
+        for (const char* a : {"gfx", "music", "sound"}) {
+            std::string name = std::string(a) + ".zda";
+            ASSERT_EQ(symlink((std::string(BLOMP_RUN_DIR "/data/") + name).c_str(), ("data/" + name).c_str()),
+                      0);
+        }
+        std::vector<uint8_t> level = tinyLevel();
+        std::vector<ZdaItem> items;
+        std::vector<std::string> names;
+        for (const char* n : levelFiles) names.push_back(std::string(n) + ".bin");
+        for (const std::string& n : names) items.push_back({n.c_str(), level.data(), (int32_t)level.size()});
+        for (int lang = 0; lang < 4; lang++) {
+            std::string path = std::string("data/") + archives[maps[lang]] + ".zda";
+            ASSERT_EQ(writeZDA(path.c_str(), items.data(), (int)items.size()), 1);
+        }
+        // Through the intro screens: language, quotation, warning, credits, deluxe graphics.
+        script = "tap 500 return\ntap 2000 return\ntap 2500 up\ntap 3000 up\ntap 3500 right\n";
+    }
+
+    void add(const std::string& line) { script += line + "\n"; }
+
+    // Runs the game with the script; fills states and status.
+    void play(const std::string& options = "") {
+        writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
+        std::string out = runCommand(
+            "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " HARNESS_BINARY " script.txt " + options + " 2>&1",
+            &status);
+        std::istringstream lines(out);
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::istringstream words(line);
+            std::string word;
+            unsigned at = 0;
+            if (!(words >> word) || word != "state" || !(words >> at)) continue;
+            State s;
+            while (words >> word) {
+                size_t eq = word.find('=');
+                if (eq != std::string::npos) s[word.substr(0, eq)] = atoi(word.c_str() + eq + 1);
+            }
+            states[at] = s;
+        }
+    }
+
+    // Presses the pause key, moves the cursor up to SUICIDE and confirms.
+    void suicideAt(unsigned t) {
+        add("tap " + std::to_string(t) + " space");
+        add("tap " + std::to_string(t + 200) + " up");
+        add("tap " + std::to_string(t + 400) + " return");
+    }
+};
+
+TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractState) {
+    add("state 4500");
+    add("tap 5000 down"); // attract -> NEW GAME
+    add("state 5500");
+    add("tap 6000 down");
+    add("tap 6500 down"); // HISCORES
+    add("state 7000");
+    add("tap 7500 up"); // up reports jump, which is "back" with the default keys
+    add("state 8000");
+    add("tap 8500 down");
+    add("tap 9000 down");
+    add("tap 9500 down");
+    add("tap 10000 down"); // EXIT wraps to NEW GAME
+    add("state 10500");
+    add("tap 11000 escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[4500]["workflow"], 0);
+    EXPECT_EQ(states[5500]["workflow"], 1);
+    EXPECT_EQ(states[7000]["workflow"], 3);
+    EXPECT_EQ(states[8000]["workflow"], 2);
+    EXPECT_EQ(states[10500]["workflow"], 1);
+    EXPECT_EQ(states[10500]["level"], 0);
+}
+
+TEST_F(Run, EscapeOnTheTitleEndsTheProgramWithoutADialog) {
+    add("tap 5000 return"); // the menu
+    add("tap 6000 escape");
+    add("limit 8000");
+    play();
+    EXPECT_EQ(status, 0); // ended by itself, long before the limit
+    EXPECT_TRUE(fileExists("blomp.cfg"));
+    EXPECT_TRUE(fileExists("hiscores.dat"));
+}
+
+TEST_F(Run, ContinueWithoutASavedGameIsANewGame) {
+    add("tap 5000 return"); // confirm in attract: cursor on NEW GAME, no saved game
+    add("state 5500");
+    add("tap 6000 down"); // CONTINUE
+    add("tap 6500 return");
+    add("state 7000"); // the story
+    add("tap 8000 return");
+    add("state 9000");
+    add("tap 20000 escape");
+    add("tap 20500 left");
+    add("tap 22000 escape");
+    play();
+    EXPECT_EQ(states[5500]["workflow"], 1);
+    EXPECT_EQ(states[7000]["level"], 1);
+    EXPECT_EQ(states[9000]["level"], 1);
+    EXPECT_EQ(states[9000]["lives"], 6);
+}
+
+TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
+    // A saved game after level 5: key 0x1234, n = 5.
+    writeFile("savegame.dat", {0x12, 0x34 ^ 5, 0x34, 0x12 ^ 5});
+    add("tap 5000 return"); // the cursor starts on CONTINUE
+    add("state 5500");
+    add("tap 6000 return");
+    add("state 7000");
+    add("tap 20000 escape");
+    add("tap 20500 left");
+    add("tap 22000 escape");
+    play();
+    EXPECT_EQ(states[5500]["workflow"], 2);
+    EXPECT_EQ(states[5500]["saved"], 5);
+    EXPECT_EQ(states[7000]["level"], 6);
+    EXPECT_EQ(states[7000]["score"], 0);
+    EXPECT_EQ(states[7000]["lives"], 6);
+}
+
+TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndYesReturnsToTheTitle) {
+    add("tap 5000 return");
+    add("tap 5500 return"); // NEW GAME
+    add("tap 6500 return"); // past the story
+    add("tap 11000 escape");
+    add("tap 12000 right"); // no
+    add("state 12500");
+    add("tap 13000 escape");
+    add("tap 14000 left"); // yes
+    add("state 15000");
+    add("tap 16000 escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[12500]["level"], 1);
+    EXPECT_EQ(states[15000]["level"], 0);
+    EXPECT_EQ(states[15000]["workflow"], 0);
+    EXPECT_FALSE(fileExists("savegame.dat"));
+}
+
+TEST_F(Run, SixDeathsEndTheGameAndContinueRestartsTheLostLevel) {
+    add("tap 5000 return");
+    add("tap 5500 return");
+    add("tap 6500 return");
+    // Each death: the fall, the 180-frame countdown, then the level's intro again.
+    unsigned t = 10000;
+    for (int i = 0; i < 6; i++) {
+        suicideAt(t);
+        add("state " + std::to_string(t + 1000));
+        t += 10000;
+    }
+    add("state " + std::to_string(t));
+    add("tap " + std::to_string(t + 500) + " return"); // past "GAME OVER!"
+    add("tap " + std::to_string(t + 2000) + " left");  // continue: yes
+    add("state " + std::to_string(t + 3000));
+    add("tap " + std::to_string(t + 8000) + " escape");
+    add("tap " + std::to_string(t + 8500) + " left");
+    add("tap " + std::to_string(t + 10000) + " escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[11000]["lives"], 6); // the first suicide is counted when the countdown ends
+    EXPECT_EQ(states[21000]["lives"], 5);
+    EXPECT_EQ(states[61000]["lives"], 1);
+    EXPECT_EQ(states[70000]["lives"], 0); // game over
+    EXPECT_EQ(states[73000]["level"], 1);
+    EXPECT_EQ(states[73000]["lives"], 6);
+    EXPECT_EQ(states[73000]["score"], 0);
+}
+
+TEST_F(Run, ALevelCompletedCountsItsBonusesAndSavesTheGame) {
+    add("tap 5000 return");
+    add("tap 5500 return");
+    add("tap 6500 return");      // level 1 starts
+    add("key 10000 right down"); // after the intro
+    add("key 11500 right up");
+    add("state 12000"); // counting
+    add("state 18000"); // level 2
+    add("tap 25000 escape");
+    add("tap 25500 left");
+    add("tap 27000 escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[12000]["level"], 1);
+    EXPECT_EQ(states[18000]["level"], 2);
+    // Time bonus about 110 points crosses 100: the extra life comes before the life bonus counts it.
+    EXPECT_EQ(states[18000]["lives"], 7);
+    EXPECT_GE(states[18000]["score"], 107);
+    EXPECT_EQ(states[18000]["saved"], 1);
+    std::vector<uint8_t> save = readFile("savegame.dat");
+    ASSERT_EQ(save.size(), 4u);
+    EXPECT_EQ(save[0] ^ save[3], 1);
+    EXPECT_EQ(save[2] ^ save[1], 1);
+}
+
+TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
+    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15}); // 15 levels done
+    add("tap 5000 return");
+    add("tap 5500 return"); // CONTINUE: level 16
+    add("state 6000");
+    add("key 10000 right down");
+    add("key 11500 right up");
+    add("state 18000");      // the ending
+    add("tap 19000 return"); // the name entry: score 116 or so beats the table's last entry
+    add("tap 21000 return"); // start: the name "A"
+    add("state 23000");
+    add("tap 24000 escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[6000]["level"], 16);
+    EXPECT_EQ(states[18000]["level"], 17);
+    EXPECT_EQ(states[23000]["level"], 0);
+    EXPECT_EQ(states[23000]["saved"], 15); // the last level writes no saved game
+    std::vector<uint8_t> save = readFile("savegame.dat");
+    ASSERT_EQ(save.size(), 4u);
+    EXPECT_EQ(save[0] ^ save[3], 15);
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+// blompharness: runs the whole game headless on the simulated clock with input
+// from a script, saving frames as PNG pictures and printing the game's state at
+// chosen moments. Used for screenshots and by the tests that play whole games.
+//
+//   blompharness <script> [game options ...]
+//
+// Run it in a folder that holds the game's data/ (the run folder). Script lines,
+// times in simulated milliseconds from the start:
+//   key   <ms> <key> down|up     a key event (key: a name below or an SDL key number)
+//   tap   <ms> <key> [hold ms]   press, and release after hold ms (default 50)
+//   shot  <ms> <file.png>        save the frame surface as it is at that moment
+//   state <ms>                   print "state <ms> level= lives= score= workflow= ..." on standard output
+//   limit <ms>                   end with status 3 if the game is still running then (default 3600000)
+// Key names: up down left right return space escape s d l r c, a single letter or digit.
+#include "game/startup.h"
+#include "game/stuff.h"
+#include "gfx/gfx.h"
+#include "gfx/shot.h"
+#include "io/input.h"
+#include "platform/sys.h"
+#include "world/map.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Action {
+    uint32_t at;
+    int kind; // 0 shot, 1 state
+    std::string arg;
+};
+
+std::vector<Action> actions;
+size_t nextAction = 0;
+uint32_t timeLimit = 3600000;
+
+// Turns a key name or number into an SDL key symbol; -1 when unknown.
+int keyCode(const char* name) {
+    static const struct {
+        const char* name;
+        int sym;
+    } names[] = {{"up", SDLK_UP},        {"down", SDLK_DOWN},     {"left", SDLK_LEFT},
+                 {"right", SDLK_RIGHT},  {"return", SDLK_RETURN}, {"space", SDLK_SPACE},
+                 {"escape", SDLK_ESCAPE}};
+    for (const auto& n : names)
+        if (strcmp(name, n.name) == 0) return n.sym;
+    if (strlen(name) == 1 && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= '0' && name[0] <= '9')))
+        return name[0];
+    char* end = nullptr;
+    long v = strtol(name, &end, 10);
+    if (end && *end == 0 && v > 0 && v < SDLK_LAST) return (int)v;
+    return -1;
+}
+
+// Reads the script; returns false with a message on the first bad line.
+bool readScript(const char* path) {
+    FILE* f = fopen(path, "r");
+    if (!f) {
+        fprintf(stderr, "blompharness: cannot read %s\n", path);
+        return false;
+    }
+    char line[512];
+    int number = 0;
+    while (fgets(line, sizeof line, f)) {
+        number++;
+        char cmd[32] = "", a[256] = "", b[64] = "";
+        unsigned long at = 0;
+        int n = sscanf(line, "%31s %lu %255s %63s", cmd, &at, a, b);
+        if (n <= 0 || cmd[0] == '#') continue;
+        bool ok = n >= 2;
+        if (ok && strcmp(cmd, "key") == 0 && n == 4 && keyCode(a) > 0) {
+            simKey((uint32_t)at, keyCode(a), strcmp(b, "down") == 0);
+        } else if (ok && strcmp(cmd, "tap") == 0 && n >= 3 && keyCode(a) > 0) {
+            simTapKey((uint32_t)at, keyCode(a), n == 4 ? (uint32_t)atoi(b) : 50);
+        } else if (ok && strcmp(cmd, "shot") == 0 && n == 3) {
+            actions.push_back({(uint32_t)at, 0, a});
+        } else if (ok && strcmp(cmd, "state") == 0) {
+            actions.push_back({(uint32_t)at, 1, ""});
+        } else if (ok && strcmp(cmd, "limit") == 0) {
+            timeLimit = (uint32_t)at;
+        } else {
+            fprintf(stderr, "blompharness: %s:%d: cannot understand: %s", path, number, line);
+            fclose(f);
+            return false;
+        }
+    }
+    fclose(f);
+    // Actions in time order, equal times in script order.
+    for (size_t i = 1; i < actions.size(); i++)
+        for (size_t j = i; j > 0 && actions[j - 1].at > actions[j].at; j--)
+            std::swap(actions[j], actions[j - 1]);
+    return true;
+}
+
+// Runs the due actions each time the game polls its input.
+void onPoll() {
+    while (nextAction < actions.size() && actions[nextAction].at <= simClock) {
+        const Action& a = actions[nextAction++];
+        if (a.kind == 0) {
+            if (!screen || !saveSurfacePNG(screen, a.arg.c_str()))
+                fprintf(stderr, "blompharness: cannot save %s\n", a.arg.c_str());
+        } else {
+            printf("state %u level=%d lives=%d score=%d workflow=%d saved=%d step=%d stars=%d paused=%d\n",
+                   (unsigned)a.at, level, lives, score, workflow, saved, step, stars, (int)paused);
+            fflush(stdout);
+        }
+    }
+    if (simClock > timeLimit) {
+        fprintf(stderr, "blompharness: the game still runs at %u ms\n", (unsigned)simClock);
+        fflush(stdout);
+        _exit(3);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: blompharness <script> [game options ...]\n");
+        return 2;
+    }
+    simStart(0);
+    if (!readScript(argv[1])) return 2;
+    simPollHook = onPoll;
+    argv[1] = argv[0];
+    return blompMain(argc - 1, argv + 1);
+}
