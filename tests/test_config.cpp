@@ -15,21 +15,16 @@
 namespace {
 
 // Every variable the file touches with the game's defaults; each test starts and ends with them.
-struct Var {
-    int32_t* var;
-    int32_t value;
-};
-const Var defaults[] = {
-    {&UP_KEY, SDLK_UP},        {&DOWN_KEY, SDLK_DOWN},   {&RIGHT_KEY, SDLK_RIGHT},
-    {&LEFT_KEY, SDLK_LEFT},    {&JUMP_KEY, SDLK_UP},     {&FIRE_KEY, SDLK_SPACE},
-    {&START_KEY, SDLK_RETURN}, {&JUMP_BUTTON, 0},        {&FIRE_BUTTON, 1},
-    {&START_BUTTON, 7},        {&UP_BUTTON, 1},          {&RIGHT_BUTTON, 2},
-    {&DOWN_BUTTON, 4},         {&LEFT_BUTTON, 8},        {&mpFlags, 3},
-    {&mpResamplingMode, 1},    {&mpReverbDepth, 0},      {&mpReverbDelay, 0},
-    {&mpBassAmount, 0},        {&mpBassRange, 0},        {&mpSurroundDepth, 0},
-    {&mpSurroundDelay, 0},     {&_mus_volume_100_, 100}, {&_sfx_volume_100_, 15},
-    {&_mus_volume_, 128},      {&_sfx_volume_, 19},
-};
+int32_t* const vars[] = {
+    &UP_KEY,       &DOWN_KEY,    &RIGHT_KEY,       &LEFT_KEY,         &JUMP_KEY,         &FIRE_KEY,
+    &START_KEY,    &JUMP_BUTTON, &FIRE_BUTTON,     &START_BUTTON,     &UP_BUTTON,        &RIGHT_BUTTON,
+    &DOWN_BUTTON,  &LEFT_BUTTON, &mpFlags,         &mpResamplingMode, &mpReverbDepth,    &mpReverbDelay,
+    &mpBassAmount, &mpBassRange, &mpSurroundDepth, &mpSurroundDelay,  &_mus_volume_100_, &_sfx_volume_100_,
+    &_mus_volume_, &_sfx_volume_};
+const int32_t values[] = {SDLK_UP, SDLK_DOWN, SDLK_RIGHT, SDLK_LEFT, SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1,
+                          7,       1,         2,          4,         8,       3,          1,           0, 0,
+                          0,       0,         0,          0,         100,     15,         128,         19};
+constexpr int NUM_VARS = int(sizeof vars / sizeof vars[0]);
 
 const char* const defaultFile =
     "mus_volume=100\nsfx_volume=15\nj_jump=0\nj_fire=1\nj_start=7\nj_up=1\n"
@@ -45,7 +40,7 @@ protected:
     void TearDown() override { reset(); }
     static void reset() {
         configFolder = nullptr;
-        for (const Var& v : defaults) *v.var = v.value;
+        for (int i = 0; i < NUM_VARS; i++) *vars[i] = values[i];
     }
     // Writes blomp.cfg with this text and reads it.
     static void load(const std::string& text) {

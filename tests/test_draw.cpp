@@ -157,7 +157,9 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
         EXPECT_EQ(pixel(screen, x, 191), pixel(background, w - 100 + x, h - 1)) << x;
     for (int x = 100; x < 320; x += 7)
         EXPECT_EQ(pixel(screen, x, 191), pixel(background, x - 100, h - 1)) << x;
-    if (top > 0) EXPECT_EQ(pixel(screen, 5, top - 1), BLACK);
+    if (top > 0) {
+        EXPECT_EQ(pixel(screen, 5, top - 1), BLACK);
+    }
 }
 
 TEST_F(Draw, TheBottomRowCountsLivesScoreItemsAndLevel) {

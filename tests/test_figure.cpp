@@ -570,7 +570,7 @@ TEST_F(FigureDeath, LethalBlocksImpale) {
     stand(48);
     right = 1;
     while (!fig.dying && fig.x < 200) frame();
-    EXPECT_EQ(fig.x, 68); // the corner x + 13 reaches column 5
+    EXPECT_EQ(fig.x, 67); // impaled at 68, where x + 13 reaches column 5; the fall starts at once
     EXPECT_STREQ(messageString, "IMPALED TO DEATH");
 }
 

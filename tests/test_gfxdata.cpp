@@ -68,7 +68,9 @@ int countKey(const Pic& p) {
     return n;
 }
 
-std::set<uint32_t> coloursOf(const Pic& p) { return std::set<uint32_t>(p.px.begin(), p.px.end()); }
+std::set<uint32_t> coloursOf(const Pic& p) {
+    return std::set<uint32_t>(p.px.begin(), p.px.end());
+}
 
 const Pic& sheetOf(int set) {
     static Pic sheets[NUM_SETS];
@@ -97,11 +99,12 @@ std::set<int> codesInTileList() {
 }
 
 // Codes of the figure, the monsters and the pickups: drawn over the level, never square blocks.
-const int spriteCodes[] = {1,  2,  3,  4,  5,  6,  7,  8,  65, 68,  24,  9,   10,  11,  12,  13,  14,  15,
-                           16, 33, 57, 34, 35, 36, 37, 53, 54, 55,  56,  121, 122, 123, 124, 125, 126, 141,
-                           142, 143, 144, 67, 41, 26, 42, 17, 18, 19, 105, 86,  87,  88};
+const int spriteCodes[] = {1,   2,   3,   4,   5,   6,  7,  8,  65, 68, 24, 9,  10,  11,  12,  13,  14,
+                           15,  16,  33,  57,  34,  35, 36, 37, 53, 54, 55, 56, 121, 122, 123, 124, 125,
+                           126, 141, 142, 143, 144, 67, 41, 26, 42, 17, 18, 19, 105, 86,  87,  88};
 // Ground, walls and the solid working parts: the back picture must never show through them.
-const int solidCodes[] = {20, 21, 22, 23, 40, 43, 44, 63, 64, 69, 128, 129, 130, 131, 132, 133, 134, 135, 136};
+const int solidCodes[] = {20,  21,  22,  23,  40,  43,  44,  63,  64, 69,
+                          128, 129, 130, 131, 132, 133, 134, 135, 136};
 
 } // namespace
 
@@ -181,7 +184,8 @@ TEST(GfxDataSheets, SpritesHaveSeeThroughBackgroundsAndGroundIsSolid) {
             EXPECT_LT(countKey(t), 256) << "set " << set << " sprite " << code << " is empty";
         }
         for (int code : solidCodes)
-            EXPECT_EQ(countKey(tileOf(sheet, code)), 0) << "set " << set << " solid tile " << code << " has holes";
+            EXPECT_EQ(countKey(tileOf(sheet, code)), 0)
+                << "set " << set << " solid tile " << code << " has holes";
         // the empty code is never drawn, but must not hide anything either
         EXPECT_EQ(countKey(tileOf(sheet, 0)), 256);
     }
@@ -214,15 +218,18 @@ TEST(GfxDataSheets, WaterStripWrapsWithoutASeam) {
             for (int y = crest[x]; y < 16; y++) EXPECT_NE(picGet(sheet, x, 128 + y), PIC_KEY);
         }
         // every step along the strip is gentle, including the one from column 31 back to 0
-        for (int x = 0; x < 32; x++) EXPECT_LE(std::abs(crest[x] - crest[(x + 1) % 32]), 1) << "set " << set << " at " << x;
+        for (int x = 0; x < 32; x++)
+            EXPECT_LE(std::abs(crest[x] - crest[(x + 1) % 32]), 1) << "set " << set << " at " << x;
         // the bottom rows are the same water as the tile under the surface
-        for (int x = 0; x < 32; x++) EXPECT_EQ(picGet(sheet, x, 128 + 15), picGet(sheet, 16 * 5 + x % 16, 64 + 15));
+        for (int x = 0; x < 32; x++)
+            EXPECT_EQ(picGet(sheet, x, 128 + 15), picGet(sheet, 16 * 5 + x % 16, 64 + 15));
     }
 }
 
 TEST(GfxDataSheets, WalkingLeftMirrorsWalkingRight) {
     const Pic& sheet = sheetOf(SET_DELUXE);
-    const int pairs[][2] = {{1, 5}, {2, 6}, {3, 7}, {4, 8}, {65, 68}, {13, 15}, {121, 144}, {124, 141}, {53, 55}};
+    const int pairs[][2] = {{1, 5},   {2, 6},     {3, 7},     {4, 8},  {65, 68},
+                            {13, 15}, {121, 144}, {124, 141}, {53, 55}};
     for (const auto& pr : pairs) {
         Pic a = tileOf(sheet, pr[0]), b = tileOf(sheet, pr[1]);
         EXPECT_TRUE(picMirror(a).px == b.px) << pr[0] << " and " << pr[1];

@@ -11,34 +11,15 @@
 namespace {
 
 // The bindings and their defaults; every test starts and ends with them, so other suites see the game's.
-struct Binding {
-    int32_t* var;
-    int32_t value;
-};
-const Binding defaults[] = {
-    {&UP_KEY, SDLK_UP},
-    {&DOWN_KEY, SDLK_DOWN},
-    {&RIGHT_KEY, SDLK_RIGHT},
-    {&LEFT_KEY, SDLK_LEFT},
-    {&JUMP_KEY, SDLK_UP},
-    {&FIRE_KEY, SDLK_SPACE},
-    {&START_KEY, SDLK_RETURN},
-    {&JUMP_BUTTON, 0},
-    {&FIRE_BUTTON, 1},
-    {&START_BUTTON, 7},
-    {&SELECT_BUTTON, 6},
-    {&UP_BUTTON, SDL_HAT_UP},
-    {&RIGHT_BUTTON, SDL_HAT_RIGHT},
-    {&DOWN_BUTTON, SDL_HAT_DOWN},
-    {&LEFT_BUTTON, SDL_HAT_LEFT},
-    {&lastKey, 0},
-    {&lastKeyTyped, 0},
-    {&lastKeySym, 0},
-    {&lastJButton, 0},
-    {&workflow, 0},
-    {&cfgStep, 0},
-    {&cfgStatus, 0},
-};
+int32_t* const vars[] = {&UP_KEY,        &DOWN_KEY,     &RIGHT_KEY,    &LEFT_KEY,    &JUMP_KEY,
+                         &FIRE_KEY,      &START_KEY,    &JUMP_BUTTON,  &FIRE_BUTTON, &START_BUTTON,
+                         &SELECT_BUTTON, &UP_BUTTON,    &RIGHT_BUTTON, &DOWN_BUTTON, &LEFT_BUTTON,
+                         &lastKey,       &lastKeyTyped, &lastKeySym,   &lastJButton, &workflow,
+                         &cfgStep,       &cfgStatus};
+const int32_t values[] = {
+    SDLK_UP,    SDLK_DOWN,     SDLK_RIGHT,   SDLK_LEFT,    SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1, 7, 6,
+    SDL_HAT_UP, SDL_HAT_RIGHT, SDL_HAT_DOWN, SDL_HAT_LEFT, 0,       0,          0,           0, 0, 0, 0};
+constexpr int NUM_VARS = int(sizeof vars / sizeof vars[0]);
 
 class Input : public ::testing::Test {
 protected:
@@ -51,7 +32,7 @@ protected:
         reset();
     }
     static void reset() {
-        for (const Binding& b : defaults) *b.var = b.value;
+        for (int i = 0; i < NUM_VARS; i++) *vars[i] = values[i];
         done = 0;
         space = left = right = jump = crawl = escape = paused = 0;
         joystick = nullptr;

@@ -34,7 +34,7 @@ constexpr int OFS_ORIGIN = 9;
 constexpr int OFS_RESERVED = 10;
 constexpr int OFS_SCORE = 12;
 
-// The path of hiscores.dat, built like every other file of the game.
+// The path of hiscores.dat, built like every other file of the game. Called by the load and the writer.
 const char* hiscorePath() {
     return filename(configFolder, "hiscores", "dat");
 }
@@ -68,7 +68,7 @@ void unpackTable(const uint8_t* in) {
     }
 }
 
-// Sets an entry's name, at most 8 characters, with every unused byte cleared.
+// Sets an entry's name, at most 8 characters, with every unused byte cleared. Called by the table changes.
 void setName(HiscoreEntry& e, const char* name) {
     memset(e.name, 0, sizeof e.name);
     snprintf(e.name, sizeof e.name, "%s", name ? name : "");
@@ -84,13 +84,13 @@ void pickDefaultName(HiscoreEntry& e, uint8_t* taken) {
 }
 
 // An entry no version of the game could have written: an unterminated name, a score
-// out of reach (negative ones read as huge), an unknown origin.
+// out of reach (negative ones read as huge), an unknown origin. Called by loadHiscores.
 int entryIsBad(const HiscoreEntry& e) {
     return e.name[HISCORE_NAME - 1] != 0 || (uint32_t)e.score > (uint32_t)HISCORE_MAX ||
            e.origin > MAX_ORIGIN;
 }
 
-// Replaces the whole table by entries nobody can beat, and keeps it that way.
+// Replaces the whole table by entries nobody can beat, and keeps it that way. Called by loadHiscores.
 void punishCheater() {
     for (HiscoreEntry& e : hiscores) {
         setName(e, "CHEATER");

@@ -16,17 +16,17 @@ struct SkyLook {
     bool flat; // classic: bands of flat colour instead of gradients
 };
 const SkyLook skyLooks[2] = {
-    {0x000000, 0x1c2470, 0x1c2470, 0x101010, 0xf8d040, 0x184018, 0xf8f8f8, true},
-    {0x000000, 0x2a3478, 0x242c5c, 0x12142a, 0xffd870, 0x0c1c18, 0xf0f0ff, false},
+    {0x000000, 0x000000, 0x1c2470, 0x000000, 0xf8d040, 0x186018, 0xf8f8f8, true},
+    {0x000000, 0x2a3478, 0x1c2a4c, 0x12142a, 0xffd870, 0x0c1c18, 0xf0f0ff, false},
 };
 
 // A hill line that wraps round: the sum of sines whose periods divide the width.
-int hillHeight(int x, int base, int seed) {
+int hillHeight(int x, int base, double amp, int seed) {
     double t = x * 2 * M_PI / BACK_W, h = 0;
     for (int k = 1; k <= 4; k++) {
         int period = k + (picNoise(k, seed, 9) % 3); // whole numbers of waves per picture
         double phase = (picNoise(k, seed, 10) % 628) / 100.0;
-        h += std::sin(t * period + phase) * 12.0 / k;
+        h += std::sin(t * period + phase) * amp / k;
     }
     return base - static_cast<int>(h);
 }
@@ -41,7 +41,7 @@ Pic makeBack(int set) {
     for (int y = 0; y < BACK_H; y++) {
         int t = y * 256 / BACK_H;
         uint32_t c = picMix(s.skyTop, s.skyLow, t * t / 256);
-        if (s.flat) c = y < 90 ? s.skyTop : (y < 140 ? 0x0c1040 : s.skyLow);
+        if (s.flat) c = s.skyTop; // the classic night is plain black
         for (int x = 0; x < BACK_W; x++) picPut(p, x, y, c);
     }
     // stars, a few of them bigger, all placed by fixed noise
@@ -58,11 +58,13 @@ Pic makeBack(int set) {
             picPut(p, x, y + 1, d);
         }
     }
-    // far hills
+    // far hills, their ridges caught by the moonlight
     for (int x = 0; x < BACK_W; x++) {
-        int top = hillHeight(x, 130, 1);
+        int top = hillHeight(x, 112, 20.0, 1);
         for (int y = top; y < BACK_H; y++) {
-            uint32_t c = s.flat ? s.farHill : picMix(s.farHill, 0x101830, (y - top) * 4);
+            uint32_t c =
+                s.flat ? s.farHill : picMix(s.farHill, 0x0c1428, (y - top) * 3 > 256 ? 256 : (y - top) * 3);
+            if (!s.flat && y == top) c = picMix(s.farHill, 0x6878a8, 120);
             picPut(p, x, y, c);
         }
     }
@@ -81,7 +83,8 @@ Pic makeBack(int set) {
             for (int wy = top + 4; wy < 164; wy += 6)
                 for (int wx = x + 3; wx + 2 < x + bw - 1; wx += 5)
                     if (picNoise(wx, wy, 56) % 5 < 2) {
-                        uint32_t wc = s.flat ? s.window : picMix(s.window, s.town, picNoise(wx, wy, 57) % 120);
+                        uint32_t wc =
+                            s.flat ? s.window : picMix(s.window, s.town, picNoise(wx, wy, 57) % 120);
                         picFill(p, wx, wy, 2, 3, wc);
                     }
         }
@@ -90,10 +93,11 @@ Pic makeBack(int set) {
     }
     // near hills in front of the town
     for (int x2 = 0; x2 < BACK_W; x2++) {
-        int top = hillHeight(x2, 174, 2);
+        int top = hillHeight(x2, 174, 12.0, 2);
         for (int y = top; y < BACK_H; y++) {
-            uint32_t c = s.flat ? s.nearHill : picMix(picMix(s.nearHill, 0x3a6a40, 70), s.nearHill,
-                                                        (y - top) * 40 > 256 ? 256 : (y - top) * 40);
+            uint32_t c = s.flat ? s.nearHill
+                                : picMix(picMix(s.nearHill, 0x3a6a40, 70), s.nearHill,
+                                         (y - top) * 40 > 256 ? 256 : (y - top) * 40);
             picPut(p, x2, y, c);
         }
     }

@@ -86,7 +86,8 @@ void doubled(const Glyph& g, bool out[GLYPH_H * 2][GLYPH_W * 2]) {
     for (int y = 0; y < GLYPH_H; y++)
         for (int x = 0; x < GLYPH_W; x++) {
             bool p = inked(g, x, y);
-            bool a = inked(g, x, y - 1), b = inked(g, x + 1, y), c = inked(g, x - 1, y), d = inked(g, x, y + 1);
+            bool a = inked(g, x, y - 1), b = inked(g, x + 1, y), c = inked(g, x - 1, y),
+                 d = inked(g, x, y + 1);
             bool e0 = (c == a && c != d && a != b) ? a : p;
             bool e1 = (a == b && a != c && b != d) ? b : p;
             bool e2 = (d == c && d != b && c != a) ? c : p;
@@ -141,8 +142,10 @@ Pic makeFontSheet(const std::string& assetsDir, int set, bool big) {
     Pic sheet = picNew(SHEET_COLS * cell, NUM_GLYPHS / SHEET_COLS * cell, PIC_KEY);
     for (int i = 0; i < NUM_GLYPHS; i++) {
         int cx = (i % SHEET_COLS) * cell, cy = (i / SHEET_COLS) * cell;
-        if (big) drawBig(sheet, cx, cy, glyphs[i], bigLooks[set]);
-        else drawSmall(sheet, cx, cy, glyphs[i], smallLooks[set]);
+        if (big)
+            drawBig(sheet, cx, cy, glyphs[i], bigLooks[set]);
+        else
+            drawSmall(sheet, cx, cy, glyphs[i], smallLooks[set]);
     }
     return sheet;
 }

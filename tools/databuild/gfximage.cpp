@@ -17,9 +17,15 @@ const uint32_t classicPalette[] = {
 };
 constexpr int numClassic = sizeof(classicPalette) / sizeof(classicPalette[0]);
 
-int chanR(uint32_t c) { return (c >> 16) & 255; }
-int chanG(uint32_t c) { return (c >> 8) & 255; }
-int chanB(uint32_t c) { return c & 255; }
+int chanR(uint32_t c) {
+    return (c >> 16) & 255;
+}
+int chanG(uint32_t c) {
+    return (c >> 8) & 255;
+}
+int chanB(uint32_t c) {
+    return c & 255;
+}
 
 void put16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(v & 255);
@@ -37,10 +43,14 @@ bool parseHex(const std::string& s, uint32_t& out) {
     uint32_t v = 0;
     for (char ch : s) {
         int d;
-        if (ch >= '0' && ch <= '9') d = ch - '0';
-        else if (ch >= 'a' && ch <= 'f') d = ch - 'a' + 10;
-        else if (ch >= 'A' && ch <= 'F') d = ch - 'A' + 10;
-        else return false;
+        if (ch >= '0' && ch <= '9')
+            d = ch - '0';
+        else if (ch >= 'a' && ch <= 'f')
+            d = ch - 'a' + 10;
+        else if (ch >= 'A' && ch <= 'F')
+            d = ch - 'A' + 10;
+        else
+            return false;
         v = v * 16 + d;
     }
     out = v;
@@ -119,7 +129,7 @@ uint32_t picRgb(int r, int g, int b) {
 // Linear blend of two colours.
 uint32_t picMix(uint32_t a, uint32_t b, int t) {
     return picRgb(chanR(a) + (chanR(b) - chanR(a)) * t / 256, chanG(a) + (chanG(b) - chanG(a)) * t / 256,
-               chanB(a) + (chanB(b) - chanB(a)) * t / 256);
+                  chanB(a) + (chanB(b) - chanB(a)) * t / 256);
 }
 
 // Darker (below 100) or brighter (above 100) version of a colour.
@@ -128,7 +138,9 @@ uint32_t picScale(uint32_t c, int pct) {
 }
 
 // Perceived brightness, the weights of television luma.
-int picLuma(uint32_t c) { return (chanR(c) * 77 + chanG(c) * 150 + chanB(c) * 29) >> 8; }
+int picLuma(uint32_t c) {
+    return (chanR(c) * 77 + chanG(c) * 150 + chanB(c) * 29) >> 8;
+}
 
 // The handheld look: four shades by brightness; the key colour is kept as it is.
 uint32_t picToGb(uint32_t c) {
@@ -231,8 +243,10 @@ bool parseArt(const std::string& text, const std::string& name, ArtFile& out, st
             } else {
                 words >> b >> c;
                 bool ok = parseHex(a, col.deluxe) && parseNum(c, 3, col.gb);
-                if (b == "-") col.classic = picToClassic(col.deluxe);
-                else ok = ok && parseHex(b, col.classic);
+                if (b == "-")
+                    col.classic = picToClassic(col.deluxe);
+                else
+                    ok = ok && parseHex(b, col.classic);
                 if (!ok) {
                     snprintf(msg, sizeof(msg), "%s:%d: bad colour line", name.c_str(), lineNo);
                     err = msg;
@@ -269,7 +283,8 @@ bool parseArt(const std::string& text, const std::string& name, ArtFile& out, st
             out.tiles.push_back(t);
             continue;
         }
-        if (opt.size() == 3 && opt[1] == 'x' && opt[0] >= '1' && opt[0] <= '4' && opt[2] >= '1' && opt[2] <= '4') {
+        if (opt.size() == 3 && opt[1] == 'x' && opt[0] >= '1' && opt[0] <= '4' && opt[2] >= '1' &&
+            opt[2] <= '4') {
             t.wTiles = opt[0] - '0';
             t.hTiles = opt[2] - '0';
         }
@@ -290,8 +305,8 @@ bool parseArt(const std::string& text, const std::string& name, ArtFile& out, st
             lineNo++;
             if (!row.empty() && row.back() == '\r') row.pop_back();
             if (row.size() != w) {
-                snprintf(msg, sizeof(msg), "%s:%d: tile %d row has %zu characters, wants %zu", name.c_str(), lineNo,
-                         t.code, row.size(), w);
+                snprintf(msg, sizeof(msg), "%s:%d: tile %d row has %zu characters, wants %zu", name.c_str(),
+                         lineNo, t.code, row.size(), w);
                 err = msg;
                 return false;
             }

@@ -26,20 +26,20 @@ struct Pic {
 };
 
 Pic picNew(int w, int h, uint32_t fill);
-uint32_t picGet(const Pic& p, int x, int y);           // 0 outside
-void picPut(Pic& p, int x, int y, uint32_t c);          // clipped
+uint32_t picGet(const Pic& p, int x, int y);                  // 0 outside
+void picPut(Pic& p, int x, int y, uint32_t c);                // clipped
 void picFill(Pic& p, int x, int y, int w, int h, uint32_t c); // clipped
 // Copies a w x h block of src at (sx, sy) to (dx, dy) of dst; keyed skips magenta.
 void picBlit(Pic& dst, const Pic& src, int sx, int sy, int w, int h, int dx, int dy, bool keyed);
 Pic picMirror(const Pic& p); // left and right swapped
 
-uint32_t picRgb(int r, int g, int b);                  // clamps each channel to 0..255
-uint32_t picMix(uint32_t a, uint32_t b, int t);  // t = 0 gives a, 256 gives b
+uint32_t picRgb(int r, int g, int b);           // clamps each channel to 0..255
+uint32_t picMix(uint32_t a, uint32_t b, int t); // t = 0 gives a, 256 gives b
 uint32_t picScale(uint32_t c, int pct);         // every channel times pct / 100
-int picLuma(uint32_t c);                           // 0..255
+int picLuma(uint32_t c);                        // 0..255
 uint32_t picToGb(uint32_t c);                   // nearest handheld shade by brightness; magenta stays
-uint32_t picToClassic(uint32_t c);                   // nearest colour of the classic palette; magenta stays
-uint32_t picNoise(int x, int y, int seed);       // repeatable 32-bit noise of a position
+uint32_t picToClassic(uint32_t c);              // nearest colour of the classic palette; magenta stays
+uint32_t picNoise(int x, int y, int seed);      // repeatable 32-bit noise of a position
 
 // The file bytes of a 24-bit bottom-up Windows BMP.
 std::vector<uint8_t> picToBmp(const Pic& p);

@@ -12,8 +12,8 @@ constexpr int LOGO_H = 80;
 const char* const letterB[LETTER_ROWS] = {"####.", "##.##", "##.##", "####.", "##.##", "##.##", "####."};
 const char* const letterL[LETTER_ROWS] = {"##...", "##...", "##...", "##...", "##...", "##...", "#####"};
 const char* const letterO[LETTER_ROWS] = {".###.", "##.##", "##.##", "##.##", "##.##", "##.##", ".###."};
-const char* const letterM[LETTER_ROWS] = {"##...##", "###.###", "#######", "##.#.##", "##...##", "##...##",
-                                          "##...##"};
+const char* const letterM[LETTER_ROWS] = {"##...##", "###.###", "#######", "##.#.##",
+                                          "##...##", "##...##", "##...##"};
 const char* const letterP[LETTER_ROWS] = {"####.", "##.##", "##.##", "####.", "##...", "##...", "##..."};
 const char* const* const letters[5] = {letterB, letterL, letterO, letterM, letterP};
 const int drop[5] = {6, 2, 0, 2, 6}; // the letters sit on a gentle arch, the middle one highest
@@ -31,7 +31,9 @@ const LogoLook looks[NUM_SETS] = {
 // One smoothing doubling of a mask: corners follow two agreeing neighbours.
 std::vector<uint8_t> smoothDouble(const std::vector<uint8_t>& m, int w, int h) {
     std::vector<uint8_t> o(static_cast<size_t>(w) * h * 4);
-    auto at = [&](int x, int y) -> uint8_t { return (x < 0 || y < 0 || x >= w || y >= h) ? 0 : m[y * w + x]; };
+    auto at = [&](int x, int y) -> uint8_t {
+        return (x < 0 || y < 0 || x >= w || y >= h) ? 0 : m[y * w + x];
+    };
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             uint8_t p = at(x, y), a = at(x, y - 1), b = at(x + 1, y), c = at(x - 1, y), d = at(x, y + 1);
@@ -98,8 +100,10 @@ Pic makeLogo(int set) {
         for (int x = 0; x < LOGO_W; x++) {
             if (!at(x, y)) continue;
             uint32_t c = picMix(look.top, look.bottom, (y - top[x]) * 256 / h);
-            if (!at(x - 2, y - 2)) c = look.rim;                               // light from the upper left
-            else if (!at(x + 2, y + 2)) c = picMix(c, look.outline, 90);       // shade on the lower right
+            if (!at(x - 2, y - 2))
+                c = look.rim; // light from the upper left
+            else if (!at(x + 2, y + 2))
+                c = picMix(c, look.outline, 90); // shade on the lower right
             if (set == SET_GB) c = picToGb(c);
             picPut(p, x, y, c);
         }

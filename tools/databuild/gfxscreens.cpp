@@ -28,8 +28,8 @@ Pic flagUk() {
         for (int x = 0; x < FLAG_W; x++) {
             double px = x + 0.5, py = y + 0.5;
             // signed distances to the two diagonals
-            double d1 = (px * FLAG_H - py * FLAG_W) / len;                 // > 0 above the falling diagonal
-            double d2 = (px * FLAG_H - (FLAG_H - py) * FLAG_W) / len;     // > 0 below the rising diagonal
+            double d1 = (px * FLAG_H - py * FLAG_W) / len;            // > 0 above the falling diagonal
+            double d2 = (px * FLAG_H - (FLAG_H - py) * FLAG_W) / len; // > 0 below the rising diagonal
             bool leftHalf = px < FLAG_W / 2.0, topHalf = py < FLAG_H / 2.0;
             uint32_t c = blue;
             if (std::fabs(d1) < 6.5 || std::fabs(d2) < 6.5) c = white;
@@ -54,12 +54,12 @@ Pic flagEs() {
     Pic p = picNew(FLAG_W, FLAG_H, red);
     picFill(p, 0, 15, FLAG_W, 30, yellow);
     const int sx = 20, sy = 20;
-    picFill(p, sx + 1, sy - 3, 10, 3, 0xd89c10);                  // crown
-    picFill(p, sx, sy, 12, 14, 0xa01820);                         // shield
+    picFill(p, sx + 1, sy - 3, 10, 3, 0xd89c10); // crown
+    picFill(p, sx, sy, 12, 14, 0xa01820);        // shield
     picFill(p, sx + 6, sy, 6, 7, 0xe8d8c0);
     picFill(p, sx, sy + 7, 6, 7, 0xe8d8c0);
-    picFill(p, sx + 2, sy + 14, 8, 2, 0xa01820);                  // rounded foot
-    picFill(p, sx - 4, sy + 1, 2, 14, 0xe0e0e0);                  // the two pillars
+    picFill(p, sx + 2, sy + 14, 8, 2, 0xa01820); // rounded foot
+    picFill(p, sx - 4, sy + 1, 2, 14, 0xe0e0e0); // the two pillars
     picFill(p, sx + 14, sy + 1, 2, 14, 0xe0e0e0);
     return p;
 }
@@ -135,9 +135,10 @@ Pic makeMuse() {
         uint32_t c = picMix(0x120e2c, 0x03040e, d * 256 / (h - horizon));
         for (int x = 0; x < w; x++) picPut(p, x, y, c);
         if (d % 3 == 1) {
-            int spread = 4 + d / 3;
+            // short broken streaks, wider and fainter nearer the viewer
+            int spread = 3 + d / 4;
             for (int x = mx - spread; x <= mx + spread; x++)
-                if (picNoise(x, y, 5) % 3 == 0) picPut(p, x, y, picMix(c, 0xd8c890, 140 - d));
+                if ((x + picNoise(x / 4, y, 5)) % 7 < 4) picPut(p, x, y, picMix(c, 0xd8c890, 150 - 2 * d));
         }
     }
     return p;

@@ -18,28 +18,28 @@ struct Ramp {
     int gb[4];
 };
 
-const Ramp rEarth = {{0x3a2414, 0x5c3a20, 0x7a5030, 0x9c7048}, {2,2,1,1}};
-const Ramp rGrass = {{0x1c5a14, 0x2e8a22, 0x4cb832, 0x8ce060}, {3,2,1,0}};
-const Ramp rStone = {{0x3c3c48, 0x60606c, 0x84848e, 0xb0b0b8}, {3,2,1,0}};
-const Ramp rDark = {{0x1c1c26, 0x30303e, 0x444454, 0x5c5c6c}, {3,3,2,2}};
-const Ramp rClay = {{0x5a1c10, 0x8c3018, 0xb44a24, 0xd87c48}, {3,2,2,1}};
-const Ramp rSand = {{0x6a4c20, 0xa07c3c, 0xc8a45c, 0xe8cc88}, {2,1,0,0}};
-const Ramp rRock = {{0x2a1c2c, 0x483244, 0x684a5c, 0x8c6c7c}, {3,3,2,1}};
-const Ramp rMoss = {{0x284018, 0x3c6020, 0x5a8430, 0x84ac48}, {3,2,1,1}};
-const Ramp rIce = {{0x3878b0, 0x68a8d8, 0x98d0f0, 0xd8f4ff}, {2,1,0,0}};
-const Ramp rSnow = {{0x8098b8, 0xb8cce0, 0xe0ecf8, 0xffffff}, {1,0,0,0}};
-const Ramp rSoil = {{0x1c120c, 0x2e1e14, 0x42301e, 0x5a4428}, {3,3,2,2}};
-const Ramp rNightGrass = {{0x0c2c30, 0x184a4a, 0x2a6c62, 0x50988a}, {3,2,1,1}};
-const Ramp rNightSoil = {{0x140c20, 0x241832, 0x342446, 0x46345a}, {3,3,3,2}};
-const Ramp rWood = {{0x3c2410, 0x6a4220, 0x946030, 0xbc8448}, {3,2,1,1}};
-const Ramp rGold = {{0x6a4808, 0xb08018, 0xe0b830, 0xfff0a0}, {3,2,1,0}};
-const Ramp rIron = {{0x18181c, 0x34343c, 0x585864, 0x9898a4}, {3,2,1,0}};
+const Ramp rEarth = {{0x3a2414, 0x5c3a20, 0x7a5030, 0x9c7048}, {2, 2, 1, 1}};
+const Ramp rGrass = {{0x1c5a14, 0x2e8a22, 0x4cb832, 0x8ce060}, {3, 2, 1, 0}};
+const Ramp rStone = {{0x3c3c48, 0x60606c, 0x84848e, 0xb0b0b8}, {3, 2, 1, 0}};
+const Ramp rDark = {{0x1c1c26, 0x30303e, 0x444454, 0x5c5c6c}, {3, 3, 2, 2}};
+const Ramp rClay = {{0x5a1c10, 0x8c3018, 0xb44a24, 0xd87c48}, {3, 2, 2, 1}};
+const Ramp rSand = {{0x6a4c20, 0xa07c3c, 0xc8a45c, 0xe8cc88}, {2, 1, 0, 0}};
+const Ramp rRock = {{0x2a1c2c, 0x483244, 0x684a5c, 0x8c6c7c}, {3, 3, 2, 1}};
+const Ramp rMoss = {{0x284018, 0x3c6020, 0x5a8430, 0x84ac48}, {3, 2, 1, 1}};
+const Ramp rIce = {{0x3878b0, 0x68a8d8, 0x98d0f0, 0xd8f4ff}, {2, 1, 0, 0}};
+const Ramp rSnow = {{0x8098b8, 0xb8cce0, 0xe0ecf8, 0xffffff}, {1, 0, 0, 0}};
+const Ramp rSoil = {{0x1c120c, 0x2e1e14, 0x42301e, 0x5a4428}, {3, 3, 2, 2}};
+const Ramp rNightGrass = {{0x0c2c30, 0x184a4a, 0x2a6c62, 0x50988a}, {3, 2, 1, 1}};
+const Ramp rNightSoil = {{0x140c20, 0x241832, 0x342446, 0x46345a}, {3, 3, 3, 2}};
+const Ramp rWood = {{0x3c2410, 0x6a4220, 0x946030, 0xbc8448}, {3, 2, 1, 1}};
+const Ramp rGold = {{0x6a4808, 0xb08018, 0xe0b830, 0xfff0a0}, {3, 2, 1, 0}};
+const Ramp rIron = {{0x18181c, 0x34343c, 0x585864, 0x9898a4}, {3, 2, 1, 0}};
 // Darker, duller materials for the walls behind the play: they must not look like ground.
 const Ramp rBackStone = {{0x121218, 0x1c1c26, 0x262632, 0x30303e}, {3, 3, 3, 2}};
 const Ramp rBackRock = {{0x120c14, 0x1e1622, 0x2a2030, 0x362a3c}, {3, 3, 3, 2}};
 const Ramp rBackWood = {{0x1a1008, 0x28180c, 0x362212, 0x442c18}, {3, 3, 3, 2}};
 const Ramp rBackIce = {{0x0c1a30, 0x142844, 0x1c3658, 0x28466c}, {3, 3, 2, 2}};
-const Ramp rWater = {{0x0c2058, 0x1a3c8c, 0x2c5cb8, 0x80b8f0}, {3,2,1,0}};
+const Ramp rWater = {{0x0c2058, 0x1a3c8c, 0x2c5cb8, 0x80b8f0}, {3, 2, 1, 0}};
 
 // One drawing context: the tile, whether the set is flat (classic), and the set.
 struct Ctx {
@@ -64,15 +64,20 @@ uint32_t grain(const Ctx& c, const Ramp& r, int base, int x, int y, int seed) {
     return tone(c, r, base + (n == 0 ? -1 : n == 15 ? 1 : 0));
 }
 
-void put(Ctx& c, int x, int y, uint32_t v) { picPut(c.t, x, y, v); }
-void fill(Ctx& c, int x, int y, int w, int h, uint32_t v) { picFill(c.t, x, y, w, h, v); }
+void put(Ctx& c, int x, int y, uint32_t v) {
+    picPut(c.t, x, y, v);
+}
+void fill(Ctx& c, int x, int y, int w, int h, uint32_t v) {
+    picFill(c.t, x, y, w, h, v);
+}
 
 // Earth-like fill with specks and a few pebbles.
 void soilFill(Ctx& c, const Ramp& r, int seed, int fromY) {
     for (int y = fromY; y < T; y++)
         for (int x = 0; x < T; x++) put(c, x, y, grain(c, r, 1, x, y, seed));
     for (int i = 0; i < 3; i++) {
-        int px = picNoise(i, seed, 1) % 13 + 1, py = fromY + 2 + picNoise(i, seed, 2) % (T - fromY - 3 > 0 ? T - fromY - 3 : 1);
+        int px = picNoise(i, seed, 1) % 13 + 1,
+            py = fromY + 2 + picNoise(i, seed, 2) % (T - fromY - 3 > 0 ? T - fromY - 3 : 1);
         if (py + 1 >= T) continue;
         fill(c, px, py, 2, 1, tone(c, r, 3));
         fill(c, px, py + 1, 2, 1, tone(c, r, 2));
@@ -100,10 +105,14 @@ void blocksFill(Ctx& c, const Ramp& r, int rowH, int brickW, uint32_t mortar, in
             int off = (row & 1) ? brickW / 2 : 0;
             int lx = (x + off) % brickW;
             uint32_t v;
-            if (ly == rowH - 1 || lx == brickW - 1) v = mortar;
-            else if (ly == 0 || lx == 0) v = tone(c, r, 3);
-            else if (ly == rowH - 2 || lx == brickW - 2) v = tone(c, r, c.flat ? 2 : 1);
-            else v = grain(c, r, 2, x, y, seed);
+            if (ly == rowH - 1 || lx == brickW - 1)
+                v = mortar;
+            else if (ly == 0 || lx == 0)
+                v = tone(c, r, 3);
+            else if (ly == rowH - 2 || lx == brickW - 2)
+                v = tone(c, r, c.flat ? 2 : 1);
+            else
+                v = grain(c, r, 2, x, y, seed);
             put(c, x, y, v);
         }
 }
@@ -126,12 +135,15 @@ void rockFill(Ctx& c, const Ramp& r, int seed) {
                             second = best;
                             best = d;
                             bi = i;
-                        } else if (d < second) second = d;
+                        } else if (d < second)
+                            second = d;
                     }
             int edge = second - best;
             uint32_t v;
-            if (edge < 6) v = tone(c, r, 0);
-            else if (c.flat) v = tone(c, r, 2);
+            if (edge < 6)
+                v = tone(c, r, 0);
+            else if (c.flat)
+                v = tone(c, r, 2);
             else {
                 int lift = (y - py[bi] < 0) ? 1 : 0; // upper part of each lump catches light
                 v = tone(c, r, 1 + lift + (bi % 2));
@@ -146,9 +158,15 @@ void meadowTop(Ctx& c) {
     soilFill(c, rEarth, 3, 0);
     capTop(c, rGrass, 4, 4);
 }
-void meadowEarth(Ctx& c) { soilFill(c, rEarth, 5, 0); }
-void castleStone(Ctx& c) { blocksFill(c, rStone, 8, 16, 0x2a2a32, 6); }
-void castleDark(Ctx& c) { blocksFill(c, rDark, 8, 8, 0x101018, 7); }
+void meadowEarth(Ctx& c) {
+    soilFill(c, rEarth, 5, 0);
+}
+void castleStone(Ctx& c) {
+    blocksFill(c, rStone, 8, 16, 0x2a2a32, 6);
+}
+void castleDark(Ctx& c) {
+    blocksFill(c, rDark, 8, 8, 0x101018, 7);
+}
 void forestTop(Ctx& c) {
     soilFill(c, rSoil, 8, 0);
     capTop(c, rMoss, 9, 5);
@@ -172,7 +190,9 @@ void caveTop(Ctx& c) {
         if (picNoise(x, 9, 11) % 3) put(c, x, 1, tone(c, rRock, 2));
     }
 }
-void caveRock(Ctx& c) { rockFill(c, rRock, 12); }
+void caveRock(Ctx& c) {
+    rockFill(c, rRock, 12);
+}
 void snowTop(Ctx& c) {
     for (int y = 0; y < T; y++)
         for (int x = 0; x < T; x++) put(c, x, y, grain(c, rIce, 1, x, y, 13));
@@ -186,7 +206,8 @@ void iceBlock(Ctx& c) {
             if (x == 15 || y == 15) lvl = 0;
             int d = x + y;
             if (lvl == 2 && (d == 9 || d == 10 || d == 13)) lvl = 3; // the shine across the block
-            put(c, x, y, c.flat ? tone(c, rIce, lvl) : (lvl == 2 ? grain(c, rIce, 2, x, y, 15) : tone(c, rIce, lvl)));
+            put(c, x, y,
+                c.flat ? tone(c, rIce, lvl) : (lvl == 2 ? grain(c, rIce, 2, x, y, 15) : tone(c, rIce, lvl)));
         }
     if (!c.flat)
         for (int i = 0; i < 5; i++) put(c, 3 + i, 11 - i / 2, tone(c, rIce, 1)); // a hairline crack
@@ -195,7 +216,9 @@ void nightTop(Ctx& c) {
     soilFill(c, rNightSoil, 16, 0);
     capTop(c, rNightGrass, 17, 4);
 }
-void nightSoil(Ctx& c) { soilFill(c, rNightSoil, 18, 0); }
+void nightSoil(Ctx& c) {
+    soilFill(c, rNightSoil, 18, 0);
+}
 void caveCeiling(Ctx& c) {
     rockFill(c, rRock, 19);
     // dark drips hang from the ceiling's lower edge, still rock
@@ -218,8 +241,10 @@ void crate(Ctx& c) {
     for (int y = 0; y < T; y++)
         for (int x = 0; x < T; x++) {
             int lvl = (y % 5 == 4) ? 1 : 2; // planks
-            if (x < 2 || x > 13 || y < 2 || y > 13) lvl = (x == 0 || y == 0) ? 3 : (x == 15 || y == 15) ? 0 : 2;
-            else if (std::abs(x - y) <= 1) lvl = 3; // diagonal brace
+            if (x < 2 || x > 13 || y < 2 || y > 13)
+                lvl = (x == 0 || y == 0) ? 3 : (x == 15 || y == 15) ? 0 : 2;
+            else if (std::abs(x - y) <= 1)
+                lvl = 3; // diagonal brace
             put(c, x, y, lvl == 2 ? grain(c, rWood, 2, x, y, 20) : tone(c, rWood, lvl));
         }
     static const int nails[4][2] = {{1, 1}, {14, 1}, {1, 14}, {14, 14}};
@@ -228,8 +253,12 @@ void crate(Ctx& c) {
 
 // ---- walls behind the play: passable, opaque, dark ----
 
-void backStone(Ctx& c) { blocksFill(c, rBackStone, 8, 16, 0x0a0a0e, 30); }
-void backRock(Ctx& c) { rockFill(c, rBackRock, 31); }
+void backStone(Ctx& c) {
+    blocksFill(c, rBackStone, 8, 16, 0x0a0a0e, 30);
+}
+void backRock(Ctx& c) {
+    rockFill(c, rBackRock, 31);
+}
 void backWood(Ctx& c) {
     for (int y = 0; y < T; y++)
         for (int x = 0; x < T; x++) {
@@ -238,7 +267,9 @@ void backWood(Ctx& c) {
             put(c, x, y, lvl == 2 ? grain(c, rBackWood, 2, x, y, 32) : tone(c, rBackWood, lvl));
         }
 }
-void backIce(Ctx& c) { blocksFill(c, rBackIce, 8, 8, 0x081220, 33); }
+void backIce(Ctx& c) {
+    blocksFill(c, rBackIce, 8, 8, 0x081220, 33);
+}
 
 // ---- working parts ----
 
@@ -247,12 +278,16 @@ void bumpBlock(Ctx& c, int lift, int glow) {
     for (int y = 0; y < T; y++)
         for (int x = 0; x < T; x++) {
             int lvl = 2;
-            if (x == 0 || y == 0) lvl = 3;
-            else if (x == 15 || y == 15) lvl = 0;
-            else if (x == 1 || y == 1) lvl = 3;
-            else if (x == 14 || y == 14) lvl = 1;
+            if (x == 0 || y == 0)
+                lvl = 3;
+            else if (x == 15 || y == 15)
+                lvl = 0;
+            else if (x == 1 || y == 1)
+                lvl = 3;
+            else if (x == 14 || y == 14)
+                lvl = 1;
             int dx = std::abs(x * 2 - 15), dy = std::abs(y * 2 - 15);
-            if (dx + dy <= 9) lvl = 3;           // the diamond
+            if (dx + dy <= 9) lvl = 3; // the diamond
             if (dx + dy == 10 || dx + dy == 11) lvl = 1;
             if ((x == 3 || x == 12) && (y == 3 || y == 12)) lvl = 0; // rivets
             uint32_t v = tone(c, rGold, lvl);
@@ -260,10 +295,18 @@ void bumpBlock(Ctx& c, int lift, int glow) {
             put(c, x, y - lift, v);
         }
 }
-void bump0(Ctx& c) { bumpBlock(c, 0, 0); }
-void bump1(Ctx& c) { bumpBlock(c, 3, 200); }
-void bump2(Ctx& c) { bumpBlock(c, 2, 120); }
-void bump3(Ctx& c) { bumpBlock(c, 1, 50); }
+void bump0(Ctx& c) {
+    bumpBlock(c, 0, 0);
+}
+void bump1(Ctx& c) {
+    bumpBlock(c, 3, 200);
+}
+void bump2(Ctx& c) {
+    bumpBlock(c, 2, 120);
+}
+void bump3(Ctx& c) {
+    bumpBlock(c, 1, 50);
+}
 
 // Clay bricks; stage 1..4 cracks them and finally breaks them into falling bits.
 void brickStage(Ctx& c, int stage) {
@@ -289,11 +332,21 @@ void brickStage(Ctx& c, int stage) {
             put(c, x, y + d, picGet(old, x, y));
         }
 }
-void brick0(Ctx& c) { brickStage(c, 0); }
-void brick1(Ctx& c) { brickStage(c, 1); }
-void brick2(Ctx& c) { brickStage(c, 2); }
-void brick3(Ctx& c) { brickStage(c, 3); }
-void brick4(Ctx& c) { brickStage(c, 4); }
+void brick0(Ctx& c) {
+    brickStage(c, 0);
+}
+void brick1(Ctx& c) {
+    brickStage(c, 1);
+}
+void brick2(Ctx& c) {
+    brickStage(c, 2);
+}
+void brick3(Ctx& c) {
+    brickStage(c, 3);
+}
+void brick4(Ctx& c) {
+    brickStage(c, 4);
+}
 
 // Where the two cracks of the slab run, row by row: the slab breaks into three pieces there.
 const int crackA[T] = {5, 5, 6, 6, 5, 4, 4, 5, 6, 6, 5, 5, 4, 5, 5, 6};
@@ -336,11 +389,21 @@ void slabStage(Ctx& c, int stage) {
             }
         }
 }
-void slab0(Ctx& c) { slabStage(c, 0); }
-void slab1(Ctx& c) { slabStage(c, 1); }
-void slab2(Ctx& c) { slabStage(c, 2); }
-void slab3(Ctx& c) { slabStage(c, 3); }
-void slab4(Ctx& c) { slabStage(c, 4); }
+void slab0(Ctx& c) {
+    slabStage(c, 0);
+}
+void slab1(Ctx& c) {
+    slabStage(c, 1);
+}
+void slab2(Ctx& c) {
+    slabStage(c, 2);
+}
+void slab3(Ctx& c) {
+    slabStage(c, 3);
+}
+void slab4(Ctx& c) {
+    slabStage(c, 4);
+}
 
 // A heavy hatch of planks and iron; drawn hanging down by `down` rows of 16 (open at 0).
 void hatch(Ctx& c, int down) {
@@ -357,9 +420,15 @@ void hatch(Ctx& c, int down) {
     fill(c, 0, 0, T, 1, tone(c, rIron, 3));
     for (int x = 0; x < T; x += 5) put(c, x + 1, 1, tone(c, rIron, 0));
 }
-void hatchShut(Ctx& c) { hatch(c, 16); }
-void hatchOpen(Ctx& c) { hatch(c, 3); }
-void hatchHalf(Ctx& c) { hatch(c, 10); }
+void hatchShut(Ctx& c) {
+    hatch(c, 16);
+}
+void hatchOpen(Ctx& c) {
+    hatch(c, 3);
+}
+void hatchHalf(Ctx& c) {
+    hatch(c, 10);
+}
 
 // A spike trap's floor plate with three slots; stage 0 armed, 1 tips showing, 2 spikes out.
 void spikes(Ctx& c, int stage) {
@@ -376,15 +445,22 @@ void spikes(Ctx& c, int stage) {
             const int half = stage == 2 ? (height - 1 - i) * 3 / height : 0;
             for (int x = mid - half; x <= mid + half; x++) {
                 uint32_t v = x < mid ? tone(c, rIron, 3) : x == mid ? tone(c, rIron, 2) : tone(c, rIron, 0);
-                if (i == height - 1 || (stage == 1 && i == 0)) v = c.set == SET_GB ? picGbShades[0] : 0xffffff;
+                if (i == height - 1 || (stage == 1 && i == 0))
+                    v = c.set == SET_GB ? picGbShades[0] : 0xffffff;
                 put(c, x, y, v);
             }
         }
     }
 }
-void spikesArmed(Ctx& c) { spikes(c, 0); }
-void spikesTips(Ctx& c) { spikes(c, 1); }
-void spikesOut(Ctx& c) { spikes(c, 2); }
+void spikesArmed(Ctx& c) {
+    spikes(c, 0);
+}
+void spikesTips(Ctx& c) {
+    spikes(c, 1);
+}
+void spikesOut(Ctx& c) {
+    spikes(c, 2);
+}
 
 // The lethal block: a dark iron core bristling with red-hot thorns on every side.
 void thornBlock(Ctx& c) {
@@ -478,7 +554,8 @@ void water(Ctx& c, int variant) {
         for (int y = 11; y < T; y++)
             for (int x = 0; x < T; x++) {
                 int top = 11 + static_cast<int>(picNoise(x / 3, 0, 27) % 2);
-                if (y >= top) put(c, x, y, c.flat ? 0xc87830 : picMix(rSand.c[2], rWater.c[1], 70 + (y - 11) * 10));
+                if (y >= top)
+                    put(c, x, y, c.flat ? 0xc87830 : picMix(rSand.c[2], rWater.c[1], 70 + (y - 11) * 10));
             }
         break;
     case 5: // deep water with a small shoal far off
@@ -507,9 +584,12 @@ Pic waterStrip(bool flat) {
         int crest = 4 + static_cast<int>(std::lround(1.6 * std::sin(t) + 0.8 * std::sin(2 * t + 1.3)));
         for (int y = crest; y < T; y++) {
             uint32_t v = waterAt(flat, x, y, 0);
-            if (y == crest) v = flat ? 0xf8f8f8 : rWater.c[3];
-            else if (y == crest + 1) v = flat ? 0x70b8f8 : picMix(rWater.c[3], rWater.c[2], 128);
-            else if (!flat && y == crest + 4 && (x % 8) < 3) v = picMix(v, rWater.c[3], 90); // foam streaks
+            if (y == crest)
+                v = flat ? 0xf8f8f8 : rWater.c[3];
+            else if (y == crest + 1)
+                v = flat ? 0x70b8f8 : picMix(rWater.c[3], rWater.c[2], 128);
+            else if (!flat && y == crest + 4 && (x % 8) < 3)
+                v = picMix(v, rWater.c[3], 90); // foam streaks
             picPut(p, x, y, v);
         }
     }
@@ -522,31 +602,48 @@ struct CodedTile {
     void (*draw)(Ctx&);
 };
 
-void waterPlain(Ctx& c) { water(c, 0); }
-void waterBubbles(Ctx& c) { water(c, 1); }
-void waterDeep(Ctx& c) { water(c, 2); }
-void waterWeed(Ctx& c) { water(c, 3); }
-void waterSand(Ctx& c) { water(c, 4); }
-void waterShoal(Ctx& c) { water(c, 5); }
-void waterStone(Ctx& c) { water(c, 6); }
+void waterPlain(Ctx& c) {
+    water(c, 0);
+}
+void waterBubbles(Ctx& c) {
+    water(c, 1);
+}
+void waterDeep(Ctx& c) {
+    water(c, 2);
+}
+void waterWeed(Ctx& c) {
+    water(c, 3);
+}
+void waterSand(Ctx& c) {
+    water(c, 4);
+}
+void waterShoal(Ctx& c) {
+    water(c, 5);
+}
+void waterStone(Ctx& c) {
+    water(c, 6);
+}
 
 const CodedTile codedTiles[] = {
-    {20, bump0},        {80, bump1},        {100, bump2},        {120, bump3},       {21, meadowTop},
-    {23, meadowEarth},  {43, castleStone},  {44, castleDark},    {63, forestTop},    {64, forestSoil},
-    {128, caveTop},     {129, caveRock},    {130, snowTop},      {131, iceBlock},    {132, nightTop},
-    {133, nightSoil},   {134, caveCeiling}, {135, pillar},       {136, crate},       {40, brick0},
-    {200, brick1},      {201, brick2},      {202, brick3},       {203, brick4},      {22, slab0},
-    {180, slab1},       {181, slab2},       {182, slab3},        {183, slab4},       {69, hatchShut},
-    {88, hatchOpen},    {89, hatchHalf},    {86, spikesArmed},   {87, spikesTips},   {105, spikesOut},
-    {140, thornBlock},  {85, waterPlain},   {145, waterBubbles}, {146, waterDeep},   {162, waterWeed},
-    {163, waterSand},   {154, backStone},   {155, backRock},     {156, backWood},    {157, backIce},   {164, waterDeep},   {165, waterShoal},   {166, waterStone},
+    {20, bump0},       {80, bump1},        {100, bump2},        {120, bump3},     {21, meadowTop},
+    {23, meadowEarth}, {43, castleStone},  {44, castleDark},    {63, forestTop},  {64, forestSoil},
+    {128, caveTop},    {129, caveRock},    {130, snowTop},      {131, iceBlock},  {132, nightTop},
+    {133, nightSoil},  {134, caveCeiling}, {135, pillar},       {136, crate},     {40, brick0},
+    {200, brick1},     {201, brick2},      {202, brick3},       {203, brick4},    {22, slab0},
+    {180, slab1},      {181, slab2},       {182, slab3},        {183, slab4},     {69, hatchShut},
+    {88, hatchOpen},   {89, hatchHalf},    {86, spikesArmed},   {87, spikesTips}, {105, spikesOut},
+    {140, thornBlock}, {85, waterPlain},   {145, waterBubbles}, {146, waterDeep}, {162, waterWeed},
+    {163, waterSand},  {154, backStone},   {155, backRock},     {156, backWood},  {157, backIce},
+    {164, waterDeep},  {165, waterShoal},  {166, waterStone},
 };
 
 // Brings a finished picture into the set's colours.
 void toSet(Pic& p, int set) {
     for (uint32_t& v : p.px) {
-        if (set == SET_CLASSIC) v = picToClassic(v);
-        else if (set == SET_GB) v = picToGb(v);
+        if (set == SET_CLASSIC)
+            v = picToClassic(v);
+        else if (set == SET_GB)
+            v = picToGb(v);
     }
 }
 

@@ -1,0 +1,204 @@
+// The name entry after a game and the hiscore page, driven by scripted keys on
+// the simulated clock.
+#include "game/fps.h"
+#include "game/stuff.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "gfx/hiscreen.h"
+#include "io/hiscore.h"
+#include "io/input.h"
+#include "platform/sys.h"
+#include "platform/zda.h"
+#include "testutil.h"
+#include "world/figure.h"
+#include "world/map.h"
+#include "world/monsters.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr uint32_t GIVE_UP = 120000; // a name entry still running after two minutes is stuck
+
+void stuckGuard() {
+    if (simClock > GIVE_UP) throw std::runtime_error("the name entry never ended");
+}
+
+class Hiscreen : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SDL_Init(SDL_INIT_VIDEO);
+        SDL_SetVideoMode(320, 240, 16, 0);
+        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+        mapColors();
+        if (chdir(BLOMP_RUN_DIR) != 0) return;
+        openArchives();
+        loadSpriteFont(1);
+        initBlocks(1);
+    }
+    static void TearDownTestSuite() {
+        freeBlocks();
+        destroyFonts();
+        closeArchives();
+        freeSurface(screen);
+        screen = nullptr;
+        SDL_Quit();
+    }
+
+    ScratchDir dir;
+    Figure figure{};
+
+    void SetUp() override {
+        // The default table: 2500 down to 250.
+        for (int i = 0; i < NUM_HISCORES; i++) {
+            memset(&hiscores[i], 0, sizeof hiscores[i]);
+            snprintf(hiscores[i].name, sizeof hiscores[i].name, "OLD%d", i);
+            hiscores[i].origin = 1;
+            hiscores[i].score = 2500 - 250 * i;
+        }
+        level = 0;
+        workflow = 0;
+        step = 0;
+        killMonsters();
+        simStart(0);
+        simPollHook = stuckGuard;
+        lastKey = lastKeyTyped = 0;
+        space = 0;
+        JUMP_KEY = UP_KEY = SDLK_UP;
+    }
+    void TearDown() override { simStop(); }
+
+    // Taps a key at time t for 50 ms; returns the time of the next tap (well after the repeat delay).
+    uint32_t tap(uint32_t t, int sym) {
+        simTapKey(t, sym, 50);
+        return t + 300;
+    }
+    // Runs the entry for a score and returns where it landed (-1: not in the table).
+    int enter(int32_t points) {
+        score = points;
+        checkHiscore(figure);
+        for (int i = 0; i < NUM_HISCORES; i++)
+            if (hiscores[i].origin == 0) return i;
+        return -1;
+    }
+};
+
+TEST_F(Hiscreen, AScoreEqualToTheTenthEntersNothing) {
+    EXPECT_EQ(enter(250), -1);
+    EXPECT_EQ(hiscores[9].score, 250);
+    EXPECT_FALSE(fileExists("hiscores.dat"));
+}
+
+TEST_F(Hiscreen, StartAtOnceSavesTheNameA) {
+    tap(100, SDLK_RETURN);
+    EXPECT_EQ(enter(2501), 0);
+    EXPECT_STREQ(hiscores[0].name, "A");
+    EXPECT_EQ(hiscores[1].score, 2500); // the old first is second now
+    EXPECT_EQ(hiscores[9].score, 500);  // and the old tenth is gone
+    EXPECT_TRUE(fileExists("hiscores.dat"));
+}
+
+TEST_F(Hiscreen, AnEqualScoreRanksBelowTheOlderOne) {
+    tap(100, SDLK_RETURN);
+    EXPECT_EQ(enter(2500), 1);
+    EXPECT_STREQ(hiscores[0].name, "OLD0");
+}
+
+TEST_F(Hiscreen, UpAndDownStepThroughTheLetters) {
+    uint32_t t = tap(100, SDLK_UP); // B
+    t = tap(t, SDLK_RIGHT);
+    t = tap(t, SDLK_DOWN); // blank
+    t = tap(t, SDLK_RIGHT);
+    t = tap(t, SDLK_DOWN);
+    t = tap(t, SDLK_DOWN); // Z
+    tap(t, SDLK_RETURN);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "B Z");
+}
+
+TEST_F(Hiscreen, EachPositionReachedBecomesAnA) {
+    uint32_t t = 100;
+    for (int i = 0; i < 3; i++) t = tap(t, SDLK_RIGHT);
+    tap(t, SDLK_RETURN);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "AAAA");
+}
+
+TEST_F(Hiscreen, StartCutsTheNameAtTheCursor) {
+    uint32_t t = 100;
+    for (int i = 0; i < 4; i++) t = tap(t, SDLK_RIGHT); // five letters
+    t = tap(t, SDLK_LEFT);
+    t = tap(t, SDLK_LEFT); // back on the third
+    tap(t, SDLK_RETURN);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "AAA");
+}
+
+TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnce) {
+    uint32_t t = 100;
+    for (int i = 0; i < 8; i++) t = tap(t, SDLK_RIGHT);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "AAAAAAAA");
+    EXPECT_LT(simClock, t - 300 + 100); // saved in the frame of the last press: no wait for a start key
+}
+
+TEST_F(Hiscreen, StartHeldWhenTheEntryBeginsSavesAAfterItsRelease) {
+    space = 1; // the start input is held as the entry begins
+    simKey(0, SDLK_RETURN, 1);
+    simKey(500, SDLK_RETURN, 0);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "A");
+    EXPECT_GE(simClock, 500u);
+}
+
+TEST_F(Hiscreen, AJumpKeyThatIsTheUpKeyOnlyChangesTheLetter) {
+    uint32_t t = tap(100, SDLK_UP); // reports up and jump: the letter steps, the cursor stays
+    tap(t, SDLK_RETURN);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "B");
+    // With a jump key of its own, jump moves on to the next letter.
+    JUMP_KEY = 'x';
+    t = tap(simClock + 100, 'x');
+    tap(t, SDLK_RETURN);
+    ASSERT_EQ(enter(3100), 0);
+    EXPECT_STREQ(hiscores[0].name, "AA");
+}
+
+TEST_F(Hiscreen, AHeldLetterKeyRepeatsEveryElevenFrames) {
+    simKey(100, SDLK_UP, 1);
+    simKey(100 + 11 * 50 / 3 * 3 + 40, SDLK_UP, 0); // about 34 frames: actions at frames 0, 11, 22, 33
+    simTapKey(1500, SDLK_RETURN, 50);
+    ASSERT_EQ(enter(3000), 0);
+    EXPECT_STREQ(hiscores[0].name, "E");
+}
+
+TEST_F(Hiscreen, ThePageListsNamesAndFiveDigitScores) {
+    hiscores[0].score = 123456;
+    snprintf(hiscores[9].name, sizeof hiscores[9].name, "%s", "DR Q");
+    fillRect(screen, 0, 0, 320, 240, BLACK);
+    drawHiscorePage();
+    // Digits of entry 0 run to six places from x 192; entry 9 is padded to 00250.
+    auto glyphAt = [](char c, int x, int y) {
+        SDL_Surface* g = fontbig[c - 32];
+        for (int j = 0; j < 16; j++)
+            for (int i = 0; i < 16; i++) {
+                Uint16 want = ((Uint16*)g->pixels)[j * g->pitch / 2 + i];
+                if ((g->flags & SDL_SRCCOLORKEY) && want == g->format->colorkey) continue;
+                if (((Uint16*)screen->pixels)[(y + j) * screen->pitch / 2 + x + i] != want) return false;
+            }
+        return true;
+    };
+    EXPECT_TRUE(glyphAt('1', 192, 48));
+    EXPECT_TRUE(glyphAt('6', 192 + 5 * 16, 48));
+    EXPECT_TRUE(glyphAt('0', 192, 48 + 18 * 9));
+    EXPECT_TRUE(glyphAt('2', 192 + 2 * 16, 48 + 18 * 9));
+    EXPECT_TRUE(glyphAt('D', 48, 48 + 18 * 9));
+}
+
+} // namespace

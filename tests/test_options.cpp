@@ -1,0 +1,174 @@
+// The options page: cursor, volumes and the capture of new bindings, frame by frame.
+#include "audio/sound.h"
+#include "game/options.h"
+#include "game/stuff.h"
+#include "io/input.h"
+#include "platform/sys.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class Options : public ::testing::Test {
+protected:
+    void SetUp() override {
+        simStart(0);
+        cfgIndex = cfgCount = cfgStatus = cfgStep = 0;
+        workflow = -4;
+        lastKey = lastKeyTyped = 0;
+        lastKeySym = 0;
+        lastJButton = -1;
+        joystick = nullptr;
+        UP_KEY = JUMP_KEY = SDLK_UP;
+        DOWN_KEY = SDLK_DOWN;
+        LEFT_KEY = SDLK_LEFT;
+        RIGHT_KEY = SDLK_RIGHT;
+        START_KEY = SDLK_RETURN;
+        FIRE_KEY = SDLK_SPACE;
+        _mus_volume_100_ = 100;
+        _sfx_volume_100_ = 15;
+    }
+    void TearDown() override { simStop(); }
+
+    // Runs frames of the page with a control held; returns the value seen after each frame.
+    std::string holdFor(int frames, int control, const int32_t* value) {
+        std::string seen;
+        for (int i = 0; i < frames; i++) {
+            lastKey = control;
+            lastKeyTyped = 0;
+            optionsUpdate();
+            seen += std::to_string(*value) + " ";
+        }
+        lastKey = 0;
+        return seen;
+    }
+    void typedOnce(int control) {
+        lastKey = 0;
+        lastKeyTyped = control;
+        optionsUpdate();
+        lastKeyTyped = 0;
+    }
+};
+
+TEST_F(Options, AHeldDirectionMovesTheCursorEveryElevenFramesAndWraps) {
+    std::string seen = holdFor(23, KEY_DOWN, &cfgIndex);
+    EXPECT_EQ(seen, "1 1 1 1 1 1 1 1 1 1 1 2 2 2 2 2 2 2 2 2 2 2 3 ");
+    cfgCount = 0;
+    cfgIndex = 0;
+    typedOnce(KEY_UP);
+    EXPECT_EQ(cfgIndex, 4); // from CONFIGURE KEYS up to BACK TO MENU
+    cfgCount = 0;
+    typedOnce(KEY_DOWN);
+    EXPECT_EQ(cfgIndex, 0);
+}
+
+TEST_F(Options, MusicVolumeStepsByFiveAndStopsAtTheEnds) {
+    cfgIndex = 2;
+    _mus_volume_100_ = 0;
+    holdFor(11 * 25, KEY_RIGHT, &_mus_volume_100_);
+    EXPECT_EQ(_mus_volume_100_, 100);
+    EXPECT_EQ(_mus_volume_, 128);
+    cfgCount = 0;
+    _mus_volume_100_ = 0;
+    EXPECT_EQ(holdFor(12, KEY_RIGHT, &_mus_volume_100_), "5 5 5 5 5 5 5 5 5 5 5 10 ");
+    cfgCount = 0;
+    _mus_volume_100_ = 97; // from a hand-written configuration file
+    typedOnce(KEY_RIGHT);
+    EXPECT_EQ(_mus_volume_100_, 100);
+    cfgCount = 0;
+    _mus_volume_100_ = 3;
+    typedOnce(KEY_LEFT);
+    EXPECT_EQ(_mus_volume_100_, 0);
+    EXPECT_EQ(_mus_volume_, 0);
+}
+
+TEST_F(Options, EffectsVolumeFollowsTheSameSteps) {
+    cfgIndex = 3;
+    typedOnce(KEY_RIGHT);
+    EXPECT_EQ(_sfx_volume_100_, 20);
+    EXPECT_EQ(_sfx_volume_, 25);
+    EXPECT_EQ(_mus_volume_100_, 100); // the other volume is left alone
+}
+
+TEST_F(Options, ThePadRowDoesNothingWithoutAPad) {
+    cfgIndex = 1;
+    typedOnce(KEY_START);
+    EXPECT_EQ(cfgStatus, 0);
+    EXPECT_EQ(START_BUTTON == -1, false);
+    EXPECT_EQ(workflow, -4);
+}
+
+TEST_F(Options, BackToMenuPutsTheCursorOnOptions) {
+    cfgIndex = 4;
+    typedOnce(KEY_FIRE);
+    EXPECT_EQ(workflow, 4);
+}
+
+TEST_F(Options, KeyCaptureWaitsTenFramesThenTakesFourNewKeys) {
+    cfgIndex = 0;
+    typedOnce(KEY_START);
+    ASSERT_EQ(cfgStatus, 1);
+    EXPECT_EQ(START_KEY, -1);
+    EXPECT_EQ(JUMP_KEY, -1);
+    // A key pressed at once is not taken while the page holds still.
+    for (int i = 0; i < 10; i++) {
+        lastKeySym = 'q';
+        optionsCapture();
+        EXPECT_EQ(START_KEY, -1) << i;
+    }
+    const int keys[4] = {'q', 'a', 'd', 'w'};
+    testing::internal::CaptureStdout();
+    for (int k : keys) {
+        lastKeySym = k;
+        optionsCapture();
+    }
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(START_KEY, 'q');
+    EXPECT_EQ(LEFT_KEY, 'a');
+    EXPECT_EQ(RIGHT_KEY, 'd');
+    EXPECT_EQ(JUMP_KEY, 'w');
+    EXPECT_EQ(cfgStatus, 0); // back on the page
+    EXPECT_EQ(printed, "0 0\n");
+}
+
+TEST_F(Options, AKeyAlreadyChosenIsRefusedAndThePromptStays) {
+    cfgIndex = 0;
+    typedOnce(KEY_START);
+    cfgCount = 0;
+    lastKeySym = 'q';
+    optionsCapture();
+    EXPECT_EQ(cfgStep, 1);
+    lastKeySym = 'q'; // the start key again
+    optionsCapture();
+    EXPECT_EQ(cfgStep, 1);
+    EXPECT_EQ(LEFT_KEY, -1);
+    lastKeySym = 0; // nothing pressed: nothing offered
+    optionsCapture();
+    EXPECT_EQ(cfgStep, 1);
+}
+
+TEST_F(Options, PadCaptureTakesStartAndJumpButtons) {
+    simSetJoystick(1, 12);
+    joystick = sysJoystickOpen(0);
+    cfgIndex = 1;
+    typedOnce(KEY_START);
+    ASSERT_EQ(cfgStatus, 1);
+    cfgCount = 0;
+    lastKeySym = 0;
+    lastJButton = 9;
+    optionsCapture();
+    lastJButton = 9; // refused: already the start button
+    optionsCapture();
+    EXPECT_EQ(cfgStep, 1);
+    lastJButton = 2;
+    optionsCapture();
+    EXPECT_EQ(START_BUTTON, 9);
+    EXPECT_EQ(JUMP_BUTTON, 2);
+    EXPECT_EQ(cfgStatus, 0);
+    joystick = nullptr;
+}
+
+} // namespace
