@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -255,6 +256,26 @@ TEST(GfxDataSheets, TheThreeSetsLookDifferent) {
     for (std::set<uint32_t>* s : {&classic, &deluxe, &gb}) EXPECT_TRUE(s->count(PIC_KEY));
 }
 
+TEST(GfxDataSheets, EverySetDrawsTheSameShapes) {
+    // the codes mean the same in every set, so a tile must cover the same pixels in all three:
+    // a hole in one set would let the player see through a wall or miss a spike
+    const Pic& deluxe = sheetOf(SET_DELUXE);
+    for (int set : {SET_CLASSIC, SET_GB}) {
+        const Pic& other = sheetOf(set);
+        int differing = 0;
+        for (size_t i = 0; i < deluxe.px.size(); i++)
+            differing += (deluxe.px[i] == PIC_KEY) != (other.px[i] == PIC_KEY);
+        EXPECT_EQ(differing, 0) << "set " << set;
+    }
+}
+
+TEST(GfxDataSheets, MissingOrBrokenArtStopsTheBuildWithAMessage) {
+    EXPECT_EXIT(makeBlockSheet("/nonexistent/assets", SET_DELUXE), ::testing::ExitedWithCode(1),
+                "cannot read");
+    EXPECT_EXIT(makeFontSheet("/nonexistent/assets", SET_DELUXE, false), ::testing::ExitedWithCode(1),
+                "cannot read");
+}
+
 // ---- fonts ----
 
 TEST(GfxDataFonts, EveryCharacterOfTheTextsHasAGlyph) {
@@ -285,6 +306,22 @@ TEST(GfxDataFonts, EveryCharacterOfTheTextsHasAGlyph) {
                                           << char(it == seen.end() ? ' ' : it->second) << "'";
             seen[g.px] = code;
         }
+    }
+}
+
+TEST(GfxDataFonts, HandheldFontsHaveTheSameLetters) {
+    // only the colours change with the set: the same text takes the same room
+    for (const char* const* pair : {std::array<const char*, 2>{"font.bmp", "gbfont.bmp"}.data(),
+                                    std::array<const char*, 2>{"fontbig.bmp", "gbfontbig.bmp"}.data()}) {
+        Pic a = decodeWithSdl(*findEntry(pair[0])), b = decodeWithSdl(*findEntry(pair[1]));
+        ASSERT_EQ(a.w, b.w);
+        ASSERT_EQ(a.h, b.h);
+        for (size_t i = 0; i < a.px.size(); i++)
+            ASSERT_EQ(a.px[i] == PIC_KEY, b.px[i] == PIC_KEY) << pair[1] << " at " << i;
+        for (uint32_t v : coloursOf(b))
+            EXPECT_TRUE(v == PIC_KEY || v == picGbShades[0] || v == picGbShades[1] || v == picGbShades[2] ||
+                        v == picGbShades[3])
+                << pair[1] << std::hex << " " << v;
     }
 }
 

@@ -14,6 +14,15 @@ namespace {
 
 class Options : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        SDL_InitSubSystem(SDL_INIT_AUDIO);
+        MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024);
+        allocateSFXChannels();
+    }
+    static void TearDownTestSuite() {
+        closeAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
     void SetUp() override {
         simStart(0);
         cfgIndex = cfgCount = cfgStatus = cfgStep = 0;

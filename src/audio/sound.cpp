@@ -100,6 +100,8 @@ int32_t percentToVolume(int32_t percent) {
 // setSFXVolume: one volume for all mixing channels. Called by applyVolumes and
 // the options page.
 void setSFXVolume(int32_t volume) {
+    // Without an open device SDL_mixer has no channels to set.
+    if (!Mix_QuerySpec(nullptr, nullptr, nullptr)) return;
     Mix_Volume(-1, volume);
 }
 

@@ -135,8 +135,7 @@ void drawBig(Pic& sheet, int cx, int cy, const Glyph& g, const FontLook& look) {
 
 // Draws all 96 glyph cells of one font sheet. Called by buildGfx.
 Pic makeFontSheet(const std::string& assetsDir, int set, bool big) {
-    static Glyph glyphs[NUM_GLYPHS];
-    for (Glyph& g : glyphs) g = Glyph();
+    Glyph glyphs[NUM_GLYPHS];
     loadGlyphs(assetsDir + "/gfx/font.txt", glyphs);
     const int cell = big ? 16 : 8;
     Pic sheet = picNew(SHEET_COLS * cell, NUM_GLYPHS / SHEET_COLS * cell, PIC_KEY);
@@ -147,5 +146,7 @@ Pic makeFontSheet(const std::string& assetsDir, int set, bool big) {
         else
             drawSmall(sheet, cx, cy, glyphs[i], smallLooks[set]);
     }
+    if (set == SET_GB) // the handheld knows four shades only: the gradient and rims snap to them
+        for (uint32_t& v : sheet.px) v = picToGb(v);
     return sheet;
 }

@@ -26,7 +26,7 @@ constexpr int VIEW_AHEAD = 200;    // going further right than this past an item
 constexpr int TIME_LIMIT = 7000;   // frames a level allows
 constexpr int TIME_WARNING = 5000; // a quickest run slower than this leaves a player too little time
 constexpr int NO_TIME = 0x3fffffff;
-constexpr int CRUMBLE_FRAMES = 11; // a crumbling floor stays solid this long after it is stood on
+constexpr int CRUMBLE_FRAMES = 11;         // a crumbling floor stays solid this long after it is stood on
 constexpr int SEARCH_BUDGET_PER_ITEM = 40; // searches a run may spend per item before giving up
 
 // Codes the figure cannot pass: ground, walls, bricks, bump blocks, crumbling
@@ -39,7 +39,7 @@ const int deadlyCodes[] = {86, 87, 105, 140};
 
 // Key patterns tried for every jump and fall: hold one direction, then from a
 // given frame on another (0 = no direction).
-const int switchFrames[] = {4, 10, 16, 24};
+const int switchFrames[] = {4, 12, 24};
 
 // A move from one standing place to the next (or to death).
 struct Edge {
@@ -284,9 +284,9 @@ struct Run {
     Reach* r;
     std::vector<int> items; // item cells in column order
     std::vector<bool> taken;
-    int budget;             // searches left before the run gives up
-    int deepest = -1;       // most items taken when a search failed
-    int missed = -1;        // the item (or -1, the door) that could not be reached then
+    int budget;       // searches left before the run gives up
+    int deepest = -1; // most items taken when a search failed
+    int missed = -1;  // the item (or -1, the door) that could not be reached then
 };
 
 // Keeps one arrival per standing place, the earliest. Called by visitNext.
@@ -333,7 +333,8 @@ int visitNext(Run& run, const std::vector<Source>& at, int left, int lastX, int 
     for (size_t i = first; i < run.items.size() && run.items[i] / MAP_ROWS <= windowEnd; i++) {
         if (run.taken[i]) continue;
         int targetX = (run.items[i] / MAP_ROWS) * TILE;
-        std::vector<Source> next = searchPhase(r, at, left, std::max(targetX, lastX) + VIEW_AHEAD, run.items[i]);
+        std::vector<Source> next =
+            searchPhase(r, at, left, std::max(targetX, lastX) + VIEW_AHEAD, run.items[i]);
         if (next.empty()) {
             noteMiss(run, takenCount, run.items[i]);
             continue;
@@ -341,7 +342,8 @@ int visitNext(Run& run, const std::vector<Source>& at, int left, int lastX, int 
         // the view has moved on: what lies far left of this item is out of reach now
         int newLast = std::max(lastX, targetX);
         run.taken[i] = true;
-        int t = visitNext(run, earliest(r, next), std::max(left, newLast - VIEW_BACK), newLast, takenCount + 1);
+        int t =
+            visitNext(run, earliest(r, next), std::max(left, newLast - VIEW_BACK), newLast, takenCount + 1);
         run.taken[i] = false;
         if (t >= 0) return t;
         if (run.budget < 0) return -1;
