@@ -57,9 +57,7 @@ bool decodeMap(const std::vector<uint8_t>& bytes, MapGrid& grid);
 // Checks that, starting at column 1 and never going back further than the view
 // allows, every item and then the exit door can be reached; also from every
 // checkpoint. Returns one line per problem, empty when the level is sound.
-// Called by buildMaps (as warnings for level makers) and the tests.
-std::vector<std::string> checkMapReach(const MapGrid& grid);
-
-// Frames of the quickest run from the start through every item to the door,
-// -1 when there is none (monsters not counted). Called by the tests.
-int mapFastestFrames(const MapGrid& grid);
+// With quickest, also gives the frames of the run found from the start, -1
+// when there is none (monsters not counted). Called by buildMaps (as warnings
+// for level makers) and the tests.
+std::vector<std::string> checkMapReach(const MapGrid& grid, int* quickest = nullptr);

@@ -353,7 +353,7 @@ int visitNext(Run& run, const std::vector<Source>& at, int left, int lastX, int 
 
 // Plays the level from a start place (the level start or a checkpoint): all
 // items from firstColumn on, then the door. Adds problems and returns the time
-// of the run found, or -1. Called by checkMapReach and mapFastestFrames.
+// of the run found, or -1. Called by checkMapReach.
 int checkRun(Reach& r, int startX, int startY, int firstColumn, const std::string& what,
              std::vector<std::string>& problems) {
     // the figure is put down at the start and drops until it stands
@@ -380,7 +380,7 @@ int checkRun(Reach& r, int startX, int startY, int firstColumn, const std::strin
     return -1;
 }
 
-// Sets up the model of a level. Called by checkMapReach and mapFastestFrames.
+// Sets up the model of a level. Called by checkMapReach.
 void initReach(Reach& r, const MapGrid& grid) {
     r.cells = grid.cells;
     r.widthPixels = grid.columns * TILE;
@@ -393,10 +393,13 @@ void initReach(Reach& r, const MapGrid& grid) {
 
 } // namespace
 
-// Checks a level from its start and from every checkpoint; one line per problem.
-// Called by buildMaps (as warnings for level makers) and the tests.
-std::vector<std::string> checkMapReach(const MapGrid& grid) {
+// Checks a level from its start and from every checkpoint; one line per
+// problem. With quickest, also gives the frames of the run found from the start
+// (-1 when there is none). Called by buildMaps (as warnings for level makers)
+// and the tests.
+std::vector<std::string> checkMapReach(const MapGrid& grid, int* quickest) {
     std::vector<std::string> problems;
+    if (quickest) *quickest = -1;
     if (grid.columns <= 1 || grid.cells.size() != static_cast<size_t>(grid.columns) * MAP_ROWS) {
         problems.push_back("the level is empty");
         return problems;
@@ -404,6 +407,7 @@ std::vector<std::string> checkMapReach(const MapGrid& grid) {
     Reach r;
     initReach(r, grid);
     int frames = checkRun(r, 16, 100, 0, "from the start", problems);
+    if (quickest) *quickest = frames;
     if (frames > TIME_WARNING) {
         char buf[96];
         snprintf(buf, sizeof buf, "the quickest run takes %d of %d frames", frames, TIME_LIMIT);
@@ -417,14 +421,4 @@ std::vector<std::string> checkMapReach(const MapGrid& grid) {
                  "from the checkpoint at " + cellName(cell), problems);
     }
     return problems;
-}
-
-// Frames of the quickest run from the start to the door with every item, -1
-// when there is none. Called by the tests and by level makers' tools.
-int mapFastestFrames(const MapGrid& grid) {
-    if (grid.columns <= 1 || grid.cells.size() != static_cast<size_t>(grid.columns) * MAP_ROWS) return -1;
-    Reach r;
-    initReach(r, grid);
-    std::vector<std::string> problems;
-    return checkRun(r, 16, 100, 0, "", problems);
 }
