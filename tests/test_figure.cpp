@@ -120,17 +120,11 @@ TEST_F(FigureMove, PlacingMakesAFreshFigureFacingTheViewer) {
     EXPECT_EQ(haveMadeit(fig), 0);
 }
 
-TEST_F(FigureMove, AStandingFigureSinksAPixelAndIsPutBack) {
-    stand(48);
-    EXPECT_EQ(fig.y, 160);
-    EXPECT_EQ(fig.vy, 7);
+TEST_F(FigureMove, AJumpRisesFiftyPixelsAndLandsOnItsFortyThirdFrame) {
+    stand(48); // standing, it sinks a pixel and is put back each frame
     frames(10);
     EXPECT_EQ(fig.y, 160);
     EXPECT_EQ(fig.vy, 7);
-}
-
-TEST_F(FigureMove, AJumpRisesFiftyPixelsAndLandsOnItsFortyThirdFrame) {
-    stand(48);
     jump = 1;
     int top = 160;
     for (int i = 1; i <= 42; i++) {
@@ -258,14 +252,11 @@ TEST_F(FigureMove, WalkPicturesRunBothWaysAndTurnToTheViewerWhenBored) {
     frame();
     EXPECT_EQ(fig.sprite, 24);
     EXPECT_EQ(fig.walkCount, 0);
-}
-
-TEST_F(FigureMove, PushingBothWaysStaysPutWithALeftPicture) {
-    stand(48);
+    // pushing both ways: it stays put with the left picture of an unchanged count
     fig.walkCount = 4;
     left = right = 1;
     frames(3);
-    EXPECT_EQ(fig.x, 48);
+    EXPECT_EQ(fig.x, 376);
     EXPECT_EQ(fig.walkCount, 4);
     EXPECT_EQ(fig.sprite, 6);
 }

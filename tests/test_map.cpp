@@ -119,49 +119,30 @@ TEST_F(Map, AMapNoWiderThanTheViewNeverScrolls) {
     EXPECT_EQ(step, 15);
 }
 
+// Loads a level in a child process with its standard output on standard error, where the death test reads it.
+void loadAndDie(const char* name) {
+    dup2(2, 1);
+    loadLevel(name);
+}
+
 TEST_F(MapDeathTest, AShortOrMissingFileEndsTheGame) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    // one column promised, eleven cells present
-    std::vector<uint8_t> cut = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    writeFile("mapsen/test.bin", cut);
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            loadLevel(nullptr);
-        },
-        ::testing::ExitedWithCode(1), "Can't load file: unknown");
-    // 300 columns promised, 10 present
     std::vector<uint8_t> big = levelFile({row(10, '#')});
-    big[0] = 43;
+    big[0] = 43; // 300 columns promised, 10 present
     big[1] = 1;
-    writeFile("mapsen/test.bin", big);
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            loadLevel(nullptr);
-        },
-        ::testing::ExitedWithCode(1), "Can't load file: unknown");
-    writeFile("mapsen/test.bin", {5});
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            loadLevel(nullptr);
-        },
-        ::testing::ExitedWithCode(1), "Can't load file: unknown");
+    const std::vector<std::vector<uint8_t>> files = {
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, // one column promised, eleven cells present
+        big,
+        {5}, // not even the column count
+    };
+    for (const auto& f : files) {
+        writeFile("mapsen/test.bin", f);
+        EXPECT_EXIT(loadAndDie(nullptr), ::testing::ExitedWithCode(1), "Can't load file: unknown")
+            << f.size();
+    }
     unlink("mapsen/test.bin");
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            loadLevel(nullptr);
-        },
-        ::testing::ExitedWithCode(1), "Can't load file: unknown");
-    // a named level that the archive does not have
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            loadLevel("nosuchplan");
-        },
-        ::testing::ExitedWithCode(1), "Can't load file: nosuchplan");
+    EXPECT_EXIT(loadAndDie(nullptr), ::testing::ExitedWithCode(1), "Can't load file: unknown");
+    EXPECT_EXIT(loadAndDie("nosuchplan"), ::testing::ExitedWithCode(1), "Can't load file: nosuchplan");
 }
 
 TEST_F(Map, TheDoorClosesWhileItemsRemainAndTheLastOneWins) {

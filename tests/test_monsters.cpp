@@ -111,30 +111,21 @@ TEST_F(Monsters, SixteenFillThePool) {
     for (const Monster& m : monst) EXPECT_EQ(m.active, 0);
 }
 
-TEST_F(Monsters, ABlobTurnsAtAWallAfterMovingIntoContact) {
-    layMap({"..#" + row(57, '.'), row(60, '#')});
-    Monster& m = start(50, 160, MON_BLOB);
-    updateMonsters(fig);
-    EXPECT_EQ(m.x, 49);
-    EXPECT_EQ(m.dx, -1);
-    updateMonsters(fig);
-    EXPECT_EQ(m.x, 48); // touching the wall at x 47: turns
-    EXPECT_EQ(m.dx, 1);
-    updateMonsters(fig);
-    EXPECT_EQ(m.x, 49);
-    EXPECT_EQ(m.y, 160);
-}
-
-TEST_F(Monsters, AHatGuyTurnsTheSameWayAtTwoPixelsAFrame) {
-    layMap({"..#" + row(57, '.'), row(60, '#')});
-    Monster& m = start(52, 160, MON_HATGUY);
-    updateMonsters(fig);
-    EXPECT_EQ(m.x, 50);
-    updateMonsters(fig);
-    EXPECT_EQ(m.x, 48);
-    EXPECT_EQ(m.dx, 2);
-    updateMonsters(fig);
-    EXPECT_EQ(m.x, 50);
+TEST_F(Monsters, BlobsAndHatGuysTurnAtAWallAfterMovingIntoContact) {
+    layMap({"..#" + row(57, '.'), row(60, '#')}); // a wall at x 32-47
+    const struct {
+        int kind, x, xs[3], dxs[3];
+    } cases[] = {{MON_BLOB, 50, {49, 48, 49}, {-1, 1, 1}}, {MON_HATGUY, 52, {50, 48, 50}, {-2, 2, 2}}};
+    for (const auto& c : cases) {
+        killMonsters();
+        Monster& m = start(c.x, 160, c.kind);
+        for (int f = 0; f < 3; f++) {
+            updateMonsters(fig);
+            EXPECT_EQ(m.x, c.xs[f]) << c.kind << " frame " << f;
+            EXPECT_EQ(m.dx, c.dxs[f]) << c.kind << " frame " << f;
+            EXPECT_EQ(m.y, 160);
+        }
+    }
 }
 
 TEST_F(Monsters, TheMapsEndsAreWalls) {

@@ -2,6 +2,7 @@
 // blompMain with scripted keys in a folder of its own, and reports the game's
 // state at chosen moments. The levels are tiny maps made here, so the flow is
 // tested apart from the shipped level design.
+#include "io/hiscore.h"
 #include "platform/zda.h"
 #include "platform/zdawrite.h"
 #include "testutil.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
@@ -247,6 +249,14 @@ TEST_F(Run, ALevelCompletedCountsItsBonusesAndSavesTheGame) {
 
 TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15}); // 15 levels done
+    // A table of low scores, so the bonuses of one level are enough to enter it.
+    std::vector<uint8_t> low(160, 0);
+    for (int i = 0; i < 10; i++) {
+        memcpy(&low[16 * i], "LOW", 3);
+        low[16 * i + 12] = (uint8_t)(10 - i);
+    }
+    codebuf(low.data(), 160, HISCORE_SEED);
+    writeFile("hiscores.dat", low);
     add("tap 5000 return");
     add("tap 5500 return"); // CONTINUE: level 16
     add("state 6000");
@@ -266,6 +276,15 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 15);
+    // The table on disk holds the new entry, typed by a player, at the top.
+    std::vector<uint8_t> table = readFile("hiscores.dat");
+    ASSERT_EQ(table.size(), 160u);
+    decodebuf(table.data(), 160, HISCORE_SEED);
+    EXPECT_EQ(std::string((const char*)table.data()), "A");
+    EXPECT_EQ(table[9], 0); // origin: a player
+    const int32_t top = table[12] | table[13] << 8 | table[14] << 16 | table[15] << 24;
+    EXPECT_GT(top, 100); // the score of the game, the level's bonuses
+    EXPECT_EQ(std::string((const char*)table.data() + 16), "LOW");
 }
 
 } // namespace

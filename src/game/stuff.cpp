@@ -42,6 +42,7 @@ int validKey(int32_t k) {
     return k != 0x0000 && k != 0xFFFF;
 }
 
+// Where the saved game lives, beside the other files the game owns.
 const char* savePath() {
     return filename(configFolder, "savegame", "dat");
 }

@@ -43,10 +43,13 @@ int cellOf(int v) {
     return v & ~15;
 }
 
+// Puts a death text into the HUD's message, cut to the buffer.
 void copyMessage(const char* text) {
     snprintf(messageString, MAX_MESSAGE, "%s", text ? text : "");
 }
 
+// Walk pictures, a new one every three counts; the division truncates toward
+// zero, so while the count is negative the pictures run last to first.
 int rightFrame(int walkCount) {
     return ((walkCount / 3) & 3) + 1;
 }
@@ -54,6 +57,7 @@ int leftFrame(int walkCount) {
     return ((walkCount / 3) & 3) + 5;
 }
 
+// Something solid under either foot.
 int feetOnSolid(const Figure& fig) {
     return isSolidPos(fig.x, fig.y + 16) || isSolidPos(fig.x + 15, fig.y + 16);
 }

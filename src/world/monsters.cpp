@@ -26,7 +26,7 @@ constexpr int STOMP_POINTS = 3;
 constexpr int blobbas[4] = {9, 10, 11, 10};
 constexpr int bat[4] = {33, 57, 34, 57};
 
-// Pictures of each kind, from its direction and timer.
+// Pictures of each kind, from its direction and timer. Called through the kind table.
 int blobPicture(const Monster& m) {
     if (m.dx != 0) return blobbas[(m.timer / 6) & 3];
     // Squashed: steady, then blinking before it goes.
@@ -54,7 +54,7 @@ int otherPicture(const Monster&) {
     return 20;
 }
 
-// What a stomp does to each kind that can be stomped.
+// What a stomp does to each kind that can be stomped. Called through the kind table by touch.
 void stompBlob(Monster& m) {
     m.dx = 0;
     m.timer = 0;
@@ -93,6 +93,7 @@ constexpr MonsterKind kinds[NUM_MONST_KINDS] = {
 };
 constexpr MonsterKind otherKind = {-1, 0, 1, otherPicture, nullptr};
 
+// The rules of a kind; an unknown kind walks and falls like a hoglet and shows the bump block.
 const MonsterKind& kindOf(int kind) {
     return (kind >= 1 && kind <= NUM_MONST_KINDS) ? kinds[kind - 1] : otherKind;
 }

@@ -26,7 +26,7 @@ int hillHeight(int x, int base, double amp, int seed) {
     for (int k = 1; k <= 4; k++) {
         int period = k + (picNoise(k, seed, 9) % 3); // whole numbers of waves per picture
         double phase = (picNoise(k, seed, 10) % 628) / 100.0;
-        h += std::sin(t * period + phase) * amp / k;
+        h += picSin(t * period + phase) * amp / k;
     }
     return base - static_cast<int>(h);
 }

@@ -1,6 +1,7 @@
 // Pixel grids, colours, the BMP writer and the pixel-art reader of the picture builder.
 #include "gfximage.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -175,6 +176,21 @@ uint32_t picNoise(int x, int y, int seed) {
                  static_cast<uint32_t>(seed) * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return h ^ (h >> 16);
+}
+
+// Bhaskara's sine (error below 0.002): only exact IEEE operations, no maths library whose
+// last bit might differ between machines and move a wave or a hill by a pixel.
+double picSin(double rad) {
+    const double pi = 3.14159265358979323846;
+    double x = std::fmod(rad, 2 * pi);
+    if (x < 0) x += 2 * pi;
+    double sign = 1;
+    if (x > pi) {
+        x -= pi;
+        sign = -1;
+    }
+    const double p = x * (pi - x);
+    return sign * 16 * p / (5 * pi * pi - 4 * p);
 }
 
 // The picture as a 24-bit uncompressed BMP, rows bottom-up, each padded to four bytes.

@@ -39,7 +39,9 @@ uint32_t picScale(uint32_t c, int pct);         // every channel times pct / 100
 int picLuma(uint32_t c);                        // 0..255
 uint32_t picToGb(uint32_t c);                   // nearest handheld shade by brightness; magenta stays
 uint32_t picToClassic(uint32_t c);              // nearest colour of the classic palette; magenta stays
-uint32_t picNoise(int x, int y, int seed);      // repeatable 32-bit noise of a position
+uint32_t picNoise(int x, int y, int seed);
+double picSin(double rad); // sine from plain arithmetic only, so every machine draws the same pixels      //
+                           // repeatable 32-bit noise of a position
 
 // The file bytes of a 24-bit bottom-up Windows BMP.
 std::vector<uint8_t> picToBmp(const Pic& p);

@@ -124,8 +124,8 @@ Pic makeMuse() {
     // two rows of hills against the sky
     for (int x = 0; x < w; x++) {
         double t = x * 2 * M_PI / w;
-        int far = horizon - 18 - int(10 * std::sin(t * 1.5 + 1.0) + 6 * std::sin(t * 3.7));
-        int near = horizon - 6 - int(7 * std::sin(t * 2.3 + 2.0) + 3 * std::sin(t * 6.1));
+        int far = horizon - 18 - int(10 * picSin(t * 1.5 + 1.0) + 6 * picSin(t * 3.7));
+        int near = horizon - 6 - int(7 * picSin(t * 2.3 + 2.0) + 3 * picSin(t * 6.1));
         for (int y = far; y < horizon; y++) picPut(p, x, y, 0x1a1434);
         for (int y = near; y < horizon; y++) picPut(p, x, y, 0x0e0c20);
     }

@@ -178,7 +178,7 @@ void forestTop(Ctx& c) {
 void forestSoil(Ctx& c) {
     soilFill(c, rSoil, 10, 0);
     for (int y = 0; y < T; y++) { // a winding root
-        int x = 5 + static_cast<int>(3 * std::sin(y * 0.55));
+        int x = 5 + static_cast<int>(3 * picSin(y * 0.55));
         put(c, x, y, tone(c, rWood, 1));
         put(c, x + 1, y, tone(c, rWood, 2));
     }
@@ -526,7 +526,7 @@ Pic doorPic(bool flat, bool open) {
 uint32_t waterAt(bool flat, int x, int y, int depth) {
     uint32_t base = depth ? rWater.c[0] : rWater.c[1];
     if (flat) return base;
-    int r = static_cast<int>(std::sin((x + 2 * (y / 4)) * 2 * M_PI / 16) * 2 + std::sin(y * 2 * M_PI / 8));
+    int r = static_cast<int>(picSin((x + 2 * (y / 4)) * 2 * M_PI / 16) * 2 + picSin(y * 2 * M_PI / 8));
     if (r >= 2 && (y % 4) == 1) return picMix(base, rWater.c[2], 160);
     return base;
 }
@@ -543,10 +543,10 @@ void water(Ctx& c, int variant) {
         break;
     case 3: // waterweed
         for (int y = 2; y < T; y++) {
-            int x = 6 + static_cast<int>(2 * std::sin(y * 0.6));
+            int x = 6 + static_cast<int>(2 * picSin(y * 0.6));
             put(c, x, y, c.flat ? 0x38b030 : 0x2a8a4a);
             if (y % 3 == 0) put(c, x + 1, y, c.flat ? 0x38b030 : 0x3aa860);
-            int x2 = 11 + static_cast<int>(1.5 * std::sin(y * 0.5 + 2));
+            int x2 = 11 + static_cast<int>(1.5 * picSin(y * 0.5 + 2));
             if (y > 6) put(c, x2, y, c.flat ? 0x186018 : 0x1c6a3c);
         }
         break;
@@ -572,6 +572,12 @@ void water(Ctx& c, int variant) {
                 if (dx * dx + dy * dy <= 100) put(c, x, y, tone(c, rRock, y < 12 ? 2 : 1));
             }
         break;
+    case 7: // shafts of light slanting down from the surface
+        for (int y = 0; y < T; y++)
+            for (int x = 0; x < T; x++)
+                if ((x + y / 2) % 8 < 2)
+                    put(c, x, y, picMix(waterAt(c.flat, x, y, 0), rWater.c[2], c.flat ? 256 : 90));
+        break;
     default: break;
     }
 }
@@ -581,7 +587,7 @@ Pic waterStrip(bool flat) {
     Pic p = picNew(32, T, PIC_KEY);
     for (int x = 0; x < 32; x++) {
         double t = x * 2 * M_PI / 32;
-        int crest = 4 + static_cast<int>(std::lround(1.6 * std::sin(t) + 0.8 * std::sin(2 * t + 1.3)));
+        int crest = 4 + static_cast<int>(std::lround(1.6 * picSin(t) + 0.8 * picSin(2 * t + 1.3)));
         for (int y = crest; y < T; y++) {
             uint32_t v = waterAt(flat, x, y, 0);
             if (y == crest)
@@ -623,6 +629,9 @@ void waterShoal(Ctx& c) {
 void waterStone(Ctx& c) {
     water(c, 6);
 }
+void waterRays(Ctx& c) {
+    water(c, 7);
+}
 
 const CodedTile codedTiles[] = {
     {20, bump0},       {80, bump1},        {100, bump2},        {120, bump3},     {21, meadowTop},
@@ -634,7 +643,7 @@ const CodedTile codedTiles[] = {
     {88, hatchOpen},   {89, hatchHalf},    {86, spikesArmed},   {87, spikesTips}, {105, spikesOut},
     {140, thornBlock}, {85, waterPlain},   {145, waterBubbles}, {146, waterDeep}, {162, waterWeed},
     {163, waterSand},  {154, backStone},   {155, backRock},     {156, backWood},  {157, backIce},
-    {164, waterDeep},  {165, waterShoal},  {166, waterStone},
+    {164, waterRays},  {165, waterShoal},  {166, waterStone},
 };
 
 // Brings a finished picture into the set's colours.
