@@ -274,6 +274,10 @@ TEST_F(FigureMove, WallsAndTheViewsLeftEdgeStopTheFigure) {
     left = 1;
     frames(5);
     EXPECT_EQ(fig.x, 100);
+    step = 100; // a figure right on the edge stays there
+    placeFigure(fig, 104, 160);
+    frames(5);
+    EXPECT_EQ(fig.x, 100);
     // the map's left end is a wall too
     step = 0;
     placeFigure(fig, 3, 160);

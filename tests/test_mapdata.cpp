@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,7 @@ const std::string assets = BLOMP_SOURCE_DIR "/assets";
 
 // The code of cell (column, row). Used by every test below.
 int cell(const MapGrid& g, int column, int row) {
-    return g.cells[static_cast<size_t>(column) * MAP_ROWS + row];
+    return g.cells[static_cast<size_t>(column) * LEVEL_ROWS + row];
 }
 
 // True for the codes the figure stands on.
@@ -55,14 +57,14 @@ MapGrid parse(const std::string& text, std::vector<std::string>* errorsOut = nul
 // Builds a test level of twelve rows: the given rows are the bottom ones, air above.
 std::string level(const std::vector<std::string>& bottomRows) {
     std::string text = "map\n";
-    for (size_t r = bottomRows.size(); r < MAP_ROWS; r++) text += ".\n";
+    for (size_t r = bottomRows.size(); r < LEVEL_ROWS; r++) text += ".\n";
     for (const std::string& row : bottomRows) text += row + "\n";
     return text;
 }
 
 // Every played level and the test map, by source name.
 std::vector<std::string> allSources() {
-    std::vector<std::string> names(mapLevelNames, mapLevelNames + MAP_LEVELS);
+    std::vector<std::string> names(mapLevelNames, mapLevelNames + LEVEL_COUNT);
     names.push_back("test");
     return names;
 }
@@ -71,13 +73,13 @@ std::vector<std::string> allSources() {
 void expectSoundLevel(const std::string& name, const MapGrid& g, bool played) {
     SCOPED_TRACE(name);
     ASSERT_GT(g.columns, 20);
-    ASSERT_EQ(g.cells.size(), static_cast<size_t>(g.columns) * MAP_ROWS);
+    ASSERT_EQ(g.cells.size(), static_cast<size_t>(g.columns) * LEVEL_ROWS);
     for (uint8_t c : g.cells) EXPECT_LE(c, 239);
 
     // exactly one door, whole, neither in the last column nor in the bottom row
     int doors = 0, items = 0;
     for (int m = 0; m < g.columns; m++) {
-        for (int r = 0; r < MAP_ROWS; r++) {
+        for (int r = 0; r < LEVEL_ROWS; r++) {
             int code = cell(g, m, r);
             if (code == 41) {
                 items++;
@@ -93,7 +95,7 @@ void expectSoundLevel(const std::string& name, const MapGrid& g, bool played) {
             if (code != 27) continue;
             doors++;
             ASSERT_LT(m, g.columns - 1) << "door in the last column";
-            ASSERT_LT(r, MAP_ROWS - 1) << "door in the bottom row";
+            ASSERT_LT(r, LEVEL_ROWS - 1) << "door in the bottom row";
             EXPECT_EQ(cell(g, m + 1, r), 28);
             EXPECT_EQ(cell(g, m, r + 1), 47);
             EXPECT_EQ(cell(g, m + 1, r + 1), 48);
@@ -106,14 +108,14 @@ void expectSoundLevel(const std::string& name, const MapGrid& g, bool played) {
 
     // the figure is dropped at column 1 from y 100 and must land
     bool ground = false;
-    for (int r = 7; r < MAP_ROWS; r++) ground = ground || isSolid(cell(g, 1, r));
+    for (int r = 7; r < LEVEL_ROWS; r++) ground = ground || isSolid(cell(g, 1, r));
     EXPECT_TRUE(ground) << "no ground under the start";
 
     // a checkpoint is a place to stand
     for (int m = 0; m < g.columns; m++)
-        for (int r = 0; r < MAP_ROWS; r++)
+        for (int r = 0; r < LEVEL_ROWS; r++)
             if (cell(g, m, r) == 17) {
-                ASSERT_LT(r, MAP_ROWS - 1);
+                ASSERT_LT(r, LEVEL_ROWS - 1);
                 EXPECT_TRUE(isSolid(cell(g, m, r + 1))) << "checkpoint in the air, column " << m;
             }
 }
@@ -170,12 +172,12 @@ TEST(MapDataSources, TestMapHoldsEveryRule) {
 TEST(MapDataBuild, EntriesForEveryLanguage) {
     Entries first;
     buildMaps(assets, 0, first);
-    ASSERT_EQ(first.size(), static_cast<size_t>(MAP_LEVELS));
-    for (int i = 0; i < MAP_LEVELS; i++) {
+    ASSERT_EQ(first.size(), static_cast<size_t>(LEVEL_COUNT));
+    for (int i = 0; i < LEVEL_COUNT; i++) {
         EXPECT_EQ(first[i].name, std::string(mapLevelNames[i]) + ".bin");
         MapGrid decoded;
         ASSERT_TRUE(decodeMap(first[i].bytes, decoded)) << first[i].name;
-        EXPECT_EQ(first[i].bytes.size(), 2 + static_cast<size_t>(decoded.columns) * MAP_ROWS);
+        EXPECT_EQ(first[i].bytes.size(), 2 + static_cast<size_t>(decoded.columns) * LEVEL_ROWS);
         MapGrid source = load(mapLevelNames[i]);
         EXPECT_EQ(decoded.columns, source.columns);
         EXPECT_TRUE(decoded.cells == source.cells) << first[i].name;
@@ -196,15 +198,15 @@ TEST(MapDataBuild, EntriesForEveryLanguage) {
 TEST(MapDataBuild, FileLayout) {
     MapGrid g;
     g.columns = 300;
-    g.cells.assign(300 * MAP_ROWS, 0);
-    g.cells[MAP_ROWS + 11] = 21;  // column 1, bottom row
-    g.cells[299 * MAP_ROWS] = 41; // last column, top row
+    g.cells.assign(300 * LEVEL_ROWS, 0);
+    g.cells[LEVEL_ROWS + 11] = 21;  // column 1, bottom row
+    g.cells[299 * LEVEL_ROWS] = 41; // last column, top row
     std::vector<uint8_t> bytes = encodeMap(g);
-    ASSERT_EQ(bytes.size(), 2u + 300 * MAP_ROWS);
+    ASSERT_EQ(bytes.size(), 2u + 300 * LEVEL_ROWS);
     EXPECT_EQ(bytes[0], 299 & 0xff);
     EXPECT_EQ(bytes[1], 299 >> 8);
-    EXPECT_EQ(bytes[2 + MAP_ROWS + 11], 21);
-    EXPECT_EQ(bytes[2 + 299 * MAP_ROWS], 41);
+    EXPECT_EQ(bytes[2 + LEVEL_ROWS + 11], 21);
+    EXPECT_EQ(bytes[2 + 299 * LEVEL_ROWS], 41);
 
     MapGrid back;
     ASSERT_TRUE(decodeMap(bytes, back));
@@ -280,6 +282,37 @@ TEST(MapDataParse, BadSourcesAreReported) {
     errors.clear();
     EXPECT_FALSE(loadMapSource(assets, "no-such-level", g, errors));
     EXPECT_FALSE(errors.empty());
+}
+
+// A "theme" line adds the characters of its theme file; a theme that is not
+// there is reported rather than leaving the level's scenery unknown.
+TEST(MapDataParse, ThemesAddCharacters) {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / "blomp_mapdata_themes";
+    std::filesystem::create_directories(dir / "levels");
+    auto writeFile = [&](const char* name, const std::string& text) {
+        FILE* f = fopen((dir / "levels" / name).string().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+    };
+    std::string rows = "map\n.\n.\n.\n.\n.\n.\n.\n.\n.\n.\nk\n#\n";
+    writeFile("legend.txt", ". 0\n# 21\n");
+    writeFile("theme_snow.txt", "# 130 snow\nk 116 crystal\n");
+    writeFile("good.txt", "theme snow\n" + rows);
+    writeFile("bad.txt", "theme sand\n" + rows);
+
+    MapGrid g;
+    std::vector<std::string> errors;
+    EXPECT_TRUE(loadMapSource(dir.string(), "good", g, errors));
+    EXPECT_TRUE(errors.empty());
+    ASSERT_EQ(g.columns, 1);
+    EXPECT_EQ(cell(g, 0, 10), 116);
+    EXPECT_EQ(cell(g, 0, 11), 130);
+
+    EXPECT_FALSE(loadMapSource(dir.string(), "bad", g, errors));
+    ASSERT_GE(errors.size(), 2u); // the theme, and then its character
+    EXPECT_NE(errors[0].find("theme_sand.txt"), std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 // The reach model knows how far the figure jumps: four tiles of gap are fine,

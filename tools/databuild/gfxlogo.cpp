@@ -107,5 +107,20 @@ Pic makeLogo(int set) {
             if (set == SET_GB) c = picToGb(c);
             picPut(p, x, y, c);
         }
+    // the O is Blomp himself: two big eyes on its strokes, looking to the right
+    const int eyeY = oy + drop[2] + 22, leftEye = ox + 13 * CELL, rightEye = ox + 16 * CELL;
+    for (int e = 0; e < 2; e++) {
+        const int cx = e ? rightEye : leftEye;
+        for (int j = -9; j <= 9; j++)
+            for (int i = -7; i <= 7; i++) {
+                const double d = (i * i) / 42.0 + (j * j) / 72.0; // an upright oval
+                if (d > 1.0) continue;
+                uint32_t v = d > 0.62 ? look.outline : 0xffffff;
+                if (i >= 0 && i <= 4 && j >= -2 && j <= 3) v = 0x101010; // the pupil
+                if (i == 1 && j == -1) v = 0xffffff;                     // and its glint
+                if (set == SET_GB) v = picToGb(v);
+                picPut(p, cx + i, eyeY + j, v);
+            }
+    }
     return p;
 }

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-constexpr int MAP_ROWS = 12;           // every level is twelve cells high
-constexpr int MAP_MAX_COLUMNS = 65536; // the column count must fit the 16-bit header
-constexpr int MAP_LEVELS = 17;         // the title's demonstration level and levels 1..16
+constexpr int LEVEL_ROWS = 12;           // every level is twelve cells high
+constexpr int LEVEL_MAX_COLUMNS = 65536; // the column count must fit the 16-bit header
+constexpr int LEVEL_COUNT = 17;          // the title's demonstration level and levels 1..16
 
 // Level names in game order: index 0 scrolls behind the title, 1..16 are played.
-extern const char* const mapLevelNames[MAP_LEVELS];
+extern const char* const mapLevelNames[LEVEL_COUNT];
 
 // What a character of a level grid stands for: a block code for cells in even
 // columns and one for odd columns (they differ only for the water surface,
@@ -26,7 +26,7 @@ struct MapLegend {
 // One level as the game holds it: cells column by column, top row first.
 struct MapGrid {
     int columns = 0;
-    std::vector<uint8_t> cells; // columns * MAP_ROWS codes
+    std::vector<uint8_t> cells; // columns * LEVEL_ROWS codes
 };
 
 // Sets every character of the legend to "means nothing". Called before reading a legend.
@@ -58,6 +58,5 @@ bool decodeMap(const std::vector<uint8_t>& bytes, MapGrid& grid);
 // allows, every item and then the exit door can be reached; also from every
 // checkpoint. Returns one line per problem, empty when the level is sound.
 // With quickest, also gives the frames of the run found from the start, -1
-// when there is none (monsters not counted). Called by buildMaps (as warnings
-// for level makers) and the tests.
+// when there is none (monsters not counted). Called by the tests.
 std::vector<std::string> checkMapReach(const MapGrid& grid, int* quickest = nullptr);

@@ -130,7 +130,7 @@ bool parseMapText(const std::string& text, const std::string& where, const MapLe
     MapLegend legend = base;
     std::vector<std::string> lines = splitLines(text);
     size_t errorsBefore = errors.size();
-    std::vector<std::string> rows(MAP_ROWS);
+    std::vector<std::string> rows(LEVEL_ROWS);
     std::vector<int> segmentColumn, segmentLine; // where each segment starts, for messages
     int segments = 0;
 
@@ -147,7 +147,7 @@ bool parseMapText(const std::string& text, const std::string& where, const MapLe
             complain(errors, where, lineNo, "expected \"map\", \"tile C CODE\" or a ';' comment");
             continue;
         }
-        if (i + MAP_ROWS >= lines.size()) {
+        if (i + LEVEL_ROWS >= lines.size()) {
             complain(errors, where, lineNo, "a map segment needs twelve rows after \"map\"");
             break;
         }
@@ -155,25 +155,25 @@ bool parseMapText(const std::string& text, const std::string& where, const MapLe
         segmentColumn.push_back(static_cast<int>(rows[0].size()));
         segmentLine.push_back(lineNo + 1);
         size_t width = 0;
-        for (int r = 0; r < MAP_ROWS; r++) width = std::max(width, lines[i + 1 + r].size());
-        for (int r = 0; r < MAP_ROWS; r++) {
+        for (int r = 0; r < LEVEL_ROWS; r++) width = std::max(width, lines[i + 1 + r].size());
+        for (int r = 0; r < LEVEL_ROWS; r++) {
             std::string row = lines[i + 1 + r];
             row.resize(width, ' '); // short rows end in air
             rows[r] += row;
         }
-        i += MAP_ROWS;
+        i += LEVEL_ROWS;
     }
 
     if (segments == 0) complain(errors, where, 1, "no \"map\" segment");
     int columns = static_cast<int>(rows[0].size());
-    if (columns > MAP_MAX_COLUMNS) {
+    if (columns > LEVEL_MAX_COLUMNS) {
         complain(errors, where, 1, "more columns than a level file can hold");
-        columns = MAP_MAX_COLUMNS;
+        columns = LEVEL_MAX_COLUMNS;
     }
     grid.columns = columns;
-    grid.cells.assign(static_cast<size_t>(columns) * MAP_ROWS, 0);
+    grid.cells.assign(static_cast<size_t>(columns) * LEVEL_ROWS, 0);
     for (int m = 0; m < columns; m++) {
-        for (int r = 0; r < MAP_ROWS; r++) {
+        for (int r = 0; r < LEVEL_ROWS; r++) {
             unsigned char c = static_cast<unsigned char>(rows[r][m]);
             int code = (m & 1) ? legend.odd[c] : legend.even[c];
             if (code < 0) {
@@ -184,7 +184,7 @@ bool parseMapText(const std::string& text, const std::string& where, const MapLe
                 complain(errors, where, segmentLine[s] + r, what);
                 code = 0;
             }
-            grid.cells[static_cast<size_t>(m) * MAP_ROWS + r] = static_cast<uint8_t>(code);
+            grid.cells[static_cast<size_t>(m) * LEVEL_ROWS + r] = static_cast<uint8_t>(code);
         }
     }
     return errors.size() == errorsBefore;
@@ -230,8 +230,8 @@ std::vector<uint8_t> encodeMap(const MapGrid& grid) {
     out.push_back(static_cast<uint8_t>(n & 0xff));
     out.push_back(static_cast<uint8_t>((n >> 8) & 0xff));
     for (int m = 0; m <= n; m++) {
-        for (int r = 0; r < MAP_ROWS; r++) {
-            size_t i = static_cast<size_t>(m) * MAP_ROWS + r;
+        for (int r = 0; r < LEVEL_ROWS; r++) {
+            size_t i = static_cast<size_t>(m) * LEVEL_ROWS + r;
             out.push_back(i < grid.cells.size() ? grid.cells[i] : 0);
         }
     }
@@ -242,7 +242,7 @@ std::vector<uint8_t> encodeMap(const MapGrid& grid) {
 bool decodeMap(const std::vector<uint8_t>& bytes, MapGrid& grid) {
     if (bytes.size() < 2) return false;
     int columns = bytes[0] + 256 * bytes[1] + 1;
-    size_t need = 2 + static_cast<size_t>(columns) * MAP_ROWS;
+    size_t need = 2 + static_cast<size_t>(columns) * LEVEL_ROWS;
     if (bytes.size() < need) return false;
     grid.columns = columns;
     grid.cells.assign(bytes.begin() + 2, bytes.begin() + need);

@@ -18,9 +18,9 @@
 namespace {
 
 constexpr int TILE = 16;
-constexpr int MAP_HEIGHT_PIXELS = MAP_ROWS * TILE; // 192
-constexpr int FALL_DEATH_Y = 250;                  // below this the figure is lost
-constexpr int MAX_MOVE_FRAMES = 300;               // a jump or fall longer than this is dropped
+constexpr int MAP_HEIGHT_PIXELS = LEVEL_ROWS * TILE; // 192
+constexpr int FALL_DEATH_Y = 250;                    // below this the figure is lost
+constexpr int MAX_MOVE_FRAMES = 300;                 // a jump or fall longer than this is dropped
 constexpr int VIEW_BACK = 200;     // how far left of the last item the view still lets the figure go
 constexpr int VIEW_AHEAD = 200;    // going further right than this past an item scrolls it away
 constexpr int TIME_LIMIT = 7000;   // frames a level allows
@@ -72,12 +72,13 @@ struct Reach {
 // The figure in flight: position and vertical speed counter.
 struct Body {
     int x, y, vy;
+    int coast; // +1 or -1 while a released direction key still carries the figure on
 };
 
 // The code of the cell holding pixel (x, y), 0 outside the map. Called by the probes.
 int codeAt(const Reach& r, int x, int y) {
     if (x < 0 || x >= r.widthPixels || y < 0 || y >= MAP_HEIGHT_PIXELS) return 0;
-    return r.cells[static_cast<size_t>(x >> 4) * MAP_ROWS + (y >> 4)];
+    return r.cells[static_cast<size_t>(x >> 4) * LEVEL_ROWS + (y >> 4)];
 }
 
 // The game's solidity test: walls beyond both map ends, open below, row 0 above.
@@ -103,15 +104,21 @@ bool onFeet(const Reach& r, const Body& b) {
 // Node number of a standing place, -1 when the place is outside the model. Called by the search.
 int nodeOf(const Reach& r, int x, int y) {
     if (x < 0 || x >= r.widthPixels || (x & 1) || y < 0 || y >= MAP_HEIGHT_PIXELS || (y & 15)) return -1;
-    return (x >> 1) * MAP_ROWS + (y >> 4);
+    return (x >> 1) * LEVEL_ROWS + (y >> 4);
 }
 
 // One frame of the figure: walk (speed 2), jump or fall, land, bump the head.
+// A released direction carries the figure on to the next multiple of 8 pixels.
 // Returns false when the figure dies; sets landed when it stands afterwards.
 // Called by simulateMove.
 bool moveFrame(Reach& r, Body& b, int dir, bool jumpNow, bool& landed) {
-    if (dir > 0 && !solidAt(r, b.x + 16, b.y + 1) && !solidAt(r, b.x + 16, b.y + 14)) b.x += 2;
-    if (dir < 0 && !solidAt(r, b.x - 1, b.y + 1) && !solidAt(r, b.x - 1, b.y + 14)) b.x -= 2;
+    if (dir != 0)
+        b.coast = dir;
+    else if ((b.x & 7) == 0)
+        b.coast = 0;
+    int go = dir != 0 ? dir : b.coast;
+    if (go > 0 && !solidAt(r, b.x + 16, b.y + 1) && !solidAt(r, b.x + 16, b.y + 14)) b.x += 2;
+    if (go < 0 && !solidAt(r, b.x - 1, b.y + 1) && !solidAt(r, b.x - 1, b.y + 14)) b.x -= 2;
     int dy;
     if (jumpNow) {
         b.vy = -20;
@@ -140,7 +147,7 @@ bool moveFrame(Reach& r, Body& b, int dir, bool jumpNow, bool& landed) {
 // True when the pixel lies in an item cell; gives the cell's index. Called by simulateMove.
 bool itemCellAt(const Reach& r, int x, int y, int& cell) {
     if (codeAt(r, x, y) != 41) return false;
-    cell = (x >> 4) * MAP_ROWS + (y >> 4);
+    cell = (x >> 4) * LEVEL_ROWS + (y >> 4);
     return true;
 }
 
@@ -148,7 +155,7 @@ bool itemCellAt(const Reach& r, int x, int y, int& cell) {
 // edge: dir for the first switchAt frames, then thenDir. Returns the frames it
 // took. Called by buildEdges.
 int simulateMove(Reach& r, int x, int y, bool jump, int dir, int switchAt, int thenDir, int waited = 0) {
-    Body b = {x, y, 7};
+    Body b = {x, y, 7, 0};
     Edge e = {-1, 0, x, x, static_cast<int>(r.items.size()), 0, false};
     bool landed = false;
     for (int t = 0; t < MAX_MOVE_FRAMES; t++) {
@@ -185,8 +192,8 @@ int simulateMove(Reach& r, int x, int y, bool jump, int dir, int switchAt, int t
 // reaches the node.
 void buildEdges(Reach& r, int node) {
     r.firstEdge[node] = static_cast<int>(r.edges.size());
-    int x = (node / MAP_ROWS) * 2;
-    int y = (node % MAP_ROWS) * TILE;
+    int x = (node / LEVEL_ROWS) * 2;
+    int y = (node % LEVEL_ROWS) * TILE;
     const int dirs[] = {-1, 0, 1};
     for (int dir : {-1, 1}) {
         // the step itself; if it leaves the ledge, the fall goes on under every pattern
@@ -196,9 +203,9 @@ void buildEdges(Reach& r, int node) {
     }
     // jumping from every place is slow; every other place is enough on open floor,
     // but near walls and edges all of them count
-    Body here = {x, y, 7};
-    bool edgeNear = !onFeet(r, {x - 4, y, 7}) || !onFeet(r, {x + 4, y, 7}) || solidAt(r, x - 4, y + 8) ||
-                    solidAt(r, x + 19, y + 8);
+    Body here = {x, y, 7, 0};
+    bool edgeNear = !onFeet(r, {x - 4, y, 7, 0}) || !onFeet(r, {x + 4, y, 7, 0}) ||
+                    solidAt(r, x - 4, y + 8) || solidAt(r, x + 19, y + 8);
     if ((x & 2) == 0 || edgeNear || !onFeet(r, here)) {
         for (int dir : dirs) {
             for (int then : dirs) {
@@ -215,7 +222,7 @@ void buildEdges(Reach& r, int node) {
     int lifted = 0;
     for (int fx : {x + 8, x, x + 15}) {
         if (codeAt(r, fx, y + 16) != 22) continue;
-        under[lifted++] = static_cast<size_t>(fx >> 4) * MAP_ROWS + ((y + 16) >> 4);
+        under[lifted++] = static_cast<size_t>(fx >> 4) * LEVEL_ROWS + ((y + 16) >> 4);
     }
     if (lifted > 0) {
         for (int i = 0; i < lifted; i++) r.cells[under[i]] = 0;
@@ -242,8 +249,8 @@ std::vector<Source> searchPhase(Reach& r, const std::vector<Source>& from, int l
     std::vector<Source> arrived;
     // a start place whose centre already lies in the item has it
     for (const Source& s : from) {
-        int x = (s.node / MAP_ROWS) * 2 + 8, y = (s.node % MAP_ROWS) * TILE + 8;
-        if (target >= 0 && (x >> 4) * MAP_ROWS + (y >> 4) == target) arrived.push_back(s);
+        int x = (s.node / LEVEL_ROWS) * 2 + 8, y = (s.node % LEVEL_ROWS) * TILE + 8;
+        if (target >= 0 && (x >> 4) * LEVEL_ROWS + (y >> 4) == target) arrived.push_back(s);
     }
     using Item = std::pair<int, int>; // time, node
     std::priority_queue<Item, std::vector<Item>, std::greater<Item>> open;
@@ -275,7 +282,7 @@ std::vector<Source> searchPhase(Reach& r, const std::vector<Source>& from, int l
 // A cell described for a level maker: "column C row R". Called by checkRun and checkMapReach.
 std::string cellName(int cell) {
     char buf[48];
-    snprintf(buf, sizeof buf, "column %d row %d", cell / MAP_ROWS, cell % MAP_ROWS);
+    snprintf(buf, sizeof buf, "column %d row %d", cell / LEVEL_ROWS, cell % LEVEL_ROWS);
     return buf;
 }
 
@@ -329,10 +336,10 @@ int visitNext(Run& run, const std::vector<Source>& at, int left, int lastX, int 
     }
     size_t first = 0;
     while (run.taken[first]) first++;
-    int windowEnd = run.items[first] / MAP_ROWS + VIEW_BACK / TILE;
-    for (size_t i = first; i < run.items.size() && run.items[i] / MAP_ROWS <= windowEnd; i++) {
+    int windowEnd = run.items[first] / LEVEL_ROWS + VIEW_BACK / TILE;
+    for (size_t i = first; i < run.items.size() && run.items[i] / LEVEL_ROWS <= windowEnd; i++) {
         if (run.taken[i]) continue;
-        int targetX = (run.items[i] / MAP_ROWS) * TILE;
+        int targetX = (run.items[i] / LEVEL_ROWS) * TILE;
         std::vector<Source> next =
             searchPhase(r, at, left, std::max(targetX, lastX) + VIEW_AHEAD, run.items[i]);
         if (next.empty()) {
@@ -357,7 +364,7 @@ int visitNext(Run& run, const std::vector<Source>& at, int left, int lastX, int 
 int checkRun(Reach& r, int startX, int startY, int firstColumn, const std::string& what,
              std::vector<std::string>& problems) {
     // the figure is put down at the start and drops until it stands
-    Body b = {startX, startY, 0};
+    Body b = {startX, startY, 0, 0};
     while (b.y < MAP_HEIGHT_PIXELS && !solidAt(r, b.x, b.y + 16)) b.y++;
     bool landed = false;
     for (int t = 0; t < 8 && !landed; t++) moveFrame(r, b, 0, false, landed);
@@ -368,7 +375,7 @@ int checkRun(Reach& r, int startX, int startY, int firstColumn, const std::strin
     }
     Run run;
     run.r = &r;
-    for (int cell = firstColumn * MAP_ROWS; cell < static_cast<int>(r.cells.size()); cell++)
+    for (int cell = firstColumn * LEVEL_ROWS; cell < static_cast<int>(r.cells.size()); cell++)
         if (r.cells[cell] == 41) run.items.push_back(cell);
     run.taken.assign(run.items.size(), false);
     run.budget = SEARCH_BUDGET_PER_ITEM * static_cast<int>(run.items.size() + 1);
@@ -386,7 +393,7 @@ void initReach(Reach& r, const MapGrid& grid) {
     r.widthPixels = grid.columns * TILE;
     for (int c : solidCodes) r.solid[c] = true;
     for (int c : deadlyCodes) r.deadly[c] = true;
-    size_t nodes = static_cast<size_t>(grid.columns) * (TILE / 2) * MAP_ROWS;
+    size_t nodes = static_cast<size_t>(grid.columns) * (TILE / 2) * LEVEL_ROWS;
     r.firstEdge.assign(nodes, -1);
     r.edgeCount.assign(nodes, 0);
 }
@@ -395,12 +402,11 @@ void initReach(Reach& r, const MapGrid& grid) {
 
 // Checks a level from its start and from every checkpoint; one line per
 // problem. With quickest, also gives the frames of the run found from the start
-// (-1 when there is none). Called by buildMaps (as warnings for level makers)
-// and the tests.
+// (-1 when there is none). Called by the tests.
 std::vector<std::string> checkMapReach(const MapGrid& grid, int* quickest) {
     std::vector<std::string> problems;
     if (quickest) *quickest = -1;
-    if (grid.columns <= 1 || grid.cells.size() != static_cast<size_t>(grid.columns) * MAP_ROWS) {
+    if (grid.columns <= 1 || grid.cells.size() != static_cast<size_t>(grid.columns) * LEVEL_ROWS) {
         problems.push_back("the level is empty");
         return problems;
     }
@@ -415,9 +421,9 @@ std::vector<std::string> checkMapReach(const MapGrid& grid, int* quickest) {
     }
     for (int cell = 0; cell < static_cast<int>(grid.cells.size()); cell++) {
         if (grid.cells[cell] != 17) continue;
-        int column = cell / MAP_ROWS;
+        int column = cell / LEVEL_ROWS;
         // a restart counts the items from one column left of the checkpoint
-        checkRun(r, column * TILE, (cell % MAP_ROWS) * TILE, std::max(0, column - 1),
+        checkRun(r, column * TILE, (cell % LEVEL_ROWS) * TILE, std::max(0, column - 1),
                  "from the checkpoint at " + cellName(cell), problems);
     }
     return problems;

@@ -1,0 +1,92 @@
+// The data the build makes: every entry the game asks for is there and readable,
+// and the builder makes the same bytes every time.
+#include "audio/sound.h"
+#include "game/run.h"
+#include "gfx/gfx.h"
+#include "platform/zda.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Reads an entry of the built data; true when it is there and not empty.
+bool present(int archive, const char* name, const char* ext) {
+    int32_t size = 0;
+    uint8_t* data = loadZDAFile(archive, name, ext, &size);
+    free(data);
+    return data != nullptr && size > 0;
+}
+
+class GameData : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(chdir(BLOMP_RUN_DIR), 0);
+        openArchives();
+    }
+    void TearDown() override { closeArchives(); }
+};
+
+TEST_F(GameData, EveryBitmapTheGameLoadsIsThere) {
+    for (int set = 0; set < 3; set++) {
+        EXPECT_TRUE(present(ARC_GFX, gfxBlocks[set], "bmp")) << gfxBlocks[set];
+        EXPECT_TRUE(present(ARC_GFX, gfxLogo[set], "bmp")) << gfxLogo[set];
+        EXPECT_TRUE(present(ARC_GFX, gfxFont[set], "bmp")) << gfxFont[set];
+        EXPECT_TRUE(present(ARC_GFX, gfxFontBig[set], "bmp")) << gfxFontBig[set];
+        if (gfxBack[set]) {
+            EXPECT_TRUE(present(ARC_GFX, gfxBack[set], "bmp")) << gfxBack[set];
+        }
+    }
+    for (const char* name : {"moon", "muse", "cursor", "flag_uk", "flag_de", "flag_fr", "flag_es"})
+        EXPECT_TRUE(present(ARC_GFX, name, "bmp")) << name;
+}
+
+TEST_F(GameData, EveryLevelInEveryLanguageModuleAndEffectIsThere) {
+    for (int lang = 0; lang < 4; lang++)
+        for (const char* name : levelNames)
+            EXPECT_TRUE(present(maps[lang], name, "bin")) << lang << " " << name;
+    for (const char* name : musix) EXPECT_TRUE(present(ARC_MUSIC, name, "xm")) << name;
+    for (const char* name : snd_name) EXPECT_TRUE(present(ARC_SOUND, name, "wav")) << name;
+    int32_t size = 0;
+    uint8_t* test = loadBINFile("mapsen/test.bin", &size);
+    EXPECT_NE(test, nullptr);
+    free(test);
+}
+
+TEST_F(GameData, EveryEntryOfEveryArchiveReadsBackWhole) {
+    for (int a = 0; a < NUM_ARCHIVES; a++) {
+        const uint8_t* header = zda_full_header[a];
+        ASSERT_NE(header, nullptr) << archives[a];
+        for (int i = 0; i < gp_zda_count(header); i++) {
+            char name[ZDA_NAME_SIZE + 1];
+            gp_zda_name(header, i, name, sizeof name);
+            int32_t size = 0;
+            uint8_t* data = uncompressZDA(a, name, &size);
+            EXPECT_NE(data, nullptr) << archives[a] << " " << name;
+            EXPECT_EQ(size, gp_zda_usize(header, name)) << name;
+            free(data);
+        }
+    }
+}
+
+TEST(GameDataBuild, TheSameSourcesGiveTheSameBytes) {
+    ScratchDir dir;
+    int status = -1;
+    runCommand(std::string(DATABUILD_BINARY) + " " BLOMP_SOURCE_DIR "/assets one >/dev/null 2>&1", &status);
+    ASSERT_EQ(status, 0);
+    runCommand(std::string(DATABUILD_BINARY) + " " BLOMP_SOURCE_DIR "/assets two >/dev/null 2>&1", &status);
+    ASSERT_EQ(status, 0);
+    for (const char* a : archives) {
+        std::string name = std::string("/data/") + a + ".zda";
+        std::vector<uint8_t> one = readFile("one" + name);
+        EXPECT_FALSE(one.empty()) << a;
+        EXPECT_EQ(one, readFile("two" + name)) << a;
+    }
+    EXPECT_EQ(readFile("one/mapsen/test.bin"), readFile("two/mapsen/test.bin"));
+}
+
+} // namespace
