@@ -5,7 +5,8 @@
 // standing place (an even x, a row) is a node, and every walk step, jump or
 // fall from it under a handful of key patterns is an edge to the place where it
 // lands, carrying the items its centre passes and its frame count. Monsters are
-// left out, spike traps count as spikes, crumbling floors and bricks as solid.
+// left out, spike traps count as spikes, bricks as solid, and a crumbling floor
+// holds until the figure has stood on it long enough to drop through.
 // The items are then visited one after another, each searched from where the
 // last one was taken, inside the stretch of map the forward-only view allows;
 // items close together may be taken in any order.
