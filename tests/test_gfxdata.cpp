@@ -311,8 +311,8 @@ TEST(GfxDataFonts, EveryCharacterOfTheTextsHasAGlyph) {
 
 TEST(GfxDataFonts, HandheldFontsHaveTheSameLetters) {
     // only the colours change with the set: the same text takes the same room
-    for (const char* const* pair : {std::array<const char*, 2>{"font.bmp", "gbfont.bmp"}.data(),
-                                    std::array<const char*, 2>{"fontbig.bmp", "gbfontbig.bmp"}.data()}) {
+    static const char* const pairs[2][2] = {{"font.bmp", "gbfont.bmp"}, {"fontbig.bmp", "gbfontbig.bmp"}};
+    for (const auto& pair : pairs) {
         Pic a = decodeWithSdl(*findEntry(pair[0])), b = decodeWithSdl(*findEntry(pair[1]));
         ASSERT_EQ(a.w, b.w);
         ASSERT_EQ(a.h, b.h);

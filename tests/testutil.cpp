@@ -63,3 +63,14 @@ std::string runCommand(const std::string& command, int* status) {
     if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return out;
 }
+
+namespace {
+// Every test runs headless: no window, no sound card. Set before any test touches SDL,
+// whoever starts the binary (CTest, a developer, a debugger).
+struct Headless {
+    Headless() {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+} headless;
+} // namespace
