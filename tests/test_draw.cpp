@@ -11,6 +11,7 @@
 #include "world/figure.h"
 #include "world/map.h"
 #include "world/monsters.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -20,32 +21,17 @@
 
 namespace {
 
-// Reads one pixel of a surface as its raw value.
-Uint32 pixel(SDL_Surface* s, int x, int y) {
-    const uint8_t* p = (const uint8_t*)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
-    Uint32 v = 0;
-    memcpy(&v, p, s->format->BytesPerPixel);
-    return v;
-}
-
 // The pixels of a rectangle of the frame.
 std::vector<Uint32> region(int x, int y, int w, int h) {
     std::vector<Uint32> out;
     for (int j = y; j < y + h; j++)
-        for (int i = x; i < x + w; i++) out.push_back(pixel(screen, i, j));
+        for (int i = x; i < x + w; i++) out.push_back(pixelAt(screen, i, j));
     return out;
 }
 
 // True when the frame at (x, y) shows picture s, its transparent pixels aside.
 bool shows(SDL_Surface* s, int x, int y) {
-    const bool keyed = (s->flags & SDL_SRCCOLORKEY) != 0;
-    for (int j = 0; j < s->h; j++)
-        for (int i = 0; i < s->w; i++) {
-            Uint32 v = pixel(s, i, j);
-            if (keyed && v == s->format->colorkey) continue;
-            if (pixel(screen, x + i, y + j) != v) return false;
-        }
-    return true;
+    return surfaceShows(screen, s, x, y);
 }
 
 class Draw : public ::testing::Test {
@@ -107,22 +93,22 @@ TEST_F(Draw, BarsShowTimeAndAirLeft) {
     timeLeft = 3500;
     airLeft = 250;
     drawScreen(200, figure, 0);
-    EXPECT_EQ(pixel(screen, 64, 198), RED);
-    EXPECT_EQ(pixel(screen, 187, 202), RED);
-    EXPECT_EQ(pixel(screen, 188, 198), DRED);
-    EXPECT_EQ(pixel(screen, 311, 198), DRED);
-    EXPECT_EQ(pixel(screen, 312, 198), BLACK);
-    EXPECT_EQ(pixel(screen, 64, 208), BLUE);
-    EXPECT_EQ(pixel(screen, 187, 208), BLUE);
-    EXPECT_EQ(pixel(screen, 188, 208), DBLUE);
+    EXPECT_EQ(pixelAt(screen, 64, 198), RED);
+    EXPECT_EQ(pixelAt(screen, 187, 202), RED);
+    EXPECT_EQ(pixelAt(screen, 188, 198), DRED);
+    EXPECT_EQ(pixelAt(screen, 311, 198), DRED);
+    EXPECT_EQ(pixelAt(screen, 312, 198), BLACK);
+    EXPECT_EQ(pixelAt(screen, 64, 208), BLUE);
+    EXPECT_EQ(pixelAt(screen, 187, 208), BLUE);
+    EXPECT_EQ(pixelAt(screen, 188, 208), DBLUE);
     timeLeft = 7000;
     airLeft = 0;
     drawScreen(200, figure, 0);
-    EXPECT_EQ(pixel(screen, 311, 198), RED);
-    EXPECT_EQ(pixel(screen, 64, 208), DBLUE);
+    EXPECT_EQ(pixelAt(screen, 311, 198), RED);
+    EXPECT_EQ(pixelAt(screen, 64, 208), DBLUE);
     timeLeft = 0;
     drawScreen(200, figure, 0);
-    EXPECT_EQ(pixel(screen, 64, 198), DRED);
+    EXPECT_EQ(pixelAt(screen, 64, 198), DRED);
 }
 
 TEST_F(Draw, TheHiddenSetDrawsItsBarsInGreysAndNoBackPicture) {
@@ -134,11 +120,11 @@ TEST_F(Draw, TheHiddenSetDrawsItsBarsInGreysAndNoBackPicture) {
     drawScreen(200, figure, 0);
     gfxSet = 1;
     background = back;
-    EXPECT_EQ(pixel(screen, 64, 198), LGREY);
-    EXPECT_EQ(pixel(screen, 200, 198), GREY);
-    EXPECT_EQ(pixel(screen, 64, 208), GREY);
-    EXPECT_EQ(pixel(screen, 200, 208), DGREY);
-    for (int y = 0; y < 192; y += 7) EXPECT_EQ(pixel(screen, 150, y), BLACK);
+    EXPECT_EQ(pixelAt(screen, 64, 198), LGREY);
+    EXPECT_EQ(pixelAt(screen, 200, 198), GREY);
+    EXPECT_EQ(pixelAt(screen, 64, 208), GREY);
+    EXPECT_EQ(pixelAt(screen, 200, 208), DGREY);
+    for (int y = 0; y < 192; y += 7) EXPECT_EQ(pixelAt(screen, 150, y), BLACK);
 }
 
 TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
@@ -146,7 +132,7 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
     ASSERT_GT(w, 320);
     step = 0;
     drawScreen(200, figure, 0);
-    for (int x = 0; x < 320; x += 13) EXPECT_EQ(pixel(screen, x, 191), pixel(background, x, h - 1)) << x;
+    for (int x = 0; x < 320; x += 13) EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, x, h - 1)) << x;
     // o = W - 100: the picture's last 100 columns, then its first 220.
     mapLength = w; // wide enough for this scroll position
     free(mapData);
@@ -154,11 +140,11 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
     step = 2 * w - 200;
     drawScreen(200, figure, 0);
     for (int x = 0; x < 100; x += 7)
-        EXPECT_EQ(pixel(screen, x, 191), pixel(background, w - 100 + x, h - 1)) << x;
+        EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, w - 100 + x, h - 1)) << x;
     for (int x = 100; x < 320; x += 7)
-        EXPECT_EQ(pixel(screen, x, 191), pixel(background, x - 100, h - 1)) << x;
+        EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, x - 100, h - 1)) << x;
     if (top > 0) {
-        EXPECT_EQ(pixel(screen, 5, top - 1), BLACK);
+        EXPECT_EQ(pixelAt(screen, 5, top - 1), BLACK);
     }
 }
 
@@ -205,9 +191,9 @@ TEST_F(Draw, TheLevelIntroDarkensAndBlinksItsCall) {
     }
     // Darkened during the intro, not after it.
     drawScreen(181, figure, 0);
-    Uint32 bright = pixel(screen, 5, 150);
+    Uint32 bright = pixelAt(screen, 5, 150);
     drawScreen(180, figure, 0);
-    EXPECT_NE(pixel(screen, 5, 150), bright);
+    EXPECT_NE(pixelAt(screen, 5, 150), bright);
 }
 
 TEST_F(Draw, TheFigureIsDrawnOnlyAfterTheIntro) {

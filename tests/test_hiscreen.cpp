@@ -184,16 +184,7 @@ TEST_F(Hiscreen, ThePageListsNamesAndFiveDigitScores) {
     fillRect(screen, 0, 0, 320, 240, BLACK);
     drawHiscorePage();
     // Digits of entry 0 run to six places from x 192; entry 9 is padded to 00250.
-    auto glyphAt = [](char c, int x, int y) {
-        SDL_Surface* g = fontbig[c - 32];
-        for (int j = 0; j < 16; j++)
-            for (int i = 0; i < 16; i++) {
-                Uint16 want = ((Uint16*)g->pixels)[j * g->pitch / 2 + i];
-                if ((g->flags & SDL_SRCCOLORKEY) && want == g->format->colorkey) continue;
-                if (((Uint16*)screen->pixels)[(y + j) * screen->pitch / 2 + x + i] != want) return false;
-            }
-        return true;
-    };
+    auto glyphAt = [](char c, int x, int y) { return surfaceShows(screen, fontbig[c - 32], x, y); };
     EXPECT_TRUE(glyphAt('1', 192, 48));
     EXPECT_TRUE(glyphAt('6', 192 + 5 * 16, 48));
     EXPECT_TRUE(glyphAt('0', 192, 48 + 18 * 9));

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,6 +63,24 @@ std::string runCommand(const std::string& command, int* status) {
     int st = pclose(p);
     if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return out;
+}
+
+Uint32 pixelAt(SDL_Surface* s, int x, int y) {
+    const uint8_t* p = (const uint8_t*)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
+    Uint32 v = 0;
+    memcpy(&v, p, s->format->BytesPerPixel);
+    return v;
+}
+
+bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y) {
+    const bool keyed = (pic->flags & SDL_SRCCOLORKEY) != 0;
+    for (int j = 0; j < pic->h; j++)
+        for (int i = 0; i < pic->w; i++) {
+            Uint32 v = pixelAt(pic, i, j);
+            if (keyed && v == pic->format->colorkey) continue;
+            if (pixelAt(dst, x + i, y + j) != v) return false;
+        }
+    return true;
 }
 
 namespace {

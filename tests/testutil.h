@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: a scratch folder to run in, files in and out.
 #pragma once
 
+#include <SDL.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,3 +24,6 @@ std::vector<uint8_t> readFile(const std::string& path); // whole file, empty whe
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
 std::string runCommand(const std::string& command, int* status); // standard output and exit status
+
+Uint32 pixelAt(SDL_Surface* s, int x, int y);                        // one raw pixel value
+bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y); // dst at (x, y) shows pic, its key aside

@@ -1,0 +1,52 @@
+// Test maps drawn as rows of characters, one per cell, bottom rows last;
+// missing rows at the top are empty, and so are '.' and unknown characters.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "world/map.h"
+
+// Block code of a map character.
+inline int32_t cellCode(char c) {
+    static const char keys[] = "#*kohvpgGsxX1234wBcL^Tb5678";
+    static const int32_t codes[] = {21, 41, 17, 9,  13, 33, 53, 67, 121, 87, 105, 140, 27, 28,
+                                    47, 48, 85, 40, 22, 26, 86, 88, 20,  38, 39,  58,  59};
+    const char* k = c ? strchr(keys, c) : nullptr;
+    return k ? codes[k - keys] : 0;
+}
+
+inline std::string row(size_t n, char c) {
+    return std::string(n, c);
+}
+
+// The code of cell (m, r) a drawn map asks for.
+inline int32_t drawnCell(const std::vector<std::string>& rows, size_t m, size_t r) {
+    const size_t top = MAP_ROWS - rows.size();
+    return r < top ? 0 : cellCode(rows[r - top][m]);
+}
+
+// A level file: the column count less one (low byte first), then 12 cells a column.
+inline std::vector<uint8_t> levelFile(const std::vector<std::string>& rows) {
+    const size_t width = rows[0].size();
+    std::vector<uint8_t> out = {(uint8_t)((width - 1) & 0xFF), (uint8_t)((width - 1) >> 8)};
+    for (size_t m = 0; m < width; m++)
+        for (size_t r = 0; r < MAP_ROWS; r++) out.push_back((uint8_t)drawnCell(rows, m, r));
+    return out;
+}
+
+// Lays a drawn map straight into memory, without the load's door and item rules.
+inline void layMap(const std::vector<std::string>& rows) {
+    freeLevel();
+    mapLength = (int32_t)rows[0].size();
+    mapData = (int32_t*)calloc((size_t)mapLength * MAP_ROWS, sizeof(int32_t));
+    for (int m = 0; m < mapLength; m++)
+        for (size_t r = 0; r < MAP_ROWS; r++) mapData[m * MAP_ROWS + r] = drawnCell(rows, m, r);
+}
+
+inline int32_t cellAt(int m, int r) {
+    return mapData[m * MAP_ROWS + r];
+}
