@@ -111,8 +111,8 @@ TEST(MusicDataBuild, RepeatableAndDistinct) {
 TEST(MusicDataXm, HeaderFieldsReadBack) {
     const char* song = "title Tiny\nspeed 5\nbpm 140\nchannels 3\nrows 16\n"
                        "inst lead pulse\ninst kick kick\ndrum K kick\n"
-                       "track m @lead o4 l4 c e g x\ntrack d [K2 r2]4\n"
-                       "pat A = m d\npat B rows=8 = m\norder A B*2\n";
+                       "track m @lead o4 l4 c e g x\ntrack d [K2 r2]4\ntrack n @lead l4 r4 f\n"
+                       "pat A = m d\npat B rows=8 = n\norder A B*2\n";
     XmModule mod;
     std::string err;
     ASSERT_TRUE(xmParseSong(song, mod, err)) << err;
@@ -121,8 +121,8 @@ TEST(MusicDataXm, HeaderFieldsReadBack) {
     EXPECT_EQ(std::string(b.begin(), b.begin() + 21), "Extended Module: Tiny");
     EXPECT_EQ(b[37], 0x1a);
     // offset, bytes and value of the little-endian fields after the title
-    const long fields[][3] = {{58, 2, 0x0104}, {60, 4, 276}, {64, 2, 3},  {68, 2, 3}, {70, 2, 2}, {72, 2, 2},
-                              {74, 1, 1},      {76, 2, 5},   {78, 2, 140}, {80, 3, 0x010100}};
+    const long fields[][3] = {{58, 2, 0x0104}, {60, 4, 276}, {64, 2, 3}, {68, 2, 3},   {70, 2, 2},
+                              {72, 2, 2},      {74, 1, 1},   {76, 2, 5}, {78, 2, 140}, {80, 3, 0x010100}};
     for (const auto& f : fields) {
         long v = 0;
         for (long k = f[1] - 1; k >= 0; k--) v = v << 8 | b[f[0] + k];
