@@ -40,7 +40,10 @@ protected:
     void SetUp() override {
         mp_volume = mp_fade = 128;
         mp_delta = mpLoops = 0;
-        module = load("sceney");
+        int32_t size = 0;
+        uint8_t* data = loadZDAFile(ARC_MUSIC, "sceney", "xm", &size);
+        module = data ? MP_LoadMusic(data, size, 0) : nullptr;
+        std::free(data);
         ASSERT_NE(module, nullptr);
     }
     void TearDown() override {
@@ -49,24 +52,15 @@ protected:
         mp_hook = nullptr;
     }
 
-    // load: a module of the music archive through the player.
-    static ModPlugFile* load(const char* name) {
-        int32_t size = 0;
-        uint8_t* data = loadZDAFile(ARC_MUSIC, name, "xm", &size);
-        ModPlugFile* m = data ? MP_LoadMusic(data, size, 0) : nullptr;
-        std::free(data);
-        return m;
-    }
-
     // hook: audio buffers, as SDL_mixer's thread asks for them.
     void hook(int times = 1) {
         for (int i = 0; i < times; i++) MP_HookMusic(module, buffer.data(), bufferBytes);
     }
 
-    // buffersToEnd: calls of the hook until the music stops (at most limit).
-    int buffersToEnd(int limit) {
+    // buffersToEnd: calls of the hook until the music stops (a broken end gives 100000).
+    int buffersToEnd() {
         int calls = 0;
-        while (mp_music && calls < limit) hook(), calls++;
+        while (mp_music && calls < 100000) hook(), calls++;
         return calls;
     }
 };
@@ -76,13 +70,11 @@ protected:
 TEST_F(Music, FadeInClimbsOneStepPerBufferToTheVolume) {
     MP_VolumeMusic(100);
     MP_FadeInMusic(module, -1, 300);
-    EXPECT_EQ(Mix_GetMusicHookData(), module);
     EXPECT_EQ(ModPlug_GetMasterVolume(module), 1u);
     hook(98);
     EXPECT_EQ(ModPlug_GetMasterVolume(module), 99u);
     hook(); // volume - 1 buffers, then it holds
     hook(50);
-    EXPECT_EQ(mp_fade, 100);
     EXPECT_EQ(ModPlug_GetMasterVolume(module), 100u);
     EXPECT_EQ(mp_music, module);
 }
@@ -97,7 +89,7 @@ TEST_F(Music, FadeOutRunsDownAndEndsTheMusic) {
     EXPECT_FALSE(MP_PlayingMusic());
 }
 
-TEST_F(Music, VolumeChangeStopsAFade) {
+TEST_F(Music, VolumeChangeStopsAFadeAndZeroNeverStarts) {
     MP_FadeInMusic(module, -1, 300);
     hook(10);
     MP_VolumeMusic(50);
@@ -111,9 +103,9 @@ TEST_F(Music, VolumeChangeStopsAFade) {
     hook(100);
     EXPECT_EQ(mp_fade, 70);
     EXPECT_EQ(mp_music, module);
-}
+    MP_HaltMusic();
 
-TEST_F(Music, VolumeZeroNeverStartsTheMusic) {
+    // at volume 0 a fade in never starts the music
     MP_VolumeMusic(0);
     MP_FadeInMusic(module, -1, 300);
     EXPECT_EQ(mp_music, nullptr);
@@ -122,11 +114,10 @@ TEST_F(Music, VolumeZeroNeverStartsTheMusic) {
 
 TEST_F(Music, TwoLoopsPlayTwiceThenLetGoOfTheModule) {
     MP_PlayMusic(module, 0);
-    int once = buffersToEnd(100000);
-    ASSERT_GT(once, 100);
+    int once = buffersToEnd();
     ASSERT_LT(once, 100000);
     MP_PlayMusic(module, 2);
-    EXPECT_EQ(buffersToEnd(100000), 2 * once);
+    EXPECT_EQ(buffersToEnd(), 2 * once);
     EXPECT_EQ(Mix_GetMusicHookData(), nullptr);
     // the module is still loaded and plays from the start
     ModPlug_Seek(module, 0);
@@ -157,8 +148,7 @@ TEST_F(Music, SettingsRecordCarriesTheConfiguredValues) {
                         &mpBassAmount, &mpBassRange,      &mpSurroundDepth, &mpSurroundDelay};
     const int32_t values[] = {4 | 8 | 16, 2, 30, 80, 40, 60, 20, 15};
     for (int i = 0; i < 8; i++) *knobs[i] = values[i];
-    ModPlugFile* other = load("turbochip");
-    ASSERT_NE(other, nullptr);
+    MP_ApplySettings(); // as before every module is loaded or started
     ModPlug_GetSettings(&s);
     const int got[] = {s.mFlags,      s.mResamplingMode, s.mReverbDepth,   s.mReverbDelay,
                        s.mBassAmount, s.mBassRange,      s.mSurroundDepth, s.mSurroundDelay};
@@ -168,7 +158,6 @@ TEST_F(Music, SettingsRecordCarriesTheConfiguredValues) {
     EXPECT_EQ(s.mChannels, 2);
     EXPECT_EQ(s.mStereoSeparation, 77);
     EXPECT_EQ(mp_settings.mSurroundDelay, 15);
-    MP_FreeMusic(other);
     const int32_t defaults[] = {3, 1, 0, 0, 0, 0, 0, 0};
     for (int i = 0; i < 8; i++) *knobs[i] = defaults[i];
     ModPlug_SetSettings(&before);

@@ -124,6 +124,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: blompharness <script> [game options ...]\n");
         return 2;
     }
+    // Headless unless told otherwise: no window, no sound card.
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     simStart(0);
     if (!readScript(argv[1])) return 2;
     simPollHook = onPoll;
