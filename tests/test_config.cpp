@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <string>
 
 namespace {
@@ -99,11 +97,6 @@ TEST_F(Config, DefaultsWrittenAndReadBackRaiseTheLowerClamps) {
     again.replace(again.find("mpBassRange=0"), 13, "mpBassRange=10");
     again.replace(again.find("mpSurroundDelay=0"), 17, "mpSurroundDelay=5");
     EXPECT_EQ(fileText("blomp.cfg"), again);
-    int files = 0; // no temporary file is left beside it
-    DIR* d = opendir(".");
-    while (dirent* e = d ? readdir(d) : nullptr) files += e->d_name[0] != '.';
-    if (d) closedir(d);
-    EXPECT_EQ(files, 1);
 }
 
 } // namespace

@@ -14,7 +14,6 @@ protected:
     Figure fig{};
     void SetUp() override {
         killMonsters();
-        step = 0;
         score = 0;
         messageString[0] = '\0';
         layMap({row(60, '.'), row(60, '#')}); // floor in row 11: standing monsters have y 160

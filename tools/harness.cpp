@@ -11,6 +11,8 @@
 //   shot  <ms> <file.png>        save the frame surface as it is at that moment
 //   state <ms>                   print "state <ms> level= lives= score= workflow= ..." on standard output
 //   limit <ms>                   end with status 3 if the game is still running then (default 3600000)
+//   realtime 0|1                 1: the simulated clock also waits in real time, so that the audio
+//                                thread (for example SDL's disk audio driver) keeps pace with the game
 // Key names: up down left right return space escape s d l r c, a single letter or digit.
 #include "game/startup.h"
 #include "game/stuff.h"
@@ -81,6 +83,8 @@ bool readScript(const char* path) {
             actions.push_back({(uint32_t)at, 0, a});
         } else if (ok && strcmp(cmd, "state") == 0) {
             actions.push_back({(uint32_t)at, 1, ""});
+        } else if (ok && strcmp(cmd, "realtime") == 0) {
+            simRealtime = at != 0;
         } else if (ok && strcmp(cmd, "limit") == 0) {
             timeLimit = (uint32_t)at;
         } else {
@@ -128,7 +132,7 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     simStart(0);
-    if (!readScript(argv[1])) return 2;
+    if (!readScript(argv[1])) return 2; // after simStart: the script may ask for real time
     simPollHook = onPoll;
     argv[1] = argv[0];
     return blompMain(argc - 1, argv + 1);

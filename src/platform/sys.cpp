@@ -6,6 +6,7 @@
 int sysSimulated = 0;
 uint32_t simClock = 0;
 void (*simPollHook)() = nullptr;
+int simRealtime = 0;
 
 namespace {
 
@@ -57,17 +58,22 @@ uint32_t sysTicks() {
 
 // Sleeps; the simulated clock just moves on. Called by the blocking screens (100 ms polls).
 void sysDelay(uint32_t ms) {
-    if (sysSimulated)
-        simClock += ms;
-    else
+    if (!sysSimulated) {
         SDL_Delay(ms);
+        return;
+    }
+    simClock += ms;
+    if (simRealtime) SDL_Delay(ms);
 }
 
 // Busy-waits until the clock reaches tick; no sleeping, so a frame ends on its millisecond. Called by
 // controlFPS.
 void sysWaitUntil(uint32_t tick) {
     if (sysSimulated) {
-        if ((int32_t)(tick - simClock) > 0) simClock = tick;
+        if ((int32_t)(tick - simClock) > 0) {
+            if (simRealtime) SDL_Delay(tick - simClock);
+            simClock = tick;
+        }
         return;
     }
     while ((int32_t)(SDL_GetTicks() - tick) < 0) {
@@ -140,6 +146,7 @@ int sysJoystickButton(SDL_Joystick* joy, int button) {
 // Switches to the simulated clock with an empty script and nothing held. Called by tests and the harness.
 void simStart(uint32_t startTick) {
     sysSimulated = 1;
+    simRealtime = 0;
     simClock = startTick;
     simPollHook = nullptr;
     scriptCount = scriptNext = 0;

@@ -11,6 +11,7 @@
 extern int sysSimulated;      // 1 while the simulated clock and scripted input are in use
 extern uint32_t simClock;     // the simulated millisecond clock
 extern void (*simPollHook)(); // called whenever the game drains the event queue (simulation only)
+extern int simRealtime;       // simulation that also waits in real time, so the audio thread keeps pace
 
 // Clock and waiting.
 uint32_t sysTicks();              // milliseconds since start (SDL_GetTicks)
