@@ -21,13 +21,10 @@ struct Rgb {
     bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
 };
 
-// The colour of one pixel of any depth (little-endian machine).
+// The colour of one pixel of any depth.
 Rgb rgbAt(SDL_Surface* s, int x, int y) {
-    const uint8_t* p = (const uint8_t*)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
-    Uint32 v = 0;
-    for (int i = 0; i < s->format->BytesPerPixel; i++) v |= (Uint32)p[i] << (8 * i);
     Uint8 r, g, b;
-    SDL_GetRGB(v, s->format, &r, &g, &b);
+    SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
     return {r, g, b};
 }
 

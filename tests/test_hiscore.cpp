@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
@@ -27,7 +26,7 @@ std::vector<uint8_t> layOut(const std::vector<Entry>& table) {
     std::vector<uint8_t> b(HISCORE_FILE_SIZE, 0);
     for (size_t i = 0; i < table.size(); i++) {
         uint8_t* e = &b[i * 16];
-        memcpy(e, table[i].name.data(), std::min<size_t>(table[i].name.size(), 9));
+        memcpy(e, table[i].name.data(), table[i].name.size() < 9 ? table[i].name.size() : 9);
         e[9] = (uint8_t)table[i].origin;
         for (int j = 0; j < 4; j++) e[12 + j] = (uint8_t)((uint32_t)table[i].score >> (8 * j));
     }
@@ -39,8 +38,7 @@ std::vector<uint8_t> layOut(const std::vector<Entry>& table) {
 std::vector<Entry> players() {
     const char* names[] = {"ANNA", "BO", "CARLOTTA", "DEE", "ED", "FRIEDA", "GUS", "HAL", "IVY", "JO"};
     std::vector<Entry> t;
-    for (int i = 0; i < NUM_HISCORES; i++) t.push_back({names[i], 0, 9000 - 1000 * i});
-    t[0].score = 50000;
+    for (int i = 0; i < NUM_HISCORES; i++) t.push_back({names[i], 0, i ? 9000 - 1000 * i : 50000});
     return t;
 }
 
@@ -105,8 +103,8 @@ TEST_F(Hiscore, AFirstStartWritesADefaultTableAtOnce) {
     std::set<std::string> names;
     for (int i = 0; i < NUM_HISCORES; i++) {
         names.insert(hiscores[i].name);
-        EXPECT_GE(hiscores[i].score, 2500 - 250 * i);
-        EXPECT_LE(hiscores[i].score, 2500 - 250 * i + 99);
+        EXPECT_TRUE(hiscores[i].score >= 2500 - 250 * i && hiscores[i].score < 2600 - 250 * i)
+            << hiscores[i].score;
     }
     EXPECT_EQ(names, std::set<std::string>(score_names, score_names + NUM_HISCORES));
 }
@@ -151,10 +149,9 @@ TEST_F(Hiscore, WritesReplaceTheFileWholeOrNotAtAll) {
     EXPECT_EQ(filesIn("cfg"), 1); // no temporary file left behind
     std::vector<uint8_t> before = readFile("cfg/hiscores.dat");
     // A write that fails half-way, as on a full card.
-    struct rlimit old, tiny;
+    struct rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
-    tiny = old;
-    tiny.rlim_cur = 16;
+    struct rlimit tiny = {16, old.rlim_max};
     void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &tiny);
     saveHiscores(9500, "SECOND");

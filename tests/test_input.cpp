@@ -92,6 +92,7 @@ TEST_F(Input, KeysHoldAndReleaseTheirControls) {
 TEST_F(Input, HatAndStickHoldUntilCentred) {
     const Frame script[] = {
         {{{'h', 0, SDL_HAT_RIGHTUP}, {'h', 0, SDL_HAT_UP}}, KEY_UP | KEY_RIGHT, 0},
+        {{{'h', 0, SDL_HAT_LEFTDOWN}}, KEY_DOWN | KEY_LEFT, 0},
         {{{'h', 0, SDL_HAT_CENTERED}}, 0, KEY_LEFT},                  // horizontal after vertical
         {{{'a', 0, 31000}, {'a', 1, -31000}, {'a', 2, 32767}}, 0, 0}, // other axes mean nothing
         {{{'a', 0, 31001}, {'a', 0, -31001}}, KEY_LEFT, 0},
@@ -137,7 +138,6 @@ TEST_F(Input, WaitKeyUpWaitsForKeysAndButtonsButNotCapsLock) {
     waitKeyUp();
     EXPECT_GE(simClock - start, 120u);
     EXPECT_LT(simClock - start, 200u);
-    EXPECT_EQ(lastKey, 0);
 }
 
 TEST_F(Input, ConfigKeyRefusesAKeyAlreadyBound) {

@@ -32,3 +32,6 @@ void buildMaps(const std::string& assetsDir, int lang, Entries& out);
 
 // The plain test map written as mapsen/test.bin beside data/. maps.cpp.
 std::vector<uint8_t> buildTestMap(const std::string& assetsDir);
+
+// Reads a whole source file into text; false when it cannot be opened. sources.cpp.
+bool readTextFile(const std::string& path, std::string& text);

@@ -5,11 +5,6 @@
 
 #include <cstdio>
 
-// Level names in game order: index 0 scrolls behind the title, 1..16 are played.
-const char* const mapLevelNames[LEVEL_COUNT] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
-                                                "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
-                                                "planb", "plan5",    "pland", "plane", "planf"};
-
 namespace {
 
 constexpr int FALLBACK_COLUMNS = 24; // a level that cannot be read becomes a short walk to the door

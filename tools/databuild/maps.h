@@ -4,16 +4,20 @@
 // text, maps_reach.cpp checks that a level can be finished going right.
 #pragma once
 
+#include "build.h"
+#include "game/run.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr int LEVEL_ROWS = 12;           // every level is twelve cells high
-constexpr int LEVEL_MAX_COLUMNS = 65536; // the column count must fit the 16-bit header
-constexpr int LEVEL_COUNT = 17;          // the title's demonstration level and levels 1..16
+constexpr int LEVEL_ROWS = 12;               // every level is twelve cells high
+constexpr int LEVEL_MAX_COLUMNS = 65536;     // the column count must fit the 16-bit header
+constexpr int LEVEL_COUNT = NUM_LEVEL_NAMES; // the title's demonstration level and levels 1..16
 
 // Level names in game order: index 0 scrolls behind the title, 1..16 are played.
-extern const char* const mapLevelNames[LEVEL_COUNT];
+// The level names are the game's own, in game order: index 0 scrolls behind the title.
+const char* const* const mapLevelNames = levelNames;
 
 // What a character of a level grid stands for: a block code for cells in even
 // columns and one for odd columns (they differ only for the water surface,

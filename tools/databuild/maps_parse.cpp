@@ -88,16 +88,6 @@ bool parseDefinition(const std::string& line, size_t from, const std::string& wh
     return true;
 }
 
-// Reads a whole file into text; false when it cannot be opened. Called by loadMapSource.
-bool readText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return true;
-}
-
 } // namespace
 
 // Sets every character of the legend to "means nothing". Called before reading a legend.
@@ -197,13 +187,13 @@ bool loadMapSource(const std::string& assetsDir, const std::string& name, MapGri
     std::string text;
     MapLegend legend;
     clearMapLegend(legend);
-    if (!readText(dir + "legend.txt", text)) {
+    if (!readTextFile(dir + "legend.txt", text)) {
         errors.push_back(dir + "legend.txt: cannot read");
         return false;
     }
     bool ok = parseMapLegend(text, "legend.txt", legend, errors);
     std::string level;
-    if (!readText(dir + name + ".txt", level)) {
+    if (!readTextFile(dir + name + ".txt", level)) {
         errors.push_back(dir + name + ".txt: cannot read");
         return false;
     }
@@ -213,7 +203,7 @@ bool loadMapSource(const std::string& assetsDir, const std::string& name, MapGri
         std::string word;
         std::istringstream(line.substr(6)) >> word;
         std::string theme = "theme_" + word + ".txt";
-        if (!readText(dir + theme, text)) {
+        if (!readTextFile(dir + theme, text)) {
             errors.push_back(name + ".txt: cannot read the theme " + theme);
             ok = false;
             continue;

@@ -1,0 +1,16 @@
+// Reading the text sources of assets/, shared by the builders.
+#include "build.h"
+
+#include <cstdio>
+
+// Reads a whole file into text. Called by the level, music and sound builders.
+bool readTextFile(const std::string& path, std::string& text) {
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    text.clear();
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    fclose(f);
+    return true;
+}
