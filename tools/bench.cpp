@@ -1,0 +1,90 @@
+// blompbench: measures what one frame of the game costs on this machine, so the
+// budget of a Pi Zero (16.7 ms a frame for everything) can be checked: the world's
+// update and the composition of the frame for each level, and the memory used.
+//
+//   blompbench [frames per level]      (run in the run folder, which holds data/)
+#include "game/stuff.h"
+#include "game/run.h"
+#include "gfx/draw.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "io/input.h"
+#include "platform/zda.h"
+#include "world/anims.h"
+#include "world/figure.h"
+#include "world/map.h"
+#include "world/monsters.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int frames = argc > 1 ? atoi(argv[1]) : 1200;
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    SDL_Init(SDL_INIT_VIDEO);
+    SDL_SetVideoMode(320, 240, 16, 0);
+    screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    mapColors();
+    black = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 192, 16, 0xF800, 0x07E0, 0x001F, 0);
+    fillRect(black, 0, 0, 320, 192, BLACK);
+    SDL_SetAlpha(black, SDL_SRCALPHA, 128);
+    openArchives();
+    gfxSet = 1;
+    loadSpriteFont(1);
+    initBlocks(1);
+    background = loadGFX("newback", 0, 0, 0, 0);
+    moon = loadGFX("moon", 1, 255, 0, 255);
+    printf("%-10s %10s %10s %10s\n", "level", "update ms", "draw ms", "worst ms");
+    double allUpdate = 0, allDraw = 0, worst = 0;
+    for (int lvl = 1; lvl < NUM_LEVEL_NAMES; lvl++) {
+        static Figure figure;
+        killMonsters();
+        resetAnims();
+        setStart(16, 100);
+        loadLevel(levelNames[lvl]);
+        level = lvl;
+        lives = 6;
+        placeFigure(figure, 16, 160);
+        timeLeft = 7000;
+        airLeft = 500;
+        right = 1; // walk right through the level, jumping now and then
+        double update = 0, draw = 0, levelWorst = 0;
+        for (int f = 0; f < frames; f++) {
+            jump = (f % 40) < 20;
+            Clock::time_point t0 = Clock::now();
+            updateAnims();
+            updateMonsters(figure);
+            if (figure.alive) updateAlive(figure);
+            double u = msSince(t0);
+            Clock::time_point t1 = Clock::now();
+            drawScreen(200 + f, figure, 0);
+            double d = msSince(t1);
+            update += u;
+            draw += d;
+            if (u + d > levelWorst) levelWorst = u + d;
+            if (!figure.alive || figure.dying) placeFigure(figure, step + 16, 0);
+        }
+        printf("%-10s %10.4f %10.4f %10.4f\n", levelNames[lvl], update / frames, draw / frames, levelWorst);
+        allUpdate += update / frames;
+        allDraw += draw / frames;
+        if (levelWorst > worst) worst = levelWorst;
+    }
+    const int n = NUM_LEVEL_NAMES - 1;
+    struct rusage ru;
+    getrusage(RUSAGE_SELF, &ru);
+    printf("%-10s %10.4f %10.4f %10.4f\n", "average", allUpdate / n, allDraw / n, worst);
+    printf("peak memory (resident): %ld KiB\n", ru.ru_maxrss);
+    return 0;
+}
