@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -110,34 +111,26 @@ TEST_F(Hiscreen, AnEqualScoreRanksBelowTheOlderOne) {
     EXPECT_STREQ(hiscores[0].name, "OLD0");
 }
 
-TEST_F(Hiscreen, UpAndDownStepThroughTheLetters) {
-    uint32_t t = tap(100, SDLK_UP); // B
-    t = tap(t, SDLK_RIGHT);
-    t = tap(t, SDLK_DOWN); // blank
-    t = tap(t, SDLK_RIGHT);
-    t = tap(t, SDLK_DOWN);
-    t = tap(t, SDLK_DOWN); // Z
-    tap(t, SDLK_RETURN);
-    ASSERT_EQ(enter(3000), 0);
-    EXPECT_STREQ(hiscores[0].name, "B Z");
-}
-
-TEST_F(Hiscreen, EachPositionReachedBecomesAnA) {
-    uint32_t t = 100;
-    for (int i = 0; i < 3; i++) t = tap(t, SDLK_RIGHT);
-    tap(t, SDLK_RETURN);
-    ASSERT_EQ(enter(3000), 0);
-    EXPECT_STREQ(hiscores[0].name, "AAAA");
-}
-
-TEST_F(Hiscreen, StartCutsTheNameAtTheCursor) {
-    uint32_t t = 100;
-    for (int i = 0; i < 4; i++) t = tap(t, SDLK_RIGHT); // five letters
-    t = tap(t, SDLK_LEFT);
-    t = tap(t, SDLK_LEFT); // back on the third
-    tap(t, SDLK_RETURN);
-    ASSERT_EQ(enter(3000), 0);
-    EXPECT_STREQ(hiscores[0].name, "AAA");
+TEST_F(Hiscreen, TypedKeysSpellTheName) {
+    // Keys tapped one after another, then start; the name saved.
+    const struct {
+        std::vector<int> keys;
+        const char* name;
+    } cases[] = {
+        {{SDLK_UP, SDLK_RIGHT, SDLK_DOWN, SDLK_RIGHT, SDLK_DOWN, SDLK_DOWN},
+         "B Z"},                                        // up: B, down: blank, twice: Z
+        {{SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT}, "AAAA"}, // each position reached is an A
+        {{SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_LEFT, SDLK_LEFT}, "AAA"}, // cut at the cursor
+        {{SDLK_UP}, "B"}, // up also reports jump, which is the up key here: only the letter steps
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        uint32_t t = 100;
+        for (int k : c.keys) t = tap(t, k);
+        tap(t, SDLK_RETURN);
+        ASSERT_EQ(enter(3000), 0) << c.name;
+        EXPECT_STREQ(hiscores[0].name, c.name);
+    }
 }
 
 TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnce) {
@@ -157,15 +150,9 @@ TEST_F(Hiscreen, StartHeldWhenTheEntryBeginsSavesAAfterItsRelease) {
     EXPECT_GE(simClock, 500u);
 }
 
-TEST_F(Hiscreen, AJumpKeyThatIsTheUpKeyOnlyChangesTheLetter) {
-    uint32_t t = tap(100, SDLK_UP); // reports up and jump: the letter steps, the cursor stays
-    tap(t, SDLK_RETURN);
-    ASSERT_EQ(enter(3000), 0);
-    EXPECT_STREQ(hiscores[0].name, "B");
-    // With a jump key of its own, jump moves on to the next letter.
+TEST_F(Hiscreen, AJumpKeyOfItsOwnMovesOn) {
     JUMP_KEY = 'x';
-    t = tap(simClock + 100, 'x');
-    tap(t, SDLK_RETURN);
+    tap(tap(100, 'x'), SDLK_RETURN);
     ASSERT_EQ(enter(3100), 0);
     EXPECT_STREQ(hiscores[0].name, "AA");
 }
