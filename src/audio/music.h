@@ -34,6 +34,8 @@ extern int32_t mpSurroundDepth;      // surround level, 0 to 100
 extern int32_t mpSurroundDelay;      // surround delay in ms
 extern ModPlug_Settings mp_settings; // the record the settings travel to libmodplug in
 
+constexpr uint16_t MP_FORMAT_S16LSB = 0x8010; // signed 16-bit little-endian samples (SDL's AUDIO_S16LSB)
+
 // Opens the audio device through SDL_mixer and records the rate and channels; -1 on failure.
 int MP_OpenAudio(int frequency, uint16_t format, int channels, int chunkSize);
 // Copies the mp* settings into libmodplug (kept: stereo separation, mixing channels, loop count).

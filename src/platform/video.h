@@ -1,0 +1,14 @@
+// The display and devices as SDL brings them up: video, the frame surface and the
+// display-side surface, the darkening overlay, the caption, the pad, the audio
+// subsystem. Start-up calls these in its fixed order and turns a failure into
+// its fatal message with platformError's text.
+#pragma once
+
+int videoInit();                                  // SDL's video; 0 on failure
+int videoOpen(int zoom, int fullScreen, int bpp); // the video mode, fscreen and screen; 0 on failure
+int videoCreateOverlay();                         // `black`, filled with BLACK, alpha 128; 0 on failure
+void videoSetCaption(const char* title);          // the window's caption; the mouse pointer hidden
+void joystickInit();                              // opens the first pad when SDL sees one; none is no failure
+int audioInit();                                  // SDL's audio subsystem; 0 on failure
+const char* platformError();                      // SDL's last error text
+void platformQuit();                              // shuts SDL down
