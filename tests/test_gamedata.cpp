@@ -2,6 +2,8 @@
 // and the builder makes the same bytes every time.
 #include "audio/sound.h"
 #include "game/run.h"
+#include "game/text.h"
+#include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "platform/zda.h"
 #include "testutil.h"
@@ -71,6 +73,38 @@ TEST_F(GameData, EveryEntryOfEveryArchiveReadsBackWhole) {
             free(data);
         }
     }
+}
+
+// True when a glyph has at least one pixel that is not its transparent colour.
+bool inked(SDL_Surface* g) {
+    for (int y = 0; y < g->h; y++)
+        for (int x = 0; x < g->w; x++)
+            if (!(g->flags & SDL_SRCCOLORKEY) || pixelAt(g, x, y) != g->format->colorkey) return true;
+    return false;
+}
+
+TEST_F(GameData, EveryTextOfEveryLanguageHasItsGlyphsInEveryFont) {
+    SDL_Init(SDL_INIT_VIDEO);
+    SDL_SetVideoMode(320, 240, 16, 0);
+    screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    for (int set = 1; set <= 2; set++) { // sets 0 and 1 share their fonts
+        loadSpriteFont(set);
+        for (SDL_Surface** glyphs : {font, fontbig}) {
+            int count = 0;
+            while (glyphs[count]) count++;
+            for (int n = 0; n < NUM_LANGUAGES * NUM_TEXTS; n++)
+                for (const char* c = translation[n]; *c; c++) {
+                    const int g = (unsigned char)*c - 32;
+                    ASSERT_TRUE(g >= 0 && g < count) << "text " << n << " character " << *c;
+                    if (*c != ' ')
+                        EXPECT_TRUE(inked(glyphs[g])) << "set " << set << " text " << n << ": " << *c;
+                }
+        }
+        destroyFonts();
+    }
+    freeSurface(screen);
+    screen = nullptr;
+    SDL_Quit();
 }
 
 TEST(GameDataBuild, TheSameSourcesGiveTheSameBytes) {
