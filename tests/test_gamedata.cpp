@@ -96,8 +96,8 @@ TEST_F(GameData, EveryTextOfEveryLanguageHasItsGlyphsInEveryFont) {
                 for (const char* c = translation[n]; *c; c++) {
                     const int g = (unsigned char)*c - 32;
                     ASSERT_TRUE(g >= 0 && g < count) << "text " << n << " character " << *c;
-                    if (*c != ' ')
-                        EXPECT_TRUE(inked(glyphs[g])) << "set " << set << " text " << n << ": " << *c;
+                    EXPECT_TRUE(*c == ' ' || inked(glyphs[g]))
+                        << "set " << set << " text " << n << ": " << *c;
                 }
         }
         destroyFonts();
