@@ -287,4 +287,39 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     EXPECT_EQ(std::string((const char*)table.data() + 16), "LOW");
 }
 
+TEST_F(Run, APadAloneCanPlayTheWholeWay) {
+    // Start button 7, fire button 1, directions on the hat; released controls count, as with keys.
+    script = "pad 12\n";
+    auto press = [this](unsigned t, int b) {
+        add("button " + std::to_string(t) + " " + std::to_string(b) + " down");
+        add("button " + std::to_string(t + 50) + " " + std::to_string(b) + " up");
+    };
+    auto hat = [this](unsigned t, int mask, unsigned hold = 50) {
+        add("hat " + std::to_string(t) + " " + std::to_string(mask));
+        add("hat " + std::to_string(t + hold) + " 0");
+    };
+    press(500, 7);       // the language
+    press(2000, 1);      // the quotation
+    hat(2500, 1);        // the warning: up
+    hat(3000, 1);        // the credits: up
+    hat(3500, 2);        // deluxe graphics: right
+    press(5000, 7);      // the menu
+    press(5500, 7);      // NEW GAME
+    press(6500, 7);      // past the story
+    hat(10000, 2, 1500); // walk into the door
+    add("state 18000");
+    press(21500, 1); // after level 2's intro: the pause menu, on GO ON
+    hat(22000, 4);   // down to EXIT
+    press(22500, 7); // EXIT: the quit question
+    hat(23500, 8);   // left: yes
+    add("state 25000");
+    hat(25500, 1);   // back from the attract state: the cursor on EXIT
+    press(26000, 7); // leave the game
+    add("limit 32000");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[18000]["level"], 2);
+    EXPECT_EQ(states[25000]["level"], 0);
+}
+
 } // namespace

@@ -11,6 +11,10 @@
 //   shot  <ms> <file.png>        save the frame surface as it is at that moment
 //   state <ms>                   print "state <ms> level= lives= score= workflow= ..." on standard output
 //   limit <ms>                   end with status 3 if the game is still running then (default 3600000)
+//   pad   <buttons>              a pad with that many buttons is plugged in
+//   button <ms> <n> down|up      a pad button event
+//   hat   <ms> <mask>            the pad's hat moves to mask (1 up, 2 right, 4 down, 8 left, 0 centred)
+//   axis  <ms> <axis> <value>    the pad's stick: axis 0 horizontal, 1 vertical, -32768..32767
 //   realtime 0|1                 1: the simulated clock also waits in real time, so that the audio
 //                                thread (for example SDL's disk audio driver) keeps pace with the game
 // Key names: up down left right return space escape s d l r c, a single letter or digit.
@@ -83,6 +87,25 @@ bool readScript(const char* path) {
             actions.push_back({(uint32_t)at, 0, a});
         } else if (ok && strcmp(cmd, "state") == 0) {
             actions.push_back({(uint32_t)at, 1, ""});
+        } else if (strcmp(cmd, "pad") == 0 && n == 2) {
+            simSetJoystick(1, (int)at);
+        } else if (ok && strcmp(cmd, "button") == 0 && n == 4) {
+            SDL_Event ev = {};
+            ev.type = strcmp(b, "down") == 0 ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+            ev.jbutton.button = (Uint8)atoi(a);
+            ev.jbutton.state = ev.type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+            simScheduleEvent((uint32_t)at, ev);
+        } else if (ok && strcmp(cmd, "hat") == 0 && n == 3) {
+            SDL_Event ev = {};
+            ev.type = SDL_JOYHATMOTION;
+            ev.jhat.value = (Uint8)atoi(a);
+            simScheduleEvent((uint32_t)at, ev);
+        } else if (ok && strcmp(cmd, "axis") == 0 && n == 4) {
+            SDL_Event ev = {};
+            ev.type = SDL_JOYAXISMOTION;
+            ev.jaxis.axis = (Uint8)atoi(a);
+            ev.jaxis.value = (Sint16)atoi(b);
+            simScheduleEvent((uint32_t)at, ev);
         } else if (ok && strcmp(cmd, "realtime") == 0) {
             simRealtime = at != 0;
         } else if (ok && strcmp(cmd, "limit") == 0) {
