@@ -11,7 +11,7 @@ packages=(
 )
 # Extra tools only the checks in CI use (formatting).
 if [ "${1:-}" = "--ci" ]; then
-  packages+=(clang-format)
+  packages+=(clang-format clang)
 fi
 
 missing=()

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int EN = 0, DE = 1, FR = 2, ES = 3;
+enum { EN = 0, DE = 1, FR = 2, ES = 3 };
 
 // Text n of language l straight from the table.
 std::string txt(int l, int n) {

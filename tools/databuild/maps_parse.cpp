@@ -94,7 +94,7 @@ bool parseDefinition(const std::string& line, size_t from, const std::string& wh
 void clearMapLegend(MapLegend& legend) {
     for (int i = 0; i < 256; i++) legend.even[i] = legend.odd[i] = -1;
     // a space (or a row that stops early) is always empty air
-    legend.even[' '] = legend.odd[' '] = 0;
+    legend.even[(unsigned char)' '] = legend.odd[(unsigned char)' '] = 0;
 }
 
 // Reads legend lines ("C CODE description" or "C EVEN/ODD description", ';' comments)
