@@ -5,7 +5,8 @@
 #include <SDL_mixer.h>
 #include <libmodplug/modplug.h>
 
-static_assert(MP_FORMAT_S16LSB == AUDIO_S16LSB, "start-up asks for SDL's signed 16-bit little-endian samples");
+static_assert(MP_FORMAT_S16LSB == AUDIO_S16LSB,
+              "start-up asks for SDL's signed 16-bit little-endian samples");
 
 ModPlugFile* mp_music = nullptr;
 int32_t mp_volume = 128;
