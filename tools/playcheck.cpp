@@ -1,1 +1,512 @@
-int main() { return 0; }
+// blompplaycheck: proves that each level can be finished by playing it with the
+// game's own world code. A beam search tries inputs held for a few frames at a
+// time from snapshots of the whole world, keeps the most promising states that
+// are still alive, and stops at the first one that walks into the open door.
+// The winning inputs are then replayed from a fresh level start to make sure
+// the snapshots left nothing out.
+//
+//   blompplaycheck [-w beam width] [-k frames per move] [-v] [level ...]
+//
+// Run it in the run folder (it reads data/maps.zda). Levels are numbers 1..16;
+// without any, all sixteen are checked. -v prints the winning inputs. The exit
+// status is 0 when every level checked was finished, 1 otherwise.
+#include "game/run.h"
+#include "game/stuff.h"
+#include "io/input.h"
+#include "platform/zda.h"
+#include "world/anims.h"
+#include "world/figure.h"
+#include "world/map.h"
+#include "world/monsters.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Inputs held during one move: the figure's four held-key flags.
+enum { IN_LEFT = 1, IN_RIGHT = 2, IN_JUMP = 4, IN_CRAWL = 8 };
+
+// The moves the search tries from every state, in this order (ties keep it).
+struct Move {
+    int inputs;
+    char letter; // for the printed input list
+};
+constexpr Move moves[] = {
+    {IN_RIGHT, 'R'},
+    {IN_RIGHT | IN_JUMP, 'U'},
+    {0, '.'},
+    {IN_LEFT, 'L'},
+    {IN_LEFT | IN_JUMP, 'Y'},
+    {IN_JUMP, 'J'},
+    {IN_CRAWL | IN_RIGHT, 'r'},
+    {IN_CRAWL | IN_LEFT, 'l'},
+};
+constexpr int NUM_MOVES = sizeof(moves) / sizeof(moves[0]);
+
+constexpr int64_t ITEM_WORTH = 10000; // an item eaten counts more than any walk
+constexpr int64_t DOOR_WORTH = 10000; // all items eaten: now the way to the door counts
+constexpr int ITEM_SLACK = 160;       // progress past the leftmost item left counts only this far
+constexpr int PER_CELL = 3;           // states kept per map cell (and item count), for variety
+constexpr int MAX_FRAMES = LEVEL_TIME;
+
+// Everything the world functions read or write, so that a state can be taken
+// back exactly. mapLength and door do not change after the level is loaded.
+struct World {
+    std::vector<int32_t> cells;
+    int32_t step, startx, starty, stars, door;
+    int32_t timeLeft, airLeft, score, lives;
+    int flag1;
+    uint8_t lastLeft, lastRight;
+    Monster monst[MAX_MONST];
+    AnimObject aos[MAX_ANIMS];
+    Figure fig;
+    char message[MAX_MESSAGE];
+};
+
+// One state of the beam: its world and where it came from in the move history.
+struct Node {
+    World w;
+    int32_t history; // index into the history, -1 for the level start
+};
+
+// The move history, shared by all states: each entry is one move after its parent's.
+struct HistoryEntry {
+    int32_t parent;
+    uint8_t move;
+};
+
+// A move tried from a state of the beam, judged before it is kept.
+struct Candidate {
+    int32_t parent; // index in the beam
+    int32_t move;
+    int64_t score;
+    uint64_t key;    // the figure's exact situation, for dropping repeats
+    uint64_t bucket; // its cell and item count, for variety
+};
+
+// What a finished or failed search reports.
+struct Result {
+    int finished;
+    int frames;
+    int eaten, items;
+    int furthestX;           // furthest x any state reached
+    int deathX;              // x of the furthest death
+    std::string killer;      // what killed the figure there
+    std::vector<int> inputs; // the winning moves
+    int replayed;            // the replay from a fresh start finished at the same frame
+    int score, lives;
+    World best; // the most promising state at the end of a failed search
+};
+
+int beamWidth = 300;
+int moveFrames = 4;  // frames a move is held in the search under way
+int fixedFrames = 0; // the move length given on the command line, 0 to try several
+int verbose = 0;
+int judgeByDistance = 0; // which manner of judging the way on (see judge)
+
+// The searches tried on a level, one after another until one finishes.
+struct Attempt {
+    int byDistance;
+    int frames; // frames a move is held
+};
+constexpr Attempt attempts[] = {{0, 4}, {1, 4}, {0, 3}, {1, 3}, {0, 6}, {1, 6}};
+constexpr int NUM_ATTEMPTS = sizeof(attempts) / sizeof(attempts[0]);
+
+Figure figure;    // the figure the search plays
+int itemsAtStart; // items of the level as loaded
+
+// Takes a snapshot of the world. Called for every state the beam keeps.
+void saveWorld(World& w) {
+    w.cells.assign(mapData, mapData + (size_t)mapLength * MAP_ROWS);
+    w.step = step;
+    w.startx = startx;
+    w.starty = starty;
+    w.stars = stars;
+    w.door = door;
+    w.timeLeft = timeLeft;
+    w.airLeft = airLeft;
+    w.score = score;
+    w.lives = lives;
+    w.flag1 = flag1;
+    w.lastLeft = last_left;
+    w.lastRight = last_right;
+    memcpy(w.monst, monst, sizeof(monst));
+    memcpy(w.aos, aos, sizeof(aos));
+    w.fig = figure;
+    memcpy(w.message, messageString, sizeof(w.message));
+}
+
+// Puts a snapshot back. Only the columns from `from` to `to` are copied: the
+// caller knows the rest of the map is already that snapshot's.
+void restoreWorld(const World& w, int from, int to) {
+    if (from < 0) from = 0;
+    if (to > mapLength) to = mapLength;
+    if (to > from)
+        memcpy(mapData + (size_t)from * MAP_ROWS, w.cells.data() + (size_t)from * MAP_ROWS,
+               sizeof(int32_t) * (size_t)(to - from) * MAP_ROWS);
+    if (w.door >= 0) { // the door can open anywhere
+        const int dc = w.door / MAP_ROWS;
+        for (int c = dc; c < dc + 2 && c < mapLength; c++)
+            memcpy(mapData + (size_t)c * MAP_ROWS, w.cells.data() + (size_t)c * MAP_ROWS,
+                   sizeof(int32_t) * MAP_ROWS);
+    }
+    step = w.step;
+    startx = w.startx;
+    starty = w.starty;
+    stars = w.stars;
+    door = w.door;
+    timeLeft = w.timeLeft;
+    airLeft = w.airLeft;
+    score = w.score;
+    lives = w.lives;
+    flag1 = w.flag1;
+    last_left = w.lastLeft;
+    last_right = w.lastRight;
+    memcpy(monst, w.monst, sizeof(monst));
+    memcpy(aos, w.aos, sizeof(aos));
+    figure = w.fig;
+    memcpy(messageString, w.message, sizeof(messageString));
+}
+
+// Loads level n the way the game flow starts a level. Called before the
+// search and before the replay.
+void startLevel(int n) {
+    killMonsters();
+    resetAnims();
+    setStart(16, 100);
+    loadLevel(levelNames[n]);
+    int y = starty;
+    while (!isSolidPos(startx, y + 16) && y < 4 * MAP_BOTTOM) y++;
+    placeFigure(figure, startx, y);
+    timeLeft = LEVEL_TIME;
+    airLeft = LEVEL_AIR;
+    flag1 = 0;
+    lives = START_LIVES;
+    score = 0;
+    messageString[0] = '\0';
+    left = right = jump = crawl = 0;
+    last_left = last_right = 0;
+    itemsAtStart = stars;
+}
+
+// One frame of play with the given inputs, in the game flow's order.
+void playFrame(int inputs) {
+    left = (inputs & IN_LEFT) ? 1 : 0;
+    right = (inputs & IN_RIGHT) ? 1 : 0;
+    jump = (inputs & IN_JUMP) ? 1 : 0;
+    crawl = (inputs & IN_CRAWL) ? 1 : 0;
+    updateAnims();
+    updateMonsters(figure);
+    if (figure.alive) updateAlive(figure);
+}
+
+// The inputs of frame f (0-based) of a move. A jump is let go in the move's
+// last frame, so the next move can jump again.
+int moveInputs(int move, int f) {
+    int in = moves[move].inputs;
+    if (f == moveFrames - 1) in &= ~IN_JUMP;
+    return in;
+}
+
+enum { MOVE_ALIVE, MOVE_DEAD, MOVE_DONE };
+
+// Plays one move; stops early when the figure dies or enters the door.
+// framesOut is the number of frames played.
+int playMove(int move, int* framesOut) {
+    for (int f = 0; f < moveFrames; f++) {
+        playFrame(moveInputs(move, f));
+        if (haveMadeit(figure)) {
+            *framesOut = f + 1;
+            return MOVE_DONE;
+        }
+        // Below the map nothing is solid: a figure there can only fall out.
+        if (!isActive(figure) || figure.y > MAP_BOTTOM) {
+            *framesOut = f + 1;
+            return MOVE_DEAD;
+        }
+    }
+    *framesOut = moveFrames;
+    return MOVE_ALIVE;
+}
+
+// An item the figure can no longer reach: left of the view's left edge, where
+// the figure cannot go. Only columns near the edge need looking at, since a
+// state is checked after every move.
+int lostItem() {
+    const int reach = (step + 7) >> 4; // the first column the figure's centre can still enter
+    for (int c = std::max(0, reach - 8); c < reach && c < mapLength; c++)
+        for (int r = 0; r < MAP_ROWS; r++)
+            if (mapData[c * MAP_ROWS + r] == BLK_ITEM) return 1;
+    return 0;
+}
+
+// The cell (element index) of the leftmost item still to eat that the figure
+// can reach, or -1.
+int leftmostItem() {
+    for (int c = std::max(0, (step + 7) >> 4); c < mapLength; c++)
+        for (int r = 0; r < MAP_ROWS; r++)
+            if (mapData[c * MAP_ROWS + r] == BLK_ITEM) return c * MAP_ROWS + r;
+    return -1;
+}
+
+// How far the figure's top-left corner is from standing in a cell.
+int distanceTo(int cell) {
+    return std::abs((cell / MAP_ROWS) * CELL - figure.x) + std::abs((cell % MAP_ROWS) * CELL - figure.y);
+}
+
+// How promising the current state is: items eaten first, then the way on to
+// the leftmost item left (the view only goes right, so it has to be eaten
+// before long), and once all are eaten the way into the door. The way on is
+// judged in one of two manners, since each gets stuck where the other does not:
+// plain progress to the right, worth nothing more once the figure is well past
+// that item; or the distance to it.
+int64_t judge() {
+    const int64_t eaten = itemsAtStart - stars;
+    if (stars <= 0) return eaten * ITEM_WORTH + DOOR_WORTH - distanceTo(door + MAP_ROWS + 1);
+    const int first = leftmostItem();
+    if (first < 0) return eaten * ITEM_WORTH + figure.x;
+    if (judgeByDistance) return eaten * ITEM_WORTH - distanceTo(first);
+    return eaten * ITEM_WORTH + std::min(figure.x, (first / MAP_ROWS) * CELL + ITEM_SLACK);
+}
+
+// The figure's exact situation, for dropping states that repeat another.
+uint64_t stateKey() {
+    uint64_t k = (uint64_t)(uint32_t)figure.x;
+    k = k * 1000003u + (uint64_t)(uint32_t)figure.y;
+    k = k * 1000003u + (uint64_t)(uint32_t)figure.vy;
+    k = k * 1000003u + (uint64_t)(uint32_t)stars;
+    k = k * 1000003u + (uint64_t)(uint32_t)(step >> 3);
+    k = k * 1000003u + (uint64_t)(figure.jumpHeld * 4 + figure.bounce * 2 + last_right + 8 * last_left);
+    return k;
+}
+
+// Which cell the figure is in, with its item count: at most PER_CELL states each.
+uint64_t stateBucket() {
+    return ((uint64_t)(uint32_t)(figure.x >> 4) << 32) | ((uint64_t)(uint32_t)(figure.y >> 4) << 16) |
+           (uint64_t)(uint32_t)stars;
+}
+
+// The columns a move from a state may have changed: from a little left of the
+// view (animated objects still running there) to the column the scan reaches.
+void dirtyColumns(int32_t stepBefore, int32_t stepAfter, int* from, int* to) {
+    *from = (stepBefore - 5 * CELL) >> 4;
+    *to = ((stepAfter + VIEW_W + 2 * CELL) >> 4) + 1;
+}
+
+// The moves that lead to history entry h, first to last.
+std::vector<int> movesOf(const std::vector<HistoryEntry>& history, int32_t h) {
+    std::vector<int> list;
+    for (; h >= 0; h = history[h].parent) list.push_back(history[h].move);
+    std::reverse(list.begin(), list.end());
+    return list;
+}
+
+// Plays the found moves again from a fresh level start; 1 when the figure
+// enters the door at the same frame.
+int replay(int n, const std::vector<int>& list, int frames) {
+    startLevel(n);
+    int frame = 0;
+    for (int move : list) {
+        for (int f = 0; f < moveFrames; f++) {
+            playFrame(moveInputs(move, f));
+            frame++;
+            if (haveMadeit(figure)) return frame == frames;
+            if (!isActive(figure)) return 0;
+        }
+    }
+    return 0;
+}
+
+// Searches level n for a way to the door without a death.
+Result checkLevel(int n) {
+    Result res{};
+    startLevel(n);
+    res.items = itemsAtStart;
+    std::vector<Node> beam(1), next;
+    saveWorld(beam[0].w);
+    beam[0].history = -1;
+    std::vector<HistoryEntry> history;
+    std::vector<Candidate> cands;
+    int restored = -1; // the beam state the live map holds, apart from its dirty columns
+    int dirtyFrom = 0, dirtyTo = mapLength;
+    res.furthestX = figure.x;
+    res.deathX = -1;
+
+    for (int depth = 0; depth * moveFrames < MAX_FRAMES && !beam.empty(); depth++) {
+        cands.clear();
+        int found = -1, foundMove = -1, foundFrames = 0;
+        for (int p = 0; p < (int)beam.size() && found < 0; p++) {
+            const World& w = beam[p].w;
+            for (int m = 0; m < NUM_MOVES; m++) {
+                if (restored == p)
+                    restoreWorld(w, dirtyFrom, dirtyTo);
+                else
+                    restoreWorld(w, 0, mapLength);
+                restored = p;
+                int frames = 0;
+                const int outcome = playMove(m, &frames);
+                dirtyColumns(w.step, step, &dirtyFrom, &dirtyTo);
+                if (figure.x > res.furthestX) res.furthestX = figure.x;
+                if (outcome == MOVE_DONE) {
+                    found = p;
+                    foundMove = m;
+                    foundFrames = depth * moveFrames + frames;
+                    break;
+                }
+                if (outcome == MOVE_DEAD) {
+                    if (figure.x > res.deathX) {
+                        res.deathX = figure.x;
+                        res.killer = figure.y > MAP_BOTTOM ? "fell out of the map" : messageString;
+                    }
+                    continue;
+                }
+                if (lostItem()) continue;
+                cands.push_back({p, m, judge(), stateKey(), stateBucket()});
+            }
+        }
+        if (found >= 0) {
+            history.push_back({beam[found].history, (uint8_t)foundMove});
+            res.finished = 1;
+            res.frames = foundFrames;
+            res.eaten = itemsAtStart - stars;
+            res.score = score;
+            res.lives = lives;
+            res.inputs = movesOf(history, (int32_t)history.size() - 1);
+            res.replayed = replay(n, res.inputs, foundFrames);
+            return res;
+        }
+        // Best first; among equals the order of trying decides, so runs repeat.
+        std::stable_sort(cands.begin(), cands.end(),
+                         [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+        std::set<uint64_t> seen;
+        std::map<uint64_t, int> perCell;
+        next.clear();
+        for (const Candidate& c : cands) {
+            if ((int)next.size() >= beamWidth) break;
+            if (!seen.insert(c.key).second) continue;
+            int& count = perCell[c.bucket];
+            if (count >= PER_CELL) continue;
+            count++;
+            // Play the move again to keep its world.
+            restoreWorld(beam[c.parent].w, 0, mapLength);
+            int frames = 0;
+            playMove(c.move, &frames);
+            next.emplace_back();
+            saveWorld(next.back().w);
+            history.push_back({beam[c.parent].history, (uint8_t)c.move});
+            next.back().history = (int32_t)history.size() - 1;
+        }
+        restored = -1;
+        beam.swap(next);
+        if (verbose > 1 && !beam.empty())
+            printf("  frame %5d: %zu states, best x %d items %d\n", (depth + 1) * moveFrames, beam.size(),
+                   beam[0].w.fig.x, itemsAtStart - beam[0].w.stars);
+        if (!beam.empty()) res.eaten = std::max(res.eaten, itemsAtStart - beam[0].w.stars);
+        if (!beam.empty()) res.best = beam[0].w;
+    }
+    return res;
+}
+
+// The winning moves as letters, runs of one move shortened to a count.
+void printInputs(const std::vector<int>& list) {
+    printf("  inputs (%d frames a move; R right, U right+jump, . none, L left, Y left+jump, J jump, "
+           "r/l crawl):\n  ",
+           moveFrames);
+    int col = 2;
+    for (size_t i = 0; i < list.size();) {
+        size_t j = i;
+        while (j < list.size() && list[j] == list[i]) j++;
+        char buf[32];
+        if (j - i > 1)
+            snprintf(buf, sizeof(buf), "%c%zu ", moves[list[i]].letter, j - i);
+        else
+            snprintf(buf, sizeof(buf), "%c ", moves[list[i]].letter);
+        if (col + (int)strlen(buf) > 100) {
+            printf("\n  ");
+            col = 2;
+        }
+        printf("%s", buf);
+        col += (int)strlen(buf);
+        i = j;
+    }
+    printf("\n");
+}
+
+// Where the most promising state of a failed search stands, and the items it still misses.
+void printLeftItems(const World& w) {
+    if (w.cells.empty()) return;
+    printf("  best state: figure at x %d y %d, view at %d, %d items missing:", w.fig.x, w.fig.y, w.step,
+           w.stars);
+    for (int c = 0; c < mapLength; c++)
+        for (int r = 0; r < MAP_ROWS; r++)
+            if (w.cells[(size_t)c * MAP_ROWS + r] == BLK_ITEM) printf(" (%d,%d)", c, r);
+    printf("\n");
+}
+
+} // namespace
+
+// Checks the levels named on the command line, or all sixteen.
+int main(int argc, char** argv) {
+    std::vector<int> levels;
+    for (int i = 1; i < argc; i++) {
+        if (!strcmp(argv[i], "-w") && i + 1 < argc)
+            beamWidth = std::max(1, atoi(argv[++i]));
+        else if (!strcmp(argv[i], "-k") && i + 1 < argc)
+            fixedFrames = std::max(1, atoi(argv[++i]));
+        else if (!strcmp(argv[i], "-v"))
+            verbose++;
+        else if (atoi(argv[i]) >= 1 && atoi(argv[i]) < NUM_LEVEL_NAMES)
+            levels.push_back(atoi(argv[i]));
+        else {
+            printf("usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [level 1..%d ...]\n",
+                   NUM_LEVEL_NAMES - 1);
+            return 2;
+        }
+    }
+    if (levels.empty())
+        for (int n = 1; n < NUM_LEVEL_NAMES; n++) levels.push_back(n);
+
+    openArchives();
+    int failed = 0;
+    printf("%-5s %-9s %5s %6s %7s %6s %5s %5s  %s\n", "level", "name", "width", "items", "frames", "score",
+           "lives", "try", "result");
+    for (int n : levels) {
+        // The searches one after another, unless the command line fixed the move length.
+        Result r{}, worst{};
+        int tried = 0;
+        for (int t = 0; t < NUM_ATTEMPTS && !r.finished; t++) {
+            if (fixedFrames && attempts[t].frames != attempts[0].frames) continue;
+            judgeByDistance = attempts[t].byDistance;
+            moveFrames = fixedFrames ? fixedFrames : attempts[t].frames;
+            tried = t + 1;
+            r = checkLevel(n);
+            if (!r.finished && (t == 0 || r.eaten > worst.eaten)) worst = r;
+        }
+        if (r.finished) {
+            printf("%-5d %-9s %5d %3d/%-2d %7d %6d %5d %5d  finished%s\n", n, levelNames[n], mapLength,
+                   r.eaten, r.items, r.frames, r.score, r.lives, tried,
+                   r.replayed ? "" : " (BUT THE REPLAY DIFFERS)");
+            if (!r.replayed) failed++;
+            if (verbose) printInputs(r.inputs);
+        } else {
+            failed++;
+            printf("%-5d %-9s %5d %3d/%-2d %7s %6s %5s %5d  NOT FINISHED: furthest x %d", n, levelNames[n],
+                   mapLength, worst.eaten, worst.items, "-", "-", "-", tried, worst.furthestX);
+            if (worst.deathX >= 0) printf(", furthest death at x %d: %s", worst.deathX, worst.killer.c_str());
+            printf("\n");
+            if (verbose) printLeftItems(worst.best);
+        }
+        fflush(stdout);
+    }
+    closeArchives();
+    freeLevel();
+    return failed ? 1 : 0;
+}
