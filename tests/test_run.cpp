@@ -287,6 +287,16 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     EXPECT_EQ(std::string((const char*)table.data() + 16), "LOW");
 }
 
+TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) {
+    mkdir("mapsen", 0755);
+    writeFile("mapsen/test.bin", tinyLevel());
+    script = "tap 300 right\nstate 1000\nkey 4000 right down\nkey 5500 right up\nlimit 12000\n";
+    play("-t");
+    EXPECT_EQ(status, 0); // the door ends the game long before the limit
+    EXPECT_EQ(states[1000]["level"], -1);
+    EXPECT_FALSE(fileExists("savegame.dat"));
+}
+
 TEST_F(Run, APadAloneCanPlayTheWholeWay) {
     // Start button 7, fire button 1, directions on the hat; released controls count, as with keys.
     script = "pad 12\n";
