@@ -7,6 +7,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "io/input.h"
+#include "platform/video.h"
 #include "platform/zda.h"
 #include "world/figure.h"
 #include "world/map.h"
@@ -37,13 +38,7 @@ bool shows(SDL_Surface* s, int x, int y) {
 class Draw : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SDL_Init(SDL_INIT_VIDEO);
-        SDL_SetVideoMode(320, 240, 16, 0);
-        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
-        mapColors();
-        black = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 192, 16, 0xF800, 0x07E0, 0x001F, 0);
-        fillRect(black, 0, 0, 320, 192, BLACK);
-        SDL_SetAlpha(black, SDL_SRCALPHA, 128);
+        videoOpenOffscreen();
         openArchives();
         gfxSet = 1;
         loadSpriteFont(1);
@@ -56,12 +51,10 @@ protected:
         destroyFonts();
         freeSurface(background);
         freeSurface(moon);
-        freeSurface(black);
-        freeSurface(screen);
-        background = moon = black = screen = nullptr;
+        background = moon = nullptr;
         freeLevel();
         closeArchives();
-        SDL_Quit();
+        videoCloseOffscreen();
     }
     Figure figure{};
 

@@ -5,6 +5,7 @@
 #include "game/text.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "platform/video.h"
 #include "platform/zda.h"
 #include "testutil.h"
 
@@ -84,9 +85,7 @@ bool inked(SDL_Surface* g) {
 }
 
 TEST_F(GameData, EveryTextOfEveryLanguageHasItsGlyphsInEveryFont) {
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_SetVideoMode(320, 240, 16, 0);
-    screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    ASSERT_TRUE(videoOpenOffscreen());
     for (int set = 1; set <= 2; set++) { // sets 0 and 1 share their fonts
         loadSpriteFont(set);
         for (SDL_Surface** glyphs : {font, fontbig}) {
@@ -102,9 +101,7 @@ TEST_F(GameData, EveryTextOfEveryLanguageHasItsGlyphsInEveryFont) {
         }
         destroyFonts();
     }
-    freeSurface(screen);
-    screen = nullptr;
-    SDL_Quit();
+    videoCloseOffscreen();
 }
 
 TEST(GameDataBuild, TheSameSourcesGiveTheSameBytes) {

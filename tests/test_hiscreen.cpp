@@ -8,6 +8,7 @@
 #include "io/hiscore.h"
 #include "io/input.h"
 #include "platform/sys.h"
+#include "platform/video.h"
 #include "platform/zda.h"
 #include "testutil.h"
 #include "world/figure.h"
@@ -34,10 +35,7 @@ void stuckGuard() {
 class Hiscreen : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SDL_Init(SDL_INIT_VIDEO);
-        SDL_SetVideoMode(320, 240, 16, 0);
-        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
-        mapColors();
+        videoOpenOffscreen();
         if (chdir(BLOMP_RUN_DIR) != 0) return;
         openArchives();
         loadSpriteFont(1);
@@ -47,9 +45,7 @@ protected:
         freeBlocks();
         destroyFonts();
         closeArchives();
-        freeSurface(screen);
-        screen = nullptr;
-        SDL_Quit();
+        videoCloseOffscreen();
     }
 
     ScratchDir dir;

@@ -9,6 +9,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "io/input.h"
+#include "platform/video.h"
 #include "platform/zda.h"
 #include "world/anims.h"
 #include "world/figure.h"
@@ -33,13 +34,10 @@ double msSince(Clock::time_point t) {
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? atoi(argv[1]) : 1200;
     setenv("SDL_VIDEODRIVER", "dummy", 0);
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_SetVideoMode(320, 240, 16, 0);
-    screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
-    mapColors();
-    black = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 192, 16, 0xF800, 0x07E0, 0x001F, 0);
-    fillRect(black, 0, 0, 320, 192, BLACK);
-    SDL_SetAlpha(black, SDL_SRCALPHA, 128);
+    if (!videoOpenOffscreen()) {
+        fprintf(stderr, "blompbench: no video: %s\n", platformError());
+        return 1;
+    }
     openArchives();
     gfxSet = 1;
     loadSpriteFont(1);

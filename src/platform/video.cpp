@@ -53,6 +53,25 @@ int videoCreateOverlay() {
     return 1;
 }
 
+// A frame surface without a display to show it on, in the default 5-6-5 frame
+// format, with the named colours and the overlay: what the tests and tools that
+// compose frames need. Returns 0 when SDL's video cannot start.
+int videoOpenOffscreen() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0 || !SDL_SetVideoMode(320, 240, 16, 0)) return 0;
+    screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+    if (!screen) return 0;
+    mapColors();
+    return videoCreateOverlay();
+}
+
+// Frees the frame surface and the overlay and stops SDL's video.
+void videoCloseOffscreen() {
+    freeSurface(black);
+    freeSurface(screen);
+    black = screen = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 // The caption of the window; the mouse pointer has no use in the game.
 void videoSetCaption(const char* title) {
     SDL_WM_SetCaption(title, nullptr);

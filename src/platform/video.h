@@ -10,5 +10,7 @@ int videoCreateOverlay();                         // `black`, filled with BLACK,
 void videoSetCaption(const char* title);          // the window's caption; the mouse pointer hidden
 void joystickInit();                              // opens the first pad when SDL sees one; none is no failure
 int audioInit();                                  // SDL's audio subsystem; 0 on failure
-const char* platformError();                      // SDL's last error text
-void platformQuit();                              // shuts SDL down
+int videoOpenOffscreen();    // tests and tools: video, a 16-bit frame surface, the colours and the overlay
+void videoCloseOffscreen();  // frees what videoOpenOffscreen made
+const char* platformError(); // SDL's last error text
+void platformQuit();         // shuts SDL down
