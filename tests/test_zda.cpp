@@ -87,6 +87,12 @@ protected:
     void putRaw(int archive, const std::vector<uint8_t>& bytes) {
         writeFile(std::string("data/") + archives[archive] + ".zda", bytes);
     }
+    // True when the lookup gives a buffer.
+    bool found(int archive, const char* name, const char* ext) {
+        bool f = false;
+        get(archive, name, ext, &f);
+        return f;
+    }
     // Looks up an entry and returns its bytes; `found` says whether a buffer came back.
     std::vector<uint8_t> get(int archive, const char* name, const char* ext, bool* found = nullptr) {
         int32_t size = -7;
@@ -109,22 +115,16 @@ TEST_F(Zda, WriterAndReaderRoundTrip) {
     EXPECT_EQ(get(ARC_GFX, "x", "bmp"), std::vector<uint8_t>{0});
     EXPECT_EQ(get(ARC_GFX, "big", "bmp"), big);
     EXPECT_EQ(get(ARC_SOUND, "klonk", "wav"), bytesOf("knock knock"));
-    bool found = true;
-    get(ARC_GFX, "klonk", "wav", &found); // entries live in their own archive only
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(found(ARC_GFX, "klonk", "wav"));
 }
 
 TEST_F(Zda, NamesAreCaseSensitiveAndTheFirstOfTwoWins) {
     pack(ARC_MAPS, {{"plan1.bin", bytesOf("first")}, {"plan1.bin", bytesOf("second")}});
     openArchives();
     EXPECT_EQ(get(ARC_MAPS, "plan1", "bin"), bytesOf("first"));
-    bool found = true;
-    get(ARC_MAPS, "PLAN1", "bin", &found);
-    EXPECT_FALSE(found);
-    get(ARC_MAPS, "plan1", "BIN", &found);
-    EXPECT_FALSE(found);
-    get(ARC_MAPS, "plan", "bin", &found); // a prefix is not the name
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(found(ARC_MAPS, "PLAN1", "bin"));
+    EXPECT_FALSE(found(ARC_MAPS, "plan1", "BIN"));
+    EXPECT_FALSE(found(ARC_MAPS, "plan", "bin"));
 }
 
 TEST_F(Zda, AMissingArchiveHasNoEntriesWhileTheOthersWork) {
@@ -132,9 +132,7 @@ TEST_F(Zda, AMissingArchiveHasNoEntriesWhileTheOthersWork) {
     openArchives();
     EXPECT_EQ(zda_file[ARC_GFX], nullptr);
     EXPECT_EQ(zda_full_header[ARC_GFX], nullptr);
-    bool found = true;
-    get(ARC_GFX, "logo", "bmp", &found);
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(found(ARC_GFX, "logo", "bmp"));
     EXPECT_EQ(get(ARC_MUSIC, "turbochip", "xm"), bytesOf("music"));
     closeArchives();
     for (int i = 0; i < NUM_ARCHIVES; i++) {
@@ -175,29 +173,6 @@ TEST_F(Zda, OffsetsCountFromTheEndOfTheTable) {
     EXPECT_EQ(get(ARC_GFX, "b", "bmp"), b);
 }
 
-TEST_F(Zda, WrongMagicMeansNoEntries) {
-    std::vector<uint8_t> raw = rawArchive({{"a.bmp", scrambled(bytesOf("x"))}});
-    raw[3] = '!';
-    putRaw(ARC_GFX, raw);
-    openArchives();
-    bool found = true;
-    get(ARC_GFX, "a", "bmp", &found);
-    EXPECT_FALSE(found);
-    EXPECT_EQ(gp_zda_headersize(raw.data()), 0);
-    EXPECT_EQ(gp_zda_csize(nullptr, "a.bmp"), 0);
-}
-
-TEST_F(Zda, ZeroSizesMeanAbsent) {
-    putRaw(ARC_GFX,
-           rawArchive({{"u.bmp", scrambled(bytesOf("x")), 0}, {"c.bmp", scrambled(bytesOf("y")), -1, 0}}));
-    openArchives();
-    bool found = true;
-    get(ARC_GFX, "u", "bmp", &found);
-    EXPECT_FALSE(found);
-    get(ARC_GFX, "c", "bmp", &found);
-    EXPECT_FALSE(found);
-}
-
 TEST_F(Zda, ArchivesThatLieFindNothingAndReadNothingOutside) {
     std::vector<uint8_t> payload = scrambled(bytesOf("payload payload payload"));
     RawEntry corrupt{"corrupt.bmp", payload};
@@ -212,14 +187,13 @@ TEST_F(Zda, ArchivesThatLieFindNothingAndReadNothingOutside) {
     giant.usize = 0x7FFFFFFF;
     RawEntry negative{"neg.bmp", payload};
     negative.offset = -40;
+    RawEntry noSize{"u.bmp", payload, 0};       // an uncompressed size of 0 ...
+    RawEntry noPacked{"c.bmp", payload, -1, 0}; // ... or a compressed size of 0 means absent
     RawEntry good{"good.bmp", payload};
-    putRaw(ARC_GFX, rawArchive({corrupt, past, huge, small, giant, negative, good}));
+    putRaw(ARC_GFX, rawArchive({corrupt, past, huge, small, giant, negative, noSize, noPacked, good}));
     openArchives();
-    for (const char* name : {"corrupt", "past", "huge", "small", "giant", "neg"}) {
-        bool found = true;
-        get(ARC_GFX, name, "bmp", &found);
-        EXPECT_FALSE(found) << name;
-    }
+    for (const char* name : {"corrupt", "past", "huge", "small", "giant", "neg", "u", "c"})
+        EXPECT_FALSE(found(ARC_GFX, name, "bmp")) << name;
     EXPECT_EQ(get(ARC_GFX, "good", "bmp"), bytesOf("payload payload payload"));
 }
 
@@ -237,14 +211,16 @@ TEST_F(Zda, BrokenTablesAreRefusedWhole) {
     putRaw(ARC_MUSIC, std::vector<uint8_t>(raw.begin(), raw.begin() + 30));
     // A file of only a few bytes.
     putRaw(ARC_MAPS, std::vector<uint8_t>(raw.begin(), raw.begin() + 5));
+    // Not "ZDA" and a zero byte.
+    std::vector<uint8_t> magic = raw;
+    magic[3] = '!';
+    putRaw(ARC_MAPSDE, magic);
+    EXPECT_EQ(gp_zda_headersize(magic.data()), 0);
+    EXPECT_EQ(gp_zda_csize(nullptr, "a.bmp"), 0);
     openArchives();
-    EXPECT_EQ(zda_full_header[ARC_GFX], nullptr);
-    EXPECT_EQ(zda_full_header[ARC_SOUND], nullptr);
-    EXPECT_EQ(zda_full_header[ARC_MUSIC], nullptr);
-    EXPECT_EQ(zda_full_header[ARC_MAPS], nullptr);
-    bool found = true;
-    get(ARC_GFX, "a", "bmp", &found);
-    EXPECT_FALSE(found);
+    for (int a : {ARC_GFX, ARC_SOUND, ARC_MUSIC, ARC_MAPS, ARC_MAPSDE})
+        EXPECT_EQ(zda_full_header[a], nullptr) << a;
+    EXPECT_FALSE(found(ARC_GFX, "a", "bmp"));
 }
 
 TEST_F(Zda, ATruncatedArchiveKeepsTheEntriesThatAreWhole) {
@@ -256,9 +232,7 @@ TEST_F(Zda, ATruncatedArchiveKeepsTheEntriesThatAreWhole) {
     writeFile("data/gfx.zda", file);
     openArchives();
     EXPECT_EQ(get(ARC_GFX, "one", "bmp"), bytesOf("whole"));
-    bool found = true;
-    get(ARC_GFX, "two", "bmp", &found);
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(found(ARC_GFX, "two", "bmp"));
 }
 
 TEST_F(Zda, TheReaderReopensAFileThatWasClosed) {
