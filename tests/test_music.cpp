@@ -105,6 +105,13 @@ TEST_F(Music, VolumeChangeStopsAFadeAndZeroNeverStarts) {
     MP_FadeInMusic(module, -1, 300);
     EXPECT_EQ(mp_music, nullptr);
     EXPECT_EQ(Mix_GetMusicHookData(), nullptr);
+
+    // a fade out at volume 0 leaves the fade at -1; the game-over music played
+    // then must stay at the bottom, not jump to libmodplug's loudest setting
+    MP_FadeOutMusic(5000);
+    EXPECT_EQ(mp_fade, -1);
+    MP_PlayMusic(module, -1);
+    EXPECT_LE(ModPlug_GetMasterVolume(module), 1u);
 }
 
 TEST_F(Music, TwoLoopsPlayTwiceThenLetGoOfTheModule) {

@@ -69,7 +69,9 @@ void MP_PlayMusic(ModPlugFile* module, int loops) {
     if (!module) return;
     mpLoops = loops;
     MP_ApplySettings();
-    ModPlug_SetMasterVolume(module, unsigned(mp_fade));
+    // A fade out that ran down at volume 0 leaves mp_fade at -1; libmodplug would
+    // read that as its loudest setting, so nothing below 0 reaches it.
+    ModPlug_SetMasterVolume(module, unsigned(mp_fade > 0 ? mp_fade : 0));
     ModPlug_Seek(module, 0);
     Mix_HookMusic(MP_HookMusic, module);
     mp_music = module;

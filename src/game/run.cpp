@@ -168,7 +168,10 @@ void advanceScroller() {
 FlowStep frameLoop(Flow& g) {
     for (;;) {
         // 1-3: what the figure's state and a quit request decide.
-        const bool dead = !g.figure.alive && --g.figure.timer <= 0 && level != 0;
+        // The countdown runs whenever the figure is gone; on the title it has no end,
+        // so it rests at 0 there instead of running on for ever.
+        if (!g.figure.alive && (level != 0 || g.figure.timer > 0)) g.figure.timer--;
+        const bool dead = !g.figure.alive && g.figure.timer <= 0 && level != 0;
         const bool made = haveMadeit(g.figure);
         if (escape) return level > 0 ? FLOW_RETURN_TO_TITLE : FLOW_LEAVE;
         if (dead) {

@@ -68,17 +68,16 @@ SDL_Surface** createFont(const char* sheet, int w, int h) {
         freeSurface(s);
         return nullptr;
     }
-    int n = 0;
-    for (int r = 0; r < rows; r++) {
-        for (int k = 0; k < columns; k++) {
-            SDL_Surface* g = createSurface(w, h, 1);
-            if (!g) continue; // the table simply ends earlier
-            SDL_Rect src = {(Sint16)(k * w), (Sint16)(r * h), (Uint16)w, (Uint16)h};
-            SDL_Rect to = {0, 0, (Uint16)w, (Uint16)h};
-            SDL_UpperBlit(s, &src, g, &to);
-            setColorKey(g, 255, 0, 255);
-            glyphs[n++] = g;
-        }
+    // Glyph n is cell n of the sheet. Should SDL fail to make a glyph, the table
+    // ends there: a gap would shift every later character onto the wrong glyph.
+    for (int n = 0; n < columns * rows; n++) {
+        SDL_Surface* g = createSurface(w, h, 1);
+        if (!g) break;
+        SDL_Rect src = {(Sint16)(n % columns * w), (Sint16)(n / columns * h), (Uint16)w, (Uint16)h};
+        SDL_Rect to = {0, 0, (Uint16)w, (Uint16)h};
+        SDL_UpperBlit(s, &src, g, &to);
+        setColorKey(g, 255, 0, 255);
+        glyphs[n] = g;
     }
     freeSurface(s);
     return glyphs;

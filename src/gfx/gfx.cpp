@@ -145,6 +145,8 @@ void darken() {
 }
 
 // Presents the finished frame. Called once per drawn frame by every loop.
+// The frame goes through SDL's own window here; the Raspberry Pi's GPU display
+// path (an EGL layer with the scan-line shader) is not part of this build yet.
 void flipScreen() {
     presentSDL();
 }
