@@ -20,62 +20,32 @@ StartOptions parse(std::vector<const char*> args) {
     return o;
 }
 
-TEST(CmdLine, NoArgumentsMeanTheGpuModeIn16Bits) {
-    StartOptions o = parse({});
-    EXPECT_EQ(o.zoom, 0);
-    EXPECT_EQ(o.fullScreen, 0);
-    EXPECT_EQ(o.bpp, 16);
-    EXPECT_EQ(o.test, 0);
-    EXPECT_EQ(o.help, 0);
-}
-
-TEST(CmdLine, TheLaterOfWindowAndFullScreenWins) {
-    StartOptions o = parse({"-fs", "-w"});
-    EXPECT_EQ(o.zoom, 0);
-    EXPECT_EQ(o.fullScreen, 0);
-    o = parse({"-w", "-fs"});
-    EXPECT_EQ(o.zoom, 1);
-    EXPECT_EQ(o.fullScreen, 1);
-}
-
-TEST(CmdLine, AntialiasingFollowsTheLastZoomOption) {
-    parse({"-aa", "-x2"});
-    EXPECT_EQ(aa2, 0);
-    StartOptions o = parse({"-x2", "-aa"});
-    EXPECT_EQ(aa2, 1);
-    EXPECT_EQ(o.zoom, 1);
-    parse({"-aa", "-s2x"});
-    EXPECT_EQ(aa2, 0);
-    EXPECT_EQ(s2x, 1);
-}
-
-TEST(CmdLine, DepthFollowsTheLastOptionThatSetsIt) {
-    EXPECT_EQ(parse({"-s2x", "-b24"}).bpp, 24);
-    EXPECT_EQ(parse({"-b24", "-s2x"}).bpp, 16);
-    EXPECT_EQ(parse({"-b24", "-t"}).bpp, 16);
-}
-
-TEST(CmdLine, HelpStopsTheParsingWhereverItStands) {
-    StartOptions o = parse({"-fs", "-h", "-b24"});
-    EXPECT_EQ(o.help, 1);
-    EXPECT_EQ(o.bpp, 16); // never looked at
-    EXPECT_EQ(o.zoom, 1);
-}
-
-TEST(CmdLine, LookAlikesAreIgnored) {
-    StartOptions o = parse({"-FS", "-fss", "fs", "-W", "-b32", "--h", "-H", "-T", ""});
-    EXPECT_EQ(o.zoom, 0);
-    EXPECT_EQ(o.bpp, 16);
-    EXPECT_EQ(o.help, 0);
-    EXPECT_EQ(o.test, 0);
-}
-
-TEST(CmdLine, TestModeTurnsTheZoomOffAndAsksForTheTestLevel) {
-    StartOptions o = parse({"-fs", "-aa", "-t"});
-    EXPECT_EQ(o.test, 1);
-    EXPECT_EQ(o.zoom, 0);
-    EXPECT_EQ(o.fullScreen, 0);
-    EXPECT_EQ(aa2, 0);
+TEST(CmdLine, LaterOptionsOverrideEarlierOnesAndHelpStopsEverything) {
+    // Arguments, then what start-up makes of them: zoom, full screen, aa2, s2x, depth, test, help.
+    const struct {
+        std::vector<const char*> args;
+        int zoom, fullScreen, aa, s2, bpp, test, help;
+    } cases[] = {
+        {{}, 0, 0, 0, 0, 16, 0, 0},            // the GPU mode in 16 bits
+        {{"-fs", "-w"}, 0, 0, 0, 0, 16, 0, 0}, // the later of the two wins
+        {{"-w", "-fs"}, 1, 1, 0, 0, 16, 0, 0},
+        {{"-aa", "-x2"}, 1, 0, 0, 0, 16, 0, 0}, // no zoom buffer then
+        {{"-x2", "-aa"}, 1, 0, 1, 0, 16, 0, 0}, // ... but here
+        {{"-aa", "-s2x"}, 1, 0, 0, 1, 16, 0, 0},
+        {{"-s2x", "-b24"}, 1, 0, 0, 1, 24, 0, 0},
+        {{"-b24", "-s2x"}, 1, 0, 0, 1, 16, 0, 0},
+        {{"-fs", "-aa", "-t"}, 0, 0, 0, 0, 16, 1, 0},  // test mode: no zoom, the test level
+        {{"-fs", "-h", "-b24"}, 1, 1, 0, 0, 16, 0, 1}, // nothing after "-h" is looked at
+        {{"-FS", "-fss", "fs", "-W", "-b32", "--h", "-H", "-T", ""}, 0, 0, 0, 0, 16, 0, 0}, // look-alikes
+    };
+    for (const auto& c : cases) {
+        StartOptions o = parse(c.args);
+        const int got[7] = {o.zoom, o.fullScreen, aa2, s2x, o.bpp, o.test, o.help};
+        const int want[7] = {c.zoom, c.fullScreen, c.aa, c.s2, c.bpp, c.test, c.help};
+        std::string line;
+        for (const char* a : c.args) line += std::string(a) + " ";
+        for (int i = 0; i < 7; i++) EXPECT_EQ(got[i], want[i]) << "'" << line << "' value " << i;
+    }
 }
 
 // Runs error() in a child process with standard output sent to a file; returns what it printed.
