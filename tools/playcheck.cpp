@@ -5,14 +5,18 @@
 // The winning inputs are then replayed from a fresh level start to make sure
 // the snapshots left nothing out.
 //
-//   blompplaycheck [-w beam width] [-k frames per move] [-v] [level ...]
+//   blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] [level ...]
 //
 // Run it in the run folder (it reads data/maps.zda). Levels are numbers 1..16;
-// without any, all sixteen are checked. -v prints the winning inputs. The exit
-// status is 0 when every level checked was finished, 1 otherwise.
+// without any, all sixteen are checked. -v prints the winning inputs. -d writes
+// the winning inputs of every finished level as a demo, <folder>/<name>.demo,
+// which the test suite replays. The exit status is 0 when every level checked
+// was finished, 1 otherwise.
 #include "game/run.h"
 #include "game/stuff.h"
+#include "gfx/gfx.h"
 #include "io/input.h"
+#include "platform/savefile.h"
 #include "platform/zda.h"
 #include "world/anims.h"
 #include "world/figure.h"
@@ -97,11 +101,12 @@ struct Result {
     int finished;
     int frames;
     int eaten, items;
-    int furthestX;           // furthest x any state reached
-    int deathX;              // x of the furthest death
-    std::string killer;      // what killed the figure there
-    std::vector<int> inputs; // the winning moves
-    int replayed;            // the replay from a fresh start finished at the same frame
+    int furthestX;                // furthest x any state reached
+    int deathX;                   // x of the furthest death
+    std::string killer;           // what killed the figure there
+    std::vector<int> inputs;      // the winning moves
+    std::vector<int> frameInputs; // the inputs of every frame up to the door
+    int replayed;                 // the replay from a fresh start finished at the same frame
     int score, lives;
     World best; // the most promising state at the end of a failed search
 };
@@ -110,7 +115,8 @@ int beamWidth = 300;
 int moveFrames = 4;  // frames a move is held in the search under way
 int fixedFrames = 0; // the move length given on the command line, 0 to try several
 int verbose = 0;
-int judgeByDistance = 0; // which manner of judging the way on (see judge)
+const char* demoFolder = nullptr; // where -d writes the demos, or null
+int judgeByDistance = 0;          // which manner of judging the way on (see judge)
 
 // The searches tried on a level, one after another until one finishes.
 struct Attempt {
@@ -184,7 +190,7 @@ void startLevel(int n) {
     setStart(16, 100);
     loadLevel(levelNames[n]);
     int y = starty;
-    while (!isSolidPos(startx, y + 16) && y < 4 * MAP_BOTTOM) y++;
+    while (!isSolidPos(startx, y + 16) && y < appletHeight) y++; // as the game's level start
     placeFigure(figure, startx, y);
     timeLeft = LEVEL_TIME;
     airLeft = LEVEL_AIR;
@@ -309,18 +315,24 @@ std::vector<int> movesOf(const std::vector<HistoryEntry>& history, int32_t h) {
     return list;
 }
 
-// Plays the found moves again from a fresh level start; 1 when the figure
-// enters the door at the same frame.
-int replay(int n, const std::vector<int>& list, int frames) {
+// The inputs of every frame the found moves play, up to the frame the figure
+// enters the door. Called once a search has finished; the demo and the replay
+// both play exactly these.
+std::vector<int> framesOf(const std::vector<int>& list, int frames) {
+    std::vector<int> in;
+    for (int move : list)
+        for (int f = 0; f < moveFrames && (int)in.size() < frames; f++) in.push_back(moveInputs(move, f));
+    return in;
+}
+
+// Plays the found frame inputs again from a fresh level start; 1 when the
+// figure enters the door in the last of them.
+int replay(int n, const std::vector<int>& in) {
     startLevel(n);
-    int frame = 0;
-    for (int move : list) {
-        for (int f = 0; f < moveFrames; f++) {
-            playFrame(moveInputs(move, f));
-            frame++;
-            if (haveMadeit(figure)) return frame == frames;
-            if (!isActive(figure)) return 0;
-        }
+    for (size_t frame = 0; frame < in.size(); frame++) {
+        playFrame(in[frame]);
+        if (haveMadeit(figure)) return frame + 1 == in.size();
+        if (!isActive(figure)) return 0;
     }
     return 0;
 }
@@ -380,7 +392,8 @@ Result checkLevel(int n) {
             res.score = score;
             res.lives = lives;
             res.inputs = movesOf(history, (int32_t)history.size() - 1);
-            res.replayed = replay(n, res.inputs, foundFrames);
+            res.frameInputs = framesOf(res.inputs, foundFrames);
+            res.replayed = replay(n, res.frameInputs);
             return res;
         }
         // Best first; among equals the order of trying decides, so runs repeat.
@@ -451,6 +464,36 @@ void printLeftItems(const World& w) {
     printf("\n");
 }
 
+// Writes the demo of a finished level: a comment, the level, the frame of the
+// door, the score and lives there, then the frame inputs as runs "<mask> <count>".
+// Called by main for every level finished when -d is given; 0 when the file
+// could not be written.
+int writeDemo(int n, const Result& r) {
+    std::string text;
+    char line[320];
+    snprintf(
+        line, sizeof(line),
+        "# blomp demo of level %d (%s), found by blompplaycheck; remake it with "
+        "\"../blompplaycheck -d ../../tests/demos %d\" in build/run; after the lives, runs of frame inputs "
+        "\"<mask> <frames>\" with mask bits %d left, %d right, %d jump, %d crawl\n",
+        n, levelNames[n], n, IN_LEFT, IN_RIGHT, IN_JUMP, IN_CRAWL);
+    text += line;
+    snprintf(line, sizeof(line), "level %d\nframes %d\nscore %d\nlives %d\n", n, r.frames, r.score, r.lives);
+    text += line;
+    const std::vector<int>& in = r.frameInputs;
+    for (size_t i = 0; i < in.size();) {
+        size_t j = i;
+        while (j < in.size() && in[j] == in[i]) j++;
+        snprintf(line, sizeof(line), "%d %zu\n", in[i], j - i);
+        text += line;
+        i = j;
+    }
+    std::string path = std::string(demoFolder) + "/" + levelNames[n] + ".demo";
+    if (writeFileAtomic(path.c_str(), (const uint8_t*)text.data(), (long)text.size())) return 1;
+    printf("  cannot write %s\n", path.c_str());
+    return 0;
+}
+
 } // namespace
 
 // Checks the levels named on the command line, or all sixteen.
@@ -463,10 +506,13 @@ int main(int argc, char** argv) {
             fixedFrames = std::max(1, atoi(argv[++i]));
         else if (!strcmp(argv[i], "-v"))
             verbose++;
+        else if (!strcmp(argv[i], "-d") && i + 1 < argc)
+            demoFolder = argv[++i];
         else if (atoi(argv[i]) >= 1 && atoi(argv[i]) < NUM_LEVEL_NAMES)
             levels.push_back(atoi(argv[i]));
         else {
-            printf("usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [level 1..%d ...]\n",
+            printf("usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] "
+                   "[level 1..%d ...]\n",
                    NUM_LEVEL_NAMES - 1);
             return 2;
         }
@@ -496,6 +542,8 @@ int main(int argc, char** argv) {
                    r.replayed ? "" : " (BUT THE REPLAY DIFFERS)");
             if (!r.replayed) failed++;
             if (verbose) printInputs(r.inputs);
+            // A demo that its own replay does not finish would only fail the test suite.
+            if (demoFolder && r.replayed && !writeDemo(n, r)) failed++;
         } else {
             failed++;
             printf("%-5d %-9s %5d %3d/%-2d %7s %6s %5s %5d  NOT FINISHED: furthest x %d", n, levelNames[n],
