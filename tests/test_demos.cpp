@@ -5,7 +5,6 @@
 // change, remake the demos with blompplaycheck -d (see docs/levels.md).
 #include "game/run.h"
 #include "game/stuff.h"
-#include "gfx/gfx.h"
 #include "io/input.h"
 #include "platform/zda.h"
 #include "world/anims.h"
@@ -65,14 +64,9 @@ std::string readDemo(const std::string& path, Demo& d) {
 // entered the door in the demo's frame.
 std::string replayDemo(int n, const Demo& d) {
     Figure fig{};
-    killMonsters();
     resetAnims();
     setStart(16, 100);
-    loadLevel(levelNames[n]);
-    int y = starty;
-    while (!isSolidPos(startx, y + 16) && y < appletHeight) y++; // as the game's level start
-    placeFigure(fig, startx, y);
-    timeLeft = LEVEL_TIME, airLeft = LEVEL_AIR, flag1 = 0;
+    prepareLevel(fig, levelNames[n], 0);
     lives = START_LIVES, score = 0, messageString[0] = '\0';
     last_left = last_right = 0;
     for (int frame = 1; frame <= (int)d.inputs.size(); frame++) {

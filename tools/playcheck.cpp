@@ -14,7 +14,6 @@
 // was finished, 1 otherwise.
 #include "game/run.h"
 #include "game/stuff.h"
-#include "gfx/gfx.h"
 #include "io/input.h"
 #include "platform/savefile.h"
 #include "platform/zda.h"
@@ -185,16 +184,9 @@ void restoreWorld(const World& w, int from, int to) {
 // Loads level n the way the game flow starts a level. Called before the
 // search and before the replay.
 void startLevel(int n) {
-    killMonsters();
-    resetAnims();
+    resetAnims(); // nothing left over from the level checked before
     setStart(16, 100);
-    loadLevel(levelNames[n]);
-    int y = starty;
-    while (!isSolidPos(startx, y + 16) && y < appletHeight) y++; // as the game's level start
-    placeFigure(figure, startx, y);
-    timeLeft = LEVEL_TIME;
-    airLeft = LEVEL_AIR;
-    flag1 = 0;
+    prepareLevel(figure, levelNames[n], 0);
     lives = START_LIVES;
     score = 0;
     messageString[0] = '\0';

@@ -43,24 +43,9 @@ int levelTrack(int lvl) {
 
 // Prepares a level (or the title) and the figure, and starts the music if due.
 void levelStart(Flow& g) {
-    flag1 = 0;
-    timeLeft = LEVEL_TIME;
     fillRect(screen, 0, 0, SCREEN_W, SCREEN_H, BLACK);
-    killMonsters();
     // The test level is read from its plain file; the title and the levels from the maps archive.
-    loadLevel(g.test && level < 0 ? nullptr : levelNames[level < 0 ? 0 : level]);
-    // The moon's place along the back picture; a map too narrow for it keeps it at the left.
-    int range = moon ? (mapLength * 16 - moon->w) / 2 : 0;
-    moonx = range > 0 ? rand() % range : 0;
-    if (level == 0) {
-        killFigure(g.figure, "");
-    } else {
-        // Drop the start point onto the ground below it; with none, the figure falls out.
-        int y = starty;
-        while (!isSolidPos(startx, y + 16) && y < appletHeight) y++;
-        placeFigure(g.figure, startx, y);
-    }
-    airLeft = LEVEL_AIR;
+    prepareLevel(g.figure, g.test && level < 0 ? nullptr : levelNames[level < 0 ? 0 : level], level == 0);
     if (g.reloadMusic) {
         stopMusic(g.music);
         g.music = loadMusic(levelTrack(level));
@@ -242,6 +227,27 @@ FlowStep afterLevel(Flow& g) {
 }
 
 } // namespace
+
+// The world's part of a level start. Called by the level start of the game
+// flow, and by the level check and the demo test.
+void prepareLevel(Figure& figure, const char* name, int title) {
+    flag1 = 0;
+    timeLeft = LEVEL_TIME;
+    killMonsters();
+    loadLevel(name);
+    // The moon's place along the back picture; a map too narrow for it keeps it at the left.
+    int range = moon ? (mapLength * 16 - moon->w) / 2 : 0;
+    moonx = range > 0 ? rand() % range : 0;
+    if (title) {
+        killFigure(figure, "");
+    } else {
+        // Drop the start point onto the ground below it; with none, the figure falls out.
+        int y = starty;
+        while (!isSolidPos(startx, y + 16) && y < appletHeight) y++;
+        placeFigure(figure, startx, y);
+    }
+    airLeft = LEVEL_AIR;
+}
 
 // Jump released while it is not the up key, or start, or fire released.
 int confirmTyped() {

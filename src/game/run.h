@@ -33,6 +33,12 @@ struct Flow {
 
 void run(int test); // the game, from the title to the player's final quit
 
+// The world's part of a level start: the clock and air, no monsters, the map
+// (name null: the test map), the moon's place, and the figure dropped onto the
+// ground below the start point, or gone on the title. Also used by the tools
+// and tests that play levels, so they start one exactly as the game does.
+void prepareLevel(Figure& figure, const char* name, int title);
+
 // Control tests shared by the menus and sequences.
 int confirmTyped();          // jump (when it is not the up key), start or fire released
 int backTyped();             // up, left, or jump when it is the up key, released
