@@ -43,15 +43,12 @@ protected:
         gfxSet = 1;
         loadSpriteFont(1);
         initBlocks(1);
-        background = loadGFX("newback", 0, 0, 0, 0);
-        moon = loadGFX("moon", 1, 255, 0, 255);
+        loadScenery(1);
     }
     static void TearDownTestSuite() {
         freeBlocks();
         destroyFonts();
-        freeSurface(background);
-        freeSurface(moon);
-        background = moon = nullptr;
+        freeScenery();
         freeLevel();
         closeArchives();
         videoCloseOffscreen();

@@ -42,21 +42,16 @@ int main(int argc, char** argv) {
     gfxSet = 1;
     loadSpriteFont(1);
     initBlocks(1);
-    background = loadGFX("newback", 0, 0, 0, 0);
-    moon = loadGFX("moon", 1, 255, 0, 255);
+    loadScenery(1);
     printf("%-10s %10s %10s %10s\n", "level", "update ms", "draw ms", "worst ms");
     double allUpdate = 0, allDraw = 0, worst = 0;
     for (int lvl = 1; lvl < NUM_LEVEL_NAMES; lvl++) {
         static Figure figure;
-        killMonsters();
         resetAnims();
         setStart(16, 100);
-        loadLevel(levelNames[lvl]);
+        prepareLevel(figure, levelNames[lvl], 0);
         level = lvl;
         lives = 6;
-        placeFigure(figure, 16, 160);
-        timeLeft = 7000;
-        airLeft = 500;
         right = 1; // walk right through the level, jumping now and then
         double update = 0, draw = 0, levelWorst = 0;
         for (int f = 0; f < frames; f++) {

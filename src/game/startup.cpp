@@ -52,8 +52,7 @@ int blompMain(int argc, char** argv) {
         destroyFonts();
         loadSpriteFont(2);
     }
-    background = gfxBack[gfxSet] ? loadGFX(gfxBack[gfxSet], 0, 0, 0, 0) : nullptr;
-    moon = loadGFX("moon", 1, 255, 0, 255);
+    loadScenery(gfxSet);
     loadHiscores();
     if (!done) run(opts.test);
     return exitGame();
@@ -65,9 +64,8 @@ int exitGame() {
     joystick = nullptr;
     gfxShutdown();
     freeSurface(logo);
-    freeSurface(moon);
-    freeSurface(background);
-    logo = moon = background = nullptr;
+    logo = nullptr;
+    freeScenery();
     freeBlocks();
     destroyFonts();
     for (int i = 0; i < NUM_SFX; i++) freeSFX(i);

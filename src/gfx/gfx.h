@@ -47,6 +47,8 @@ void setColorKey(SDL_Surface* s, int r, int g, int b); // the colour key rule
 SDL_Surface* createSurface(int w, int h, int withKey); // a surface in the frame format, filled with BLACK
 int initBlocks(int set);                               // cuts the block sheet into blocks and builds wblocks
 void freeBlocks();                                     // frees blocks and wblocks (exit)
+void loadScenery(int set);                             // the set's back picture (none for set 2) and the moon
+void freeScenery();                                    // frees both (exit)
 
 // Drawing.
 void blitImage(SDL_Surface* src, int x, int y, SDL_Surface* dst);

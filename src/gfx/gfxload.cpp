@@ -159,3 +159,18 @@ void freeBlocks() {
         wblocks[i] = wblocks[i + 1] = nullptr;
     }
 }
+
+// Loads the back picture of graphic set `set` (set 2 has none) and the moon.
+// Called by main once the graphic set is chosen, and by the tests and tools that compose frames.
+void loadScenery(int set) {
+    freeScenery();
+    background = gfxBack[set] ? loadGFX(gfxBack[set], 0, 0, 0, 0) : nullptr;
+    moon = loadGFX("moon", 1, 255, 0, 255);
+}
+
+// Frees the back picture and the moon. Called by exitGame.
+void freeScenery() {
+    freeSurface(moon);
+    freeSurface(background);
+    moon = background = nullptr;
+}
