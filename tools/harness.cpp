@@ -9,6 +9,7 @@
 //   key   <ms> <key> down|up     a key event (key: a name below or an SDL key number)
 //   tap   <ms> <key> [hold ms]   press, and release after hold ms (default 50)
 //   shot  <ms> <file.png>        save the frame surface as it is at that moment
+//   hash  <ms> <name>            print "hash <name> <16 hex digits>", the hash of the frame's colours
 //   state <ms>                   print "state <ms> level= lives= score= workflow= ..." on standard output
 //   limit <ms>                   end with status 3 if the game is still running then (default 3600000)
 //   pad   <buttons>              a pad with that many buttons is plugged in
@@ -37,7 +38,7 @@ namespace {
 
 struct Action {
     uint32_t at;
-    int kind; // 0 shot, 1 state
+    int kind; // 0 shot, 1 state, 2 hash
     std::string arg;
 };
 
@@ -85,6 +86,8 @@ bool readScript(const char* path) {
             simTapKey((uint32_t)at, keyCode(a), n == 4 ? (uint32_t)atoi(b) : 50);
         } else if (ok && strcmp(cmd, "shot") == 0 && n == 3) {
             actions.push_back({(uint32_t)at, 0, a});
+        } else if (ok && strcmp(cmd, "hash") == 0 && n == 3) {
+            actions.push_back({(uint32_t)at, 2, a});
         } else if (ok && strcmp(cmd, "state") == 0) {
             actions.push_back({(uint32_t)at, 1, ""});
         } else if (strcmp(cmd, "pad") == 0 && n == 2) {
@@ -131,6 +134,10 @@ void onPoll() {
         if (a.kind == 0) {
             if (!screen || !saveSurfacePNG(screen, a.arg.c_str()))
                 fprintf(stderr, "blompharness: cannot save %s\n", a.arg.c_str());
+        } else if (a.kind == 2) {
+            printf("hash %s %016llx\n", a.arg.c_str(),
+                   screen ? (unsigned long long)surfaceHash(screen) : 0ULL);
+            fflush(stdout);
         } else {
             printf("state %u level=%d lives=%d score=%d workflow=%d saved=%d step=%d stars=%d paused=%d\n",
                    (unsigned)a.at, level, lives, score, workflow, saved, step, stars, (int)paused);

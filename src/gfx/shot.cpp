@@ -100,3 +100,17 @@ int saveSurfacePNG(SDL_Surface* s, const char* path) {
     free(file);
     return ok ? 1 : 0;
 }
+
+// Hashes the colours of every pixel of s, as SDL would show them. Called by the harness.
+uint64_t surfaceHash(SDL_Surface* s) {
+    uint64_t h = 0xcbf29ce484222325ULL; // FNV-1a offset basis
+    if (!s || SDL_LockSurface(s) != 0) return 0;
+    for (int y = 0; y < s->h; y++)
+        for (int x = 0; x < s->w; x++) {
+            uint8_t rgb[3];
+            SDL_GetRGB(pixelAt(s, x, y), s->format, &rgb[0], &rgb[1], &rgb[2]);
+            for (uint8_t c : rgb) h = (h ^ c) * 0x100000001b3ULL; // FNV-1a prime
+        }
+    SDL_UnlockSurface(s);
+    return h;
+}

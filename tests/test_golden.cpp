@@ -1,0 +1,297 @@
+// Golden frames: whole games played by the harness in every graphic set at 16
+// and 24 bits per pixel, with the hash of the frame surface's colours taken at
+// chosen moments (intro screens, title, menus, hiscore and options pages, level
+// intro, play with water and monsters, pause, death message, quit question,
+// story, level end). The hashes are stored in tests/golden_frames.txt; any change
+// to what the player sees shows up here, named, with the frame saved as a PNG in
+// the build folder's golden/ to look at.
+//
+// After a deliberate change of art, levels or a screen, rewrite the stored hashes:
+//   BLOMP_UPDATE_GOLDEN=1 build-test/blomp_tests --gtest_filter='Golden*'
+// (or scripts/update-golden.sh), look at the new frames, and commit the file.
+#include "platform/zda.h"
+#include "platform/zdawrite.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const GOLDEN_FILE = BLOMP_SOURCE_DIR "/tests/golden_frames.txt";
+const char* const FAILED_DIR = BLOMP_RUN_DIR "/../golden"; // frames that differ, as PNG
+
+// A graphic set and the intro-screen input that chooses it on the graphic-set screen.
+struct GfxChoice {
+    const char* name;
+    const char* script;
+};
+
+const GfxChoice gfxChoices[3] = {
+    {"classic", "tap 4100 left\n"},
+    {"deluxe", "tap 4100 right\n"},
+    {"handheld", "tap 4100 down\ntap 4250 down\ntap 4400 down\ntap 4550 down\ntap 4700 down\n"
+                 "tap 4850 down\ntap 5000 down\ntap 5150 down\ntap 5300 down\ntap 5450 down\n"},
+};
+
+// One scripted game. "frame <ms> <name>" lines are the golden frames; the other
+// lines are harness script lines. The graphic set is chosen between the two parts.
+struct GoldenRun {
+    const char* name;
+    int tinyMaps;         // 1: every level is the small level below instead of the shipped maps
+    const char* savegame; // bytes of savegame.dat, or null for none
+    const char* intro;    // before the graphic-set choice
+    const char* afterwards;
+};
+
+// The intro screens up to the graphic-set screen, the same for both runs.
+const char* const introScript = "frame 500 language\n"
+                                "tap 600 return\n"
+                                "frame 2000 quotation\n"
+                                "tap 2100 return\n"
+                                "frame 3000 warning\n"
+                                "tap 3100 up\n"
+                                "frame 3500 credits\n"
+                                "tap 3600 up\n"
+                                "frame 4000 graphics\n";
+
+const GoldenRun goldenRuns[] = {
+    // The shipped levels: the title and its pages, then CONTINUE into level 3
+    // (ponds with piranhas), pause, suicide and the quit question.
+    {"play", 0, "\x12\x36\x34\x10", introScript,
+     "frame 9000 title\n"
+     "tap 9500 return\n"
+     "frame 9900 menu\n"
+     "tap 10000 down\n"
+     "tap 10500 return\n"
+     "frame 11500 hiscores\n"
+     "tap 12000 return\n"
+     "tap 12500 down\n"
+     "tap 13000 return\n"
+     "frame 14000 options\n"
+     "tap 14500 up\n"
+     "tap 15000 return\n"
+     "tap 15500 up\n"
+     "tap 16000 up\n"
+     "tap 16500 return\n"
+     "frame 18000 intro\n"
+     "key 20000 right down\n"
+     "frame 21000 play1\n"
+     "frame 22000 play2\n"
+     "key 22100 right up\n"
+     "tap 22500 space\n"
+     "frame 23500 pause\n"
+     "tap 24000 up\n"
+     "tap 24500 return\n"
+     "frame 25300 death\n"
+     "tap 27000 escape\n"
+     "frame 27500 quit\n"
+     "tap 28000 left\n"
+     "tap 30000 escape\n"},
+    // A small level of our own: NEW GAME, the story, the level walked to its door,
+    // the bonus count and the next level's intro.
+    {"levelend", 1, nullptr, "tap 600 return\ntap 2100 return\ntap 3100 up\ntap 3600 up\n",
+     "tap 9500 return\n"
+     "tap 10000 return\n"
+     "frame 11000 story\n"
+     "tap 11500 return\n"
+     "key 16000 right down\n"
+     "frame 16400 walk\n"
+     "frame 17800 bonus1\n"
+     "frame 20000 bonus2\n"
+     "key 23000 right up\n"
+     "frame 24500 next\n"
+     "tap 27000 escape\n"
+     "tap 27500 left\n"
+     "tap 29000 escape\n"},
+};
+
+// A 40-column level: ground along the bottom, the open exit door at columns 8-9,
+// a pond of water over the ground from column 14 on, and bricks.
+std::vector<uint8_t> smallLevel() {
+    const int columns = 40;
+    std::vector<uint8_t> m = {(uint8_t)(columns - 1), 0};
+    for (int c = 0; c < columns; c++) {
+        for (int r = 0; r < 12; r++) {
+            uint8_t code = r == 11 ? 21 : 0;
+            if (c >= 14 && r == 9) code = c % 2 ? 161 : 160;
+            if (c >= 14 && r == 10) code = 162;
+            if (c == 8 && r == 9) code = 27;
+            if (c == 9 && r == 9) code = 28;
+            if (c == 8 && r == 10) code = 47;
+            if (c == 9 && r == 10) code = 48;
+            if (c >= 3 && c <= 5 && r == 6) code = 40;
+            m.push_back(code);
+        }
+    }
+    return m;
+}
+
+// Writes every maps archive with the small level under every level's name.
+void writeSmallMaps() {
+    static const char* const names[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
+                                          "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
+                                          "planb", "plan5",    "pland", "plane", "planf"};
+    std::vector<uint8_t> level = smallLevel();
+    std::vector<std::string> files;
+    for (const char* n : names) files.push_back(std::string(n) + ".bin");
+    std::vector<ZdaItem> items;
+    for (const std::string& f : files) items.push_back({f.c_str(), level.data(), (int32_t)level.size()});
+    for (int lang = 0; lang < 4; lang++) {
+        std::string path = std::string("data/") + archives[maps[lang]] + ".zda";
+        writeZDA(path.c_str(), items.data(), (int)items.size());
+    }
+}
+
+// The stored hashes, by frame key.
+std::map<std::string, std::string> readGolden() {
+    std::map<std::string, std::string> out;
+    FILE* f = fopen(GOLDEN_FILE, "r");
+    if (!f) return out;
+    char line[256], key[200], hash[64];
+    while (fgets(line, sizeof line, f))
+        if (line[0] != '#' && sscanf(line, "%199s %63s", key, hash) == 2) out[key] = hash;
+    fclose(f);
+    return out;
+}
+
+// Rewrites the stored hashes: those of other sets and depths kept, this one's replaced.
+void writeGolden(const std::string& prefix, const std::map<std::string, std::string>& mine) {
+    std::map<std::string, std::string> all = readGolden();
+    for (auto it = all.begin(); it != all.end();)
+        it = it->first.find(prefix) != std::string::npos ? all.erase(it) : std::next(it);
+    for (const auto& m : mine) all[m.first] = m.second;
+    FILE* f = fopen(GOLDEN_FILE, "w");
+    ASSERT_NE(f, nullptr) << "cannot write " << GOLDEN_FILE;
+    fprintf(
+        f,
+        "# Golden frames: <run>/<graphic set>/<bits per pixel>/<frame> and the hash of its colours.\n"
+        "# Written by BLOMP_UPDATE_GOLDEN=1 blomp_tests --gtest_filter='Golden*' (see test_golden.cpp).\n");
+    for (const auto& a : all) fprintf(f, "%s %s\n", a.first.c_str(), a.second.c_str());
+    fclose(f);
+}
+
+// Turns a run into a harness script for one set: frame lines become a shot and a hash.
+std::string harnessScript(const GoldenRun& run, const GfxChoice& set) {
+    std::string in = std::string(run.intro) + set.script + run.afterwards, out;
+    std::istringstream lines(in);
+    std::string line;
+    while (std::getline(lines, line)) {
+        char name[64];
+        unsigned at = 0;
+        if (sscanf(line.c_str(), "frame %u %63s", &at, name) == 2) {
+            out += "shot " + std::to_string(at) + " " + name + ".png\n";
+            out += "hash " + std::to_string(at) + " " + name + "\n";
+        } else {
+            out += line + "\n";
+        }
+    }
+    return out + "limit 60000\n";
+}
+
+// Plays one run in a fresh folder; returns its frames' hashes by frame name.
+std::map<std::string, std::string> playRun(const GoldenRun& run, const GfxChoice& set, int bpp,
+                                           std::string& scratch, int& status) {
+    std::map<std::string, std::string> hashes;
+    mkdir("data", 0755);
+    for (const char* a : {"gfx", "music", "sound", "maps", "mapsde", "mapsfr", "mapses"}) {
+        if (run.tinyMaps && a[0] == 'm' && a[1] == 'a') continue;
+        std::string name = std::string(a) + ".zda";
+        symlink((std::string(BLOMP_RUN_DIR "/data/") + name).c_str(), ("data/" + name).c_str());
+    }
+    if (run.tinyMaps) writeSmallMaps();
+    if (run.savegame) writeFile("savegame.dat", std::vector<uint8_t>(run.savegame, run.savegame + 4));
+    std::string script = harnessScript(run, set);
+    writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    std::string out =
+        runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " HARNESS_BINARY " script.txt -b" +
+                       std::to_string(bpp) + " 2>&1",
+                   &status);
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        char name[64], hash[32];
+        if (sscanf(line.c_str(), "hash %63s %31s", name, hash) == 2) hashes[name] = hash;
+    }
+    char cwd[4096];
+    scratch = getcwd(cwd, sizeof cwd) ? cwd : ".";
+    return hashes;
+}
+
+class Golden : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+// Every golden frame of both runs, in one set at one depth, hashes as stored.
+TEST_P(Golden, FramesMatchTheStoredHashes) {
+    const GfxChoice& set = gfxChoices[std::get<0>(GetParam())];
+    const int bpp = std::get<1>(GetParam());
+    const std::string tag = std::string("/") + set.name + "/" + std::to_string(bpp) + "/";
+    const bool update = getenv("BLOMP_UPDATE_GOLDEN") && *getenv("BLOMP_UPDATE_GOLDEN") == '1';
+    const std::map<std::string, std::string> stored = readGolden();
+    std::map<std::string, std::string> mine;
+    for (const GoldenRun& run : goldenRuns) {
+        ScratchDir dir;
+        std::string scratch;
+        int status = -1;
+        std::map<std::string, std::string> got = playRun(run, set, bpp, scratch, status);
+        EXPECT_EQ(status, 0) << run.name << tag << ": the game did not end by itself";
+        // Every frame of the script was taken (a shot line the game never reached is a failure too).
+        std::istringstream lines(run.intro + std::string(run.afterwards));
+        std::string line;
+        while (std::getline(lines, line)) {
+            char name[64];
+            unsigned at = 0;
+            if (sscanf(line.c_str(), "frame %u %63s", &at, name) != 2) continue;
+            const std::string key = run.name + tag + name;
+            auto g = got.find(name);
+            if (g == got.end()) {
+                ADD_FAILURE() << key << ": the frame was never taken";
+                continue;
+            }
+            mine[key] = g->second;
+            if (update) continue;
+            auto s = stored.find(key);
+            const std::string want = s == stored.end() ? "(none stored)" : s->second;
+            if (want == g->second) continue;
+            mkdir(FAILED_DIR, 0755);
+            std::string png = std::string(FAILED_DIR) + "/" + run.name + "_" + set.name + "_" +
+                              std::to_string(bpp) + "_" + name + ".png";
+            writeFile(png, readFile(scratch + "/" + name + ".png"));
+            ADD_FAILURE() << key << " differs: hash " << g->second << ", stored " << want
+                          << "; the frame is in " << png;
+        }
+    }
+    if (update) writeGolden(tag, mine);
+}
+
+std::string paramName(const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
+    return std::string(gfxChoices[std::get<0>(info.param)].name) + std::to_string(std::get<1>(info.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, Golden,
+                         ::testing::Combine(::testing::Values(0, 1, 2), ::testing::Values(16, 24)),
+                         paramName);
+
+// The same game played twice gives the same frames: the golden hashes can only
+// change when what the game draws changes.
+TEST(GoldenRepeat, APlayedGameHashesTheSameEachTime) {
+    std::map<std::string, std::string> first, second;
+    for (auto* h : {&first, &second}) {
+        ScratchDir dir;
+        std::string scratch;
+        int status = -1;
+        *h = playRun(goldenRuns[0], gfxChoices[1], 16, scratch, status);
+        EXPECT_EQ(status, 0);
+    }
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(first, second);
+}
+
+} // namespace
