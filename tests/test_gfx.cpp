@@ -162,6 +162,53 @@ TEST_F(GfxTest, MissingOrBrokenBitmapsAreFatal) {
     EXPECT_EQ(readFile("fuu.xxx"), junk);
 }
 
+// Bytes from a hex string.
+std::vector<uint8_t> hexBytes(const char* hex) {
+    std::vector<uint8_t> out;
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2)
+        out.push_back((uint8_t)strtoul(std::string(hex + i, 2).c_str(), nullptr, 16));
+    return out;
+}
+
+// A copy of a bitmap with one little-endian field of `width` bytes at `at` changed.
+std::vector<uint8_t> patched(std::vector<uint8_t> b, size_t at, uint32_t value, int width) {
+    for (int i = 0; i < width; i++) b[at + i] = (uint8_t)(value >> (8 * i));
+    return b;
+}
+
+TEST_F(GfxTest, CraftedBitmapHeadersAreRefusedNotCrashedOn) {
+    const std::vector<uint8_t> rgb = bmpOf(painted(8, 2, [](int, int) { return Rgb{9, 9, 9}; }));
+    const std::vector<uint8_t> pal = bmpOf(paletted({{0, 128, 0, 0}}));
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+        // 34 bytes found by a fuzzer: depth 0x2001 crashed the conversion
+        {"depth2001", hexBytes("424d5e00000000ffffffffff32ff1400000010000000080000000100012000000000")},
+        {"depth0", patched(rgb, 28, 0, 2)},
+        {"depth7", patched(rgb, 28, 7, 2)},
+        {"planes2", patched(rgb, 26, 2, 2)},
+        {"rle24", patched(rgb, 30, 1, 4)},
+        {"width0", patched(rgb, 18, 0, 4)},
+        {"height0", patched(rgb, 22, 0, 4)},
+        {"palette257", patched(pal, 46, 257, 4)}, // more colours than 8 bits have
+        {"headsize", patched(rgb, 14, 64000, 4)},
+        {"pixelsafter", patched(rgb, 10, 100000, 4)},
+        {"cut", std::vector<uint8_t>(rgb.begin(), rgb.begin() + 30)},
+    };
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+    for (const auto& c : cases) files.push_back({std::string(c.first) + ".bmp", c.second});
+    files.push_back({"good.bmp", rgb});
+    archive(files);
+    for (const auto& c : cases) {
+        remove("fuu.xxx");
+        std::string out = fatalLoad(c.first);
+        EXPECT_EQ(out.rfind("Unable to load bitmap: ", 0), 0u) << c.first << ": " << out;
+        EXPECT_EQ(readFile("fuu.xxx"), c.second) << c.first;
+    }
+    SDL_Surface* good = loadGFX("good", 0, 0, 0, 0); // the untouched original still loads
+    ASSERT_NE(good, nullptr);
+    EXPECT_EQ(rgbAt(good, 7, 1), inFrame({9, 9, 9}));
+    SDL_FreeSurface(good);
+}
+
 // The colour of sheet position (x, y): its index y * 320 + x spelled as a 5-6-5
 // pixel, so it stays unique in both frame formats; never magenta.
 Rgb positionColour(int x, int y) {

@@ -6,6 +6,7 @@
 #include "platform/savefile.h"
 #include "platform/zda.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -43,6 +44,58 @@ SDL_Surface* cutTile(SDL_Surface* sheet, int sx, int sy, int w, int sx2, int w2)
     return t;
 }
 
+// A little-endian field of a bitmap header.
+uint32_t le16(const uint8_t* p) {
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8;
+}
+uint32_t le32(const uint8_t* p) {
+    return le16(p) | le16(p + 2) << 16;
+}
+
+// Why SDL's BMP reader must not see these bytes, or null when the header is one
+// it reads safely: a depth or palette it does not know makes it build surfaces
+// that crash later, so anything but the plain forms is refused. Called by loadGFX.
+const char* bmpHeaderFault(const uint8_t* b, int32_t size) {
+    constexpr int32_t FILE_HEAD = 14, CORE_HEAD = 12, INFO_HEAD = 40, LAST_HEAD = 124;
+    if (size < FILE_HEAD + CORE_HEAD || b[0] != 'B' || b[1] != 'M') return "not a BMP file";
+    const uint32_t offBits = le32(b + 10), headSize = le32(b + 14);
+    if (headSize != CORE_HEAD && (headSize < INFO_HEAD || headSize > LAST_HEAD))
+        return "unknown BMP header size";
+    if (FILE_HEAD + (int32_t)headSize > size) return "BMP header cut short";
+    const uint8_t* h = b + FILE_HEAD;
+    const int core = headSize == CORE_HEAD;
+    const int32_t width = core ? (int16_t)le16(h + 4) : (int32_t)le32(h + 4);
+    const int32_t height = core ? (int16_t)le16(h + 6) : (int32_t)le32(h + 8);
+    const uint32_t planes = le16(h + (core ? 8 : 12)), bits = le16(h + (core ? 10 : 14));
+    const uint32_t compression = core ? 0 : le32(h + 16), colours = core ? 0 : le32(h + 32);
+    if (width < 1 || height == 0 || height < -INT32_MAX) return "BMP size out of range";
+    if (planes != 1) return "BMP plane count not 1";
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return "unsupported BMP depth";
+    // plain pixels, or (16 and 32 bits) pixels with colour masks
+    if (compression != 0 && !(compression == 3 && (bits == 16 || bits == 32)))
+        return "unsupported BMP compression";
+    // SDL copies that many palette entries into a palette of 2^bits
+    if (bits <= 8 && colours > (1u << bits)) return "BMP palette too long";
+    if (offBits < (uint32_t)(FILE_HEAD + headSize) || offBits > (uint32_t)size)
+        return "BMP pixels out of place";
+    return nullptr;
+}
+
+// The surface SDL made is one the conversion handles. Called by loadGFX.
+int plainSurface(const SDL_Surface* s) {
+    const int bits = s->format->BitsPerPixel;
+    return s->w > 0 && s->h > 0 && s->pixels && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+}
+
+// Keeps the bytes SDL refused, so whoever made the archive can look at them,
+// and ends the game. Called by loadGFX.
+[[noreturn]] void refuseBitmap(uint8_t* bytes, int32_t size, const char* reason) {
+    writeFileAtomic("fuu.xxx", bytes, size);
+    free(bytes);
+    error("Unable to load bitmap", reason);
+}
+
 } // namespace
 
 // Loads bitmap `name` from the "gfx" archive, with or without a colour key, and
@@ -52,14 +105,15 @@ SDL_Surface* loadGFX(const char* name, int useKey, int r, int g, int b) {
     int32_t size = 0;
     uint8_t* bytes = loadZDAFile(ARC_GFX, name, "bmp", &size);
     if (!bytes) error("Error loading gfx file", name);
+    const char* fault = bmpHeaderFault(bytes, size);
+    if (fault) refuseBitmap(bytes, size, fault);
     SDL_RWops* rw = SDL_RWFromMem(bytes, size);
     SDL_Surface* raw = rw ? SDL_LoadBMP_RW(rw, 0) : nullptr;
     if (rw) SDL_FreeRW(rw);
-    if (!raw) {
-        // keep the bytes SDL refused, so whoever made the archive can look at them
-        writeFileAtomic("fuu.xxx", bytes, size);
-        free(bytes);
-        error("Unable to load bitmap", SDL_GetError());
+    if (!raw) refuseBitmap(bytes, size, SDL_GetError());
+    if (!plainSurface(raw)) {
+        SDL_FreeSurface(raw);
+        refuseBitmap(bytes, size, "unsupported bitmap surface");
     }
     free(bytes);
 
@@ -72,6 +126,7 @@ SDL_Surface* loadGFX(const char* name, int useKey, int r, int g, int b) {
     }
     SDL_Surface* out = SDL_ConvertSurface(raw, screen->format, flags);
     SDL_FreeSurface(raw);
+    if (!out) error("Unable to load bitmap", SDL_GetError());
     return out;
 }
 
