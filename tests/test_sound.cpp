@@ -8,9 +8,15 @@
 #include <libmodplug/modplug.h>
 
 #include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 #include "audio/sound.h"
 #include "platform/zda.h"
+#include "platform/zdawrite.h"
+#include "testutil.h"
 
 namespace {
 
@@ -43,6 +49,108 @@ TEST_F(Sound, MissingEffectIsFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe"); // SDL's audio thread is running
     closeArchives();
     EXPECT_EXIT(loadSFX(), ::testing::ExitedWithCode(1), "");
+    openArchives();
+}
+
+// A WAV file: the format chunk's fields as given, then `frames` frames of silence.
+std::vector<uint8_t> wav(uint32_t rate, int channels, int bits, int coding = 1, int frames = 8) {
+    const uint32_t frame = (uint32_t)(channels * bits / 8), data = frame * (uint32_t)frames;
+    std::vector<uint8_t> b;
+    auto put = [&b](uint32_t v, int n) {
+        for (int i = 0; i < n; i++) b.push_back((uint8_t)(v >> (8 * i)));
+    };
+    auto tag = [&b](const char* t) { b.insert(b.end(), t, t + 4); };
+    tag("RIFF");
+    put(36 + data, 4);
+    tag("WAVE");
+    tag("fmt ");
+    put(16, 4);
+    put((uint32_t)coding, 2);
+    put((uint32_t)channels, 2);
+    put(rate, 4);
+    put(rate * frame, 4);
+    put(frame, 2);
+    put((uint32_t)bits, 2);
+    tag("data");
+    put(data, 4);
+    b.resize(b.size() + data, bits == 8 ? 0x80 : 0);
+    return b;
+}
+
+// In a scratch folder, a sound archive of our effects with klonk replaced.
+void soundArchiveWithKlonk(const std::vector<std::vector<uint8_t>>& ours, const std::vector<uint8_t>& klonk) {
+    mkdir("data", 0755);
+    std::vector<std::string> names;
+    std::vector<ZdaItem> items;
+    for (int i = 0; i < NUM_SFX; i++) names.push_back(std::string(snd_name[i]) + ".wav");
+    for (int i = 0; i < NUM_SFX; i++) {
+        const std::vector<uint8_t>& b = i == SFX_KLONK ? klonk : ours[i];
+        items.push_back({names[i].c_str(), b.data(), (int32_t)b.size()});
+    }
+    closeArchives();
+    ASSERT_EQ(writeZDA("data/sound.zda", items.data(), NUM_SFX), 1);
+    openArchives();
+}
+
+TEST_F(Sound, OnlyPlainWavsOfSaneRatesAreLoaded) {
+    // A refused file never reaches SDL_mixer, so the forked child needs no audio thread.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    std::vector<std::vector<uint8_t>> ours;
+    for (int i = 0; i < NUM_SFX; i++) {
+        int32_t size = 0;
+        uint8_t* b = loadZDAFile(ARC_SOUND, snd_name[i], "wav", &size);
+        ASSERT_NE(b, nullptr) << snd_name[i];
+        ours.emplace_back(b, b + size);
+        free(b);
+    }
+    {
+        ScratchDir dir;
+        // rates that overran SDL's converter, and forms it was never meant to get
+        std::vector<uint8_t> cut = wav(22050, 1, 16);
+        cut.resize(cut.size() - 4);
+        std::vector<uint8_t> noData = wav(22050, 1, 16);
+        noData.resize(44 - 8);
+        noData[4] = 28;
+        const std::pair<std::vector<uint8_t>, const char*> refused[] = {
+            {wav(0, 1, 16), "rate"},
+            {wav(1, 1, 16), "rate"},
+            {wav(100000000, 1, 16), "rate"},
+            {wav(3999, 2, 8), "rate"},
+            {wav(96001, 1, 8), "rate"},
+            {wav(22050, 3, 16), "channel"},
+            {wav(22050, 0, 16), "channel"},
+            {wav(22050, 1, 24), "bits"},
+            {wav(22050, 1, 4, 2), "PCM"},
+            {cut, "cut short"},
+            {noData, "without"},
+        };
+        for (const auto& r : refused) {
+            soundArchiveWithKlonk(ours, r.first);
+            EXPECT_EXIT(
+                {
+                    dup2(2, 1); // the fatal line goes to standard output
+                    loadSFX();
+                },
+                ::testing::ExitedWithCode(1), std::string("Unable to load sound: .*") + r.second)
+                << r.second;
+        }
+        // what is taken, converted to the device's 22,050 Hz 16-bit stereo; SDL
+        // doubles and halves rates, so the edges come out 4 and 4.35 times too short
+        const int frames = 4000;
+        const int taken[][4] = {{11025, 1, 16, frames * 2 * 4},
+                                {22050, 2, 8, frames * 4},
+                                {44100, 2, 16, frames / 2 * 4},
+                                {4000, 1, 8, frames * 4 * 4},
+                                {96000, 2, 16, frames / 4 * 4}};
+        for (const auto& t : taken) {
+            soundArchiveWithKlonk(ours, wav((uint32_t)t[0], t[1], t[2], 1, frames));
+            loadSFX();
+            ASSERT_NE(snd_data[SFX_KLONK], nullptr) << t[0];
+            EXPECT_EQ(snd_data[SFX_KLONK]->alen, (Uint32)t[3]) << t[0];
+            for (int i = 0; i < NUM_SFX; i++) freeSFX(i);
+        }
+        closeArchives();
+    }
     openArchives();
 }
 

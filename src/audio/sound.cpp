@@ -6,6 +6,7 @@
 #include <libmodplug/modplug.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "game/startup.h"
 #include "platform/zda.h"
@@ -37,6 +38,52 @@ int32_t _mus_volume_100_ = 100;
 int32_t _sfx_volume_ = 0;
 int32_t _mus_volume_ = 0;
 
+namespace {
+
+constexpr uint32_t MIN_RATE = 4000;  // SDL's converter has room for only a few rate doublings
+constexpr uint32_t MAX_RATE = 96000; // ... and halvings towards the device's 22,050 Hz
+constexpr uint32_t PCM = 1;          // the only sample coding taken
+
+// A little-endian field of a WAV file.
+uint32_t le16(const uint8_t* p) {
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8;
+}
+uint32_t le32(const uint8_t* p) {
+    return le16(p) | le16(p + 2) << 16;
+}
+
+// Why SDL_mixer must not see these bytes, or null for a plain PCM WAV: a sample
+// rate far from the device's overruns SDL's converter, so the format chunk is
+// read first and only the forms we make are let through. Called by loadSFX.
+const char* wavFault(const uint8_t* b, int32_t size) {
+    constexpr int32_t RIFF_HEAD = 12, CHUNK_HEAD = 8, FMT_SIZE = 16;
+    if (size < RIFF_HEAD || memcmp(b, "RIFF", 4) != 0 || memcmp(b + 8, "WAVE", 4) != 0)
+        return "not a WAV file";
+    const uint8_t* fmt = nullptr;
+    int data = 0;
+    for (int32_t at = RIFF_HEAD; at < size;) {
+        if (size - at < CHUNK_HEAD) return "WAV chunk cut short";
+        const uint32_t length = le32(b + at + 4);
+        if (length > (uint32_t)(size - at - CHUNK_HEAD)) return "WAV chunk cut short";
+        if (!memcmp(b + at, "fmt ", 4) && !fmt) {
+            if (length < (uint32_t)FMT_SIZE) return "WAV format chunk cut short";
+            fmt = b + at + CHUNK_HEAD;
+        } else if (!memcmp(b + at, "data", 4)) {
+            data = 1;
+        }
+        at += CHUNK_HEAD + (int32_t)length + (int32_t)(length & 1); // chunks are padded to even sizes
+    }
+    if (!fmt || !data) return "WAV without format or samples";
+    const uint32_t coding = le16(fmt), channels = le16(fmt + 2), rate = le32(fmt + 4), bits = le16(fmt + 14);
+    if (coding != PCM) return "WAV not plain PCM";
+    if (channels != 1 && channels != 2) return "WAV channel count not 1 or 2";
+    if (bits != 8 && bits != 16) return "WAV samples not 8 or 16 bits";
+    if (rate < MIN_RATE || rate > MAX_RATE) return "WAV sample rate out of range";
+    return nullptr;
+}
+
+} // namespace
+
 // loadSFX: every effect once, in table order; the game cannot run without
 // them. Called when the game flow sets up.
 void loadSFX() {
@@ -44,6 +91,11 @@ void loadSFX() {
         int32_t size = 0;
         uint8_t* buffer = loadZDAFile(ARC_SOUND, snd_name[i], "wav", &size);
         if (!buffer) error("Can't load sound file", snd_name[i]);
+        const char* fault = wavFault(buffer, size);
+        if (fault) {
+            std::free(buffer);
+            error("Unable to load sound", fault);
+        }
         SDL_RWops* rw = SDL_RWFromMem(buffer, size);
         Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 0) : nullptr;
         if (rw) SDL_FreeRW(rw);
