@@ -2,11 +2,15 @@
 // without a glyph.
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "platform/zda.h"
+#include "platform/zdawrite.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -87,6 +91,32 @@ TEST_F(FontTest, TextsAndNumbersLandWhereTheScreensPutThem) {
         {130, 0, cells("00000000.1.", 8)},
     };
     for (const auto& r : rows) EXPECT_EQ(row(r.y).substr(r.x, r.shows.size()), r.shows) << "row " << r.y;
+}
+
+TEST_F(FontTest, ASheetOfMoreCellsThanByteCodesGivesOneGlyphPerCodeOnly) {
+    ScratchDir dir;
+    mkdir("data", 0755);
+    // 256 cells of 8 x 8, cell n painted in a colour of its own
+    SDL_Surface* sheet = SDL_CreateRGBSurface(SDL_SWSURFACE, 128, 128, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    for (int n = 0; n < 256; n++) {
+        SDL_Rect r = {(Sint16)(n % 16 * 8), (Sint16)(n / 16 * 8), 8, 8};
+        SDL_FillRect(sheet, &r, SDL_MapRGB(sheet->format, (Uint8)n, (Uint8)(255 - n), 7));
+    }
+    SDL_SaveBMP(sheet, "sheet.bmp");
+    SDL_FreeSurface(sheet);
+    const std::vector<uint8_t> bmp = readFile("sheet.bmp");
+    const ZdaItem item = {"sheet.bmp", bmp.data(), (int32_t)bmp.size()};
+    ASSERT_EQ(writeZDA("data/gfx.zda", &item, 1), 1);
+    openArchives();
+    SDL_Surface** t = createFont("sheet", 8, 8);
+    ASSERT_NE(t, nullptr);
+    int count = 0;
+    while (t[count]) count++;
+    EXPECT_EQ(count, 224);                                                    // codes 32 to 255
+    EXPECT_EQ(pixelAt(t[223], 3, 3), SDL_MapRGB(t[223]->format, 223, 32, 7)); // code 255 is cell 223
+    for (int i = 0; t[i]; i++) SDL_FreeSurface(t[i]);
+    free(t);
+    closeArchives();
 }
 
 } // namespace

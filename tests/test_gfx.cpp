@@ -209,6 +209,46 @@ TEST_F(GfxTest, CraftedBitmapHeadersAreRefusedNotCrashedOn) {
     SDL_FreeSurface(good);
 }
 
+// A BMP file of w x h pixels at `bits` per pixel, all of palette entry 0 (or
+// black), holding `rows` rows of pixels (all of them when -1).
+std::vector<uint8_t> plainBmp(int w, int h, int bits, int rows = -1) {
+    const uint32_t palette = bits <= 8 ? 4u << bits : 0, rowBytes = ((uint32_t)w * bits + 31) / 32 * 4;
+    const uint32_t offset = 54 + palette, size = offset + rowBytes * (uint32_t)(rows < 0 ? h : rows);
+    std::vector<uint8_t> b(size, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    b = patched(b, 2, size, 4);
+    b = patched(b, 10, offset, 4);
+    b = patched(b, 14, 40, 4);
+    b = patched(b, 18, (uint32_t)w, 4);
+    b = patched(b, 22, (uint32_t)h, 4);
+    b = patched(b, 26, 1, 2);
+    return patched(b, 28, (uint32_t)bits, 2);
+}
+
+TEST_F(GfxTest, PicturesLargerThanAnyOfOursOrShorterThanTheyClaimAreRefused) {
+    // one bit a pixel packs into a few KB of archive; a 10240 x 10240 font took 7 s and 692 MB
+    const std::pair<const char*, std::vector<uint8_t>> refused[] = {
+        {"huge", plainBmp(10240, 1024, 1)},
+        {"wide", plainBmp(2049, 1, 24)},
+        {"tall", plainBmp(1, 2049, 8)},
+        {"topdown", patched(plainBmp(1, 1, 24), 22, (uint32_t)-2049, 4)},
+        {"short", plainBmp(1000, 1000, 8, 5)}, // 5 of its 1000 rows
+    };
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+    for (const auto& c : refused) files.push_back({std::string(c.first) + ".bmp", c.second});
+    files.push_back({"edge.bmp", plainBmp(2048, 2, 24)});
+    archive(files);
+    for (const auto& c : refused) {
+        std::string out = fatalLoad(c.first);
+        EXPECT_EQ(out.rfind("Unable to load bitmap: ", 0), 0u) << c.first << ": " << out;
+    }
+    SDL_Surface* edge = loadGFX("edge", 0, 0, 0, 0);
+    ASSERT_NE(edge, nullptr);
+    EXPECT_EQ(edge->w, 2048);
+    SDL_FreeSurface(edge);
+}
+
 // The colour of sheet position (x, y): its index y * 320 + x spelled as a 5-6-5
 // pixel, so it stays unique in both frame formats; never magenta.
 Rgb positionColour(int x, int y) {

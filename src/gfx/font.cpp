@@ -14,9 +14,10 @@ SDL_Surface** fontbig = nullptr;
 
 namespace {
 
-constexpr int FIRST_CODE = 32; // glyph 0 is the blank
-constexpr int NUMBER_BUF = 16; // "%d" of any 32-bit value fits
-constexpr int MAX_ZEROS = 8;   // the zero padding of a number never exceeds this
+constexpr int FIRST_CODE = 32;               // glyph 0 is the blank
+constexpr int MAX_GLYPHS = 256 - FIRST_CODE; // codes are bytes: cells past code 255 are never drawn
+constexpr int NUMBER_BUF = 16;               // "%d" of any 32-bit value fits
+constexpr int MAX_ZEROS = 8;                 // the zero padding of a number never exceeds this
 
 // Frees one glyph table up to its null entry. Called by destroyFonts.
 void freeFont(SDL_Surface** glyphs) {
@@ -63,14 +64,15 @@ SDL_Surface** createFont(const char* sheet, int w, int h) {
     SDL_Surface* s = loadGFX(sheet, 0, 0, 0, 0);
     const int columns = s && w > 0 ? s->w / w : 0;
     const int rows = s && h > 0 ? s->h / h : 0;
-    SDL_Surface** glyphs = (SDL_Surface**)calloc((size_t)(columns * rows + 1), sizeof(SDL_Surface*));
+    const int count = columns * rows < MAX_GLYPHS ? columns * rows : MAX_GLYPHS;
+    SDL_Surface** glyphs = (SDL_Surface**)calloc((size_t)(count + 1), sizeof(SDL_Surface*));
     if (!glyphs) {
         freeSurface(s);
         return nullptr;
     }
     // Glyph n is cell n of the sheet. Should SDL fail to make a glyph, the table
     // ends there: a gap would shift every later character onto the wrong glyph.
-    for (int n = 0; n < columns * rows; n++) {
+    for (int n = 0; n < count; n++) {
         SDL_Surface* g = createSurface(w, h, 1);
         if (!g) break;
         SDL_Rect src = {(Sint16)(n % columns * w), (Sint16)(n / columns * h), (Uint16)w, (Uint16)h};

@@ -17,6 +17,7 @@ constexpr int WATER_Y = 128;      // the water strip: tiles 160 and 161
 constexpr int WATER_W = 32;       // the strip repeats every 32 pixels
 constexpr int WATER_PHASES = 4;   // water phases, each two tiles wide
 constexpr int WATER_SHIFTS = 15;  // a phase is the strip rotated by 0..14 pixels
+constexpr int MAX_SIDE = 2048;    // pixels a side a picture may have; ours have at most 640
 
 // Copies the w x h rectangle at (sx, sy) of src to (dx, dy) of dst.
 // Called by the tile cutting; both surfaces are in the frame format.
@@ -68,7 +69,8 @@ const char* bmpHeaderFault(const uint8_t* b, int32_t size) {
     const int32_t height = core ? (int16_t)le16(h + 6) : (int32_t)le32(h + 8);
     const uint32_t planes = le16(h + (core ? 8 : 12)), bits = le16(h + (core ? 10 : 14));
     const uint32_t compression = core ? 0 : le32(h + 16), colours = core ? 0 : le32(h + 32);
-    if (width < 1 || height == 0 || height < -INT32_MAX) return "BMP size out of range";
+    if (width < 1 || width > MAX_SIDE || height == 0 || height > MAX_SIDE || height < -MAX_SIDE)
+        return "BMP size out of range";
     if (planes != 1) return "BMP plane count not 1";
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return "unsupported BMP depth";
@@ -79,13 +81,18 @@ const char* bmpHeaderFault(const uint8_t* b, int32_t size) {
     if (bits <= 8 && colours > (1u << bits)) return "BMP palette too long";
     if (offBits < (uint32_t)(FILE_HEAD + headSize) || offBits > (uint32_t)size)
         return "BMP pixels out of place";
+    // rows are padded to whole 32-bit words
+    const uint64_t rowBytes = ((uint64_t)width * bits + 31) / 32 * 4;
+    if (offBits + rowBytes * (uint64_t)(height < 0 ? -height : height) > (uint64_t)size)
+        return "BMP pixels cut short";
     return nullptr;
 }
 
 // The surface SDL made is one the conversion handles. Called by loadGFX.
 int plainSurface(const SDL_Surface* s) {
     const int bits = s->format->BitsPerPixel;
-    return s->w > 0 && s->h > 0 && s->pixels && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    return s->w > 0 && s->w <= MAX_SIDE && s->h > 0 && s->h <= MAX_SIDE && s->pixels &&
+           (bits == 8 || bits == 16 || bits == 24 || bits == 32);
 }
 
 // Keeps the bytes SDL refused, so whoever made the archive can look at them,
