@@ -10,7 +10,9 @@ int writeFileAtomic(const char* path, const uint8_t* data, long len) {
     char tmp[1100];
     if (!path || len < 0) return 0;
     // The temporary file lies beside the target so that the rename stays within one file system.
-    if (snprintf(tmp, sizeof tmp, "%s.tmp%ld", path, (long)getpid()) >= (int)sizeof tmp) return 0;
+    // Its name is fixed: a write cut short by a kill leaves at most this one file, which the
+    // next write of the same file truncates and renames away.
+    if (snprintf(tmp, sizeof tmp, "%s.tmp", path) >= (int)sizeof tmp) return 0;
     FILE* f = fopen(tmp, "wb");
     if (!f) return 0;
     bool ok = len == 0 || fwrite(data, 1, (size_t)len, f) == (size_t)len;

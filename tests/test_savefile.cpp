@@ -1,0 +1,112 @@
+// Replacing the files the game owns: a writer killed at any moment leaves each
+// file whole, old or new, and no pile of temporary files beside it.
+#include "platform/savefile.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <signal.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Names in the current folder other than "." and "..".
+std::vector<std::string> folderNames() {
+    std::vector<std::string> out;
+    DIR* d = opendir(".");
+    if (!d) return out;
+    while (dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n != "." && n != "..") out.push_back(n);
+    }
+    closedir(d);
+    return out;
+}
+
+// Version v of a file of the given size: every byte tells the version and its place.
+std::vector<uint8_t> version(int v, size_t size) {
+    std::vector<uint8_t> b(size);
+    for (size_t i = 0; i < size; i++) b[i] = (uint8_t)(v * 101 + i * 7);
+    return b;
+}
+
+// A fresh folder in memory (/dev/shm) to work in, or a scratch folder on disk when
+// there is none: syncing to a disk takes long enough to make 200 kills slow.
+class MemoryDir {
+public:
+    MemoryDir() {
+        char buf[4096];
+        if (getcwd(buf, sizeof buf)) oldCwd = buf;
+        char tmpl[] = "/dev/shm/blomp_testXXXXXX";
+        if (mkdtemp(tmpl) && chdir(tmpl) == 0) dir = tmpl;
+        if (dir.empty()) disk = new ScratchDir();
+    }
+    ~MemoryDir() {
+        delete disk;
+        if (dir.empty() || chdir(oldCwd.c_str()) != 0) return;
+        const std::string cmd = "rm -rf '" + dir + "'";
+        if (system(cmd.c_str()) != 0) return;
+    }
+
+private:
+    std::string dir, oldCwd;
+    ScratchDir* disk = nullptr;
+};
+
+} // namespace
+
+TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
+    MemoryDir dir;
+    // the saved game, the hiscores, the configuration (and something larger)
+    const struct {
+        const char* name;
+        size_t size;
+    } files[] = {{"savegame.dat", 4}, {"hiscores.dat", 160}, {"blomp.cfg", 600}, {"big.zda", 50000}};
+    for (const auto& f : files) {
+        const std::vector<uint8_t> b = version(0, f.size);
+        ASSERT_EQ(writeFileAtomic(f.name, b.data(), (long)b.size()), 1);
+    }
+    srand(13);
+    for (int kill = 0; kill < 200; kill++) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // writes versions 1 and 0 in turn, for ever
+            if (write(ready[1], "x", 1) != 1) _exit(2);
+            for (int v = 1;; v ^= 1)
+                for (const auto& f : files) {
+                    const std::vector<uint8_t> b = version(v, f.size);
+                    writeFileAtomic(f.name, b.data(), (long)b.size());
+                }
+        }
+        close(ready[1]);
+        char c;
+        ASSERT_EQ(read(ready[0], &c, 1), 1);
+        close(ready[0]);
+        usleep((useconds_t)(rand() % 3000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself";
+        for (const auto& f : files) {
+            const std::vector<uint8_t> now = readFile(f.name);
+            ASSERT_TRUE(now == version(0, f.size) || now == version(1, f.size))
+                << f.name << " after kill " << kill;
+        }
+    }
+    // at most one temporary file for each file written
+    const std::vector<std::string> names = folderNames();
+    EXPECT_LE(names.size(), 2 * (sizeof files / sizeof files[0])) << names.size() << " files left";
+    for (const std::string& n : names) {
+        bool known = false;
+        for (const auto& f : files) known |= n == f.name || n == std::string(f.name) + ".tmp";
+        EXPECT_TRUE(known) << n;
+    }
+}
