@@ -2,8 +2,11 @@
 // at a busy cell, a full pool, and cells outside the map.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <vector>
 
+#include "game/run.h"
+#include "testutil.h"
 #include "world/anims.h"
 #include "worldmap.h"
 
@@ -89,4 +92,30 @@ TEST_F(Anims, ACellOutsideTheMapIsNotWrittenButTheObjectEndsOnTime) {
         expectUntouched();
         EXPECT_EQ(cellAt(3, 4), 99);
     }
+}
+
+TEST_F(Anims, AnObjectStillRunningWhenALevelIsLeftLeavesTheNextMapAlone) {
+    ScratchDir dir;
+    mkdir("mapsen", 0755);
+    // a brick at cell (20, 7) in the level, an item there on the title's map
+    std::vector<std::string> rows(MAP_ROWS, row(40, '.'));
+    rows[MAP_ROWS - 1] = row(40, '#');
+    rows[7][20] = 'B';
+    const std::vector<uint8_t> level = levelFile(rows);
+    rows[7][20] = '*';
+    const std::vector<uint8_t> title = levelFile(rows);
+    Figure fig{};
+    setStart(16, 100);
+    writeFile("mapsen/test.bin", level);
+    prepareLevel(fig, nullptr, 0);
+    ASSERT_EQ(cellAt(20, 7), 40);
+    startAnim(20 * 16, 7 * 16, ANIM_BRICK); // the figure's head bumps it
+    for (int frame = 0; frame < 3; frame++) updateAnims();
+    EXPECT_EQ(cellAt(20, 7), 201);
+    // the quit dialog is answered yes: the title starts while the brick crumbles
+    writeFile("mapsen/test.bin", title);
+    prepareLevel(fig, nullptr, 1);
+    EXPECT_EQ(busy(), 0);
+    for (int frame = 0; frame < 11; frame++) updateAnims();
+    EXPECT_EQ(cellAt(20, 7), 41);
 }

@@ -234,6 +234,9 @@ void prepareLevel(Figure& figure, const char* name, int title) {
     flag1 = 0;
     timeLeft = LEVEL_TIME;
     killMonsters();
+    // An object still running (a brick crumbling when the quit dialog was answered)
+    // would go on writing its cell into the next map.
+    resetAnims();
     loadLevel(name);
     // The moon's place along the back picture; a map too narrow for it keeps it at the left.
     int range = moon ? (mapLength * 16 - moon->w) / 2 : 0;

@@ -79,7 +79,7 @@ void updateAnims() {
         if (a.active) updateAnimation(a);
 }
 
-// Frees every slot. Called by initStuff when the game starts.
+// Frees every slot. Called by initStuff when the game starts and by every level start.
 void resetAnims() {
     for (AnimObject& a : aos) a.active = 0;
 }
