@@ -126,11 +126,14 @@ TEST_F(Map, NoDoorOrADoorAtTheEdgeWritesOnlyInsideTheMap) {
 
 TEST_F(Map, ItemsCountFromTheFirstColumnTheViewShows) {
     std::vector<std::string> rows = {row(150, '.'), row(150, '#')};
-    rows[0][98] = rows[0][99] = rows[0][120] = '*';
+    // near the end the view stops left of a restart point: at step 2079 it shows
+    // one pixel of column 129, which the figure cannot reach, and all of column 130 on
+    rows[0][98] = rows[0][99] = rows[0][120] = rows[0][129] = rows[0][130] = rows[0][140] = rows[0][147] =
+        '*';
     rows[0][100] = 'k';
     const struct {
         int startX, stars, step, checkpoint;
-    } cases[] = {{16, 3, 0, 17}, {1600, 2, 1584, 19}, {2320, 0, 150 * 16 - 321, 17}};
+    } cases[] = {{16, 7, 0, 17}, {1600, 6, 1584, 19}, {2320, 3, 150 * 16 - 321, 17}};
     for (const auto& c : cases) {
         setStart(c.startX, 160);
         load(levelFile(rows));

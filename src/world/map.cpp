@@ -90,21 +90,12 @@ void loadLevel(const char* name) {
         error("Can't load file", name);
     }
 
-    // Items left of the first column the view will show cannot be reached any
-    // more (the view never scrolls back), so after a checkpoint they do not count.
     const int32_t cells = mapLength * MAP_ROWS;
-    int32_t items = 0;
     door = NO_DOOR;
     for (int32_t i = 0; i < cells; i++) {
-        const int32_t code = file[FILE_HEAD + i];
-        mapData[i] = code;
-        if (code == BLK_DOOR_OPEN)
-            door = i;
-        else if (code == BLK_ITEM && CELL * (i / MAP_ROWS) >= startx - CELL)
-            items++;
+        mapData[i] = file[FILE_HEAD + i];
+        if (mapData[i] == BLK_DOOR_OPEN) door = i;
     }
-    stars = items;
-    if (stars != 0) setDoor(0);
     free(file);
 
     int32_t x0 = startx - CELL;
@@ -117,6 +108,15 @@ void loadLevel(const char* name) {
     // A map no wider than the view would leave the view left of column 0; it
     // stays at 0 instead, and moveForward never moves it on such a map.
     if (step < 0) step = 0;
+
+    // Items left of the view cannot be reached any more (it never scrolls back),
+    // so after a checkpoint they do not count. Near the map's end the view stops
+    // left of the checkpoint, and the items in between are in view: they count.
+    int32_t items = 0;
+    for (int32_t i = 0; i < cells; i++)
+        if (mapData[i] == BLK_ITEM && CELL * (i / MAP_ROWS) >= step) items++;
+    stars = items;
+    if (stars != 0) setDoor(0);
 }
 
 // The code of the cell holding a pixel; 0 outside the map. Called by the figure and the drawing.
