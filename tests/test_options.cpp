@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -177,6 +178,56 @@ TEST_F(Options, PadCaptureTakesStartAndJumpButtons) {
     EXPECT_EQ(START_BUTTON, 9);
     EXPECT_EQ(JUMP_BUTTON, 2);
     EXPECT_EQ(cfgStatus, 0);
+    joystick = nullptr;
+}
+
+// One frame of the options page as the title runs it: input, then the capture or the page.
+void pageFrame() {
+    checkKey(0, 0);
+    if (cfgStatus != 0)
+        optionsCapture();
+    else
+        optionsUpdate();
+    sysDelay(17);
+}
+
+TEST_F(Options, ACaptureEndedByItsOwnJumpKeyOrButtonStaysOnThePage) {
+    // keys: start, left, right and a jump key of its own; pad: start and jump buttons
+    const struct {
+        int row;
+        int controls[4];
+    } cases[] = {{0, {'q', 'a', 'd', 'w'}}, {1, {9, 2, -1, -1}}};
+    for (const auto& c : cases) {
+        SetUp();
+        simSetJoystick(1, 12);
+        joystick = c.row == 1 ? sysJoystickOpen(0) : nullptr;
+        if (c.row == 1) JUMP_KEY = 'w'; // so a released jump button confirms too
+        cfgIndex = c.row;
+        simTapKey(100, SDLK_RETURN, 50); // confirm on the row
+        for (int i = 0; i < 4 && c.controls[i] >= 0; i++) {
+            const uint32_t at = 1000 + 500 * (uint32_t)i;
+            if (c.row == 0) {
+                simTapKey(at, c.controls[i], 80);
+                continue;
+            }
+            SDL_Event e = {};
+            e.type = SDL_JOYBUTTONDOWN;
+            e.jbutton.button = (Uint8)c.controls[i];
+            simScheduleEvent(at, e);
+            e.type = SDL_JOYBUTTONUP;
+            simScheduleEvent(at + 80, e);
+        }
+        testing::internal::CaptureStdout();
+        for (int frame = 0; frame < 200; frame++) pageFrame();
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(cfgStatus, 0) << "row " << c.row;
+        if (c.row == 0) {
+            EXPECT_EQ(std::vector<int32_t>({START_KEY, LEFT_KEY, RIGHT_KEY, JUMP_KEY}),
+                      std::vector<int32_t>({'q', 'a', 'd', 'w'}));
+        } else {
+            EXPECT_EQ(std::vector<int32_t>({START_BUTTON, JUMP_BUTTON}), std::vector<int32_t>({9, 2}));
+        }
+    }
     joystick = nullptr;
 }
 

@@ -109,6 +109,12 @@ void optionsCapture() {
         if (cfgStep < 0 || cfgStep > 1) return;
         configButton(captureButtons[cfgStep]);
     }
+    if (cfgStatus == 0) {
+        // The release of the control just bound is still queued; the page would
+        // take a new jump key's release for a confirm and start the capture again.
+        checkInput();
+        lastKeyTyped = 0;
+    }
 }
 
 // The page, or the prompt of a running capture, over the darkened title.
