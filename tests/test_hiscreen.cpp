@@ -129,12 +129,34 @@ TEST_F(Hiscreen, TypedKeysSpellTheName) {
     }
 }
 
-TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnce) {
-    uint32_t t = 100;
-    for (int i = 0; i < 8; i++) t = tap(t, SDLK_RIGHT);
-    ASSERT_EQ(enter(3000), 0);
-    EXPECT_STREQ(hiscores[0].name, "AAAAAAAA");
-    EXPECT_LT(simClock, t - 300 + 100); // saved in the frame of the last press: no wait for a start key
+uint32_t savedAt = 0; // when the hiscore file appeared, in simulated ms; 0 until then
+
+void watchSave() {
+    stuckGuard();
+    if (!savedAt && fileExists("hiscores.dat")) savedAt = simClock;
+}
+
+TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelease) {
+    // right, fire, or a jump key of its own moves past the end and is held a second
+    const int keys[] = {SDLK_RIGHT, SDLK_SPACE, 'x'};
+    for (int key : keys) {
+        SetUp();
+        remove("hiscores.dat");
+        JUMP_KEY = 'x';
+        simPollHook = watchSave;
+        savedAt = 0;
+        uint32_t t = 100;
+        for (int i = 0; i < 7; i++) t = tap(t, key);
+        simKey(t, key, 1);
+        simKey(t + 1000, key, 0);
+        ASSERT_EQ(enter(3000), 0) << key;
+        EXPECT_STREQ(hiscores[0].name, "AAAAAAAA");
+        EXPECT_GE(savedAt, t) << key;
+        EXPECT_LT(savedAt, t + 100) << key; // saved in the frame of the last press: no wait for a start key
+        EXPECT_GE(simClock, t + 1000) << key;
+        checkKey(-1, 0); // the next screen's first poll
+        EXPECT_EQ(lastKeyTyped, 0) << key;
+    }
 }
 
 TEST_F(Hiscreen, StartHeldWhenTheEntryBeginsSavesAAfterItsRelease) {

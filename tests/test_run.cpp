@@ -247,9 +247,8 @@ TEST_F(Run, ALevelCompletedCountsItsBonusesAndSavesTheGame) {
     EXPECT_EQ(save[2] ^ save[1], 1);
 }
 
-TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
-    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15}); // 15 levels done
-    // A table of low scores, so the bonuses of one level are enough to enter it.
+// A hiscore table of low scores, so the bonuses of one level are enough to enter it.
+void writeLowHiscores() {
     std::vector<uint8_t> low(160, 0);
     for (int i = 0; i < 10; i++) {
         memcpy(&low[16 * i], "LOW", 3);
@@ -257,6 +256,11 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     }
     codebuf(low.data(), 160, HISCORE_SEED);
     writeFile("hiscores.dat", low);
+}
+
+TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
+    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15}); // 15 levels done
+    writeLowHiscores();
     add("tap 5000 return");
     add("tap 5500 return"); // CONTINUE: level 16
     add("state 6000");
@@ -285,6 +289,53 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     const int32_t top = table[12] | table[13] << 8 | table[14] << 16 | table[15] << 24;
     EXPECT_GT(top, 100); // the score of the game, the level's bonuses
     EXPECT_EQ(std::string((const char*)table.data() + 16), "LOW");
+}
+
+TEST_F(Run, TheKeyThatCompletesANameIsNotTakenByTheNextScreen) {
+    const std::string intro = script;
+    // After the ending: the name completed by holding right; the title opens at PRESS START.
+    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
+    writeLowHiscores();
+    add("tap 5000 return");
+    add("tap 5500 return"); // CONTINUE: level 16
+    add("key 10000 right down");
+    add("key 11500 right up");
+    add("tap 19000 return");     // past the ending
+    add("key 19500 right down"); // eight moves right, 11 frames apart, complete the name
+    add("key 22000 right up");
+    add("state 23000");
+    add("tap 24000 escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[23000]["level"], 0);
+    EXPECT_EQ(states[23000]["workflow"], 0);
+    // After game over: CONTINUE? waits for an answer the player has seen.
+    script = intro;
+    states.clear();
+    remove("savegame.dat");
+    writeLowHiscores();
+    add("tap 5000 return");
+    add("tap 5500 return"); // NEW GAME
+    add("tap 6500 return"); // past the story
+    add("key 10000 right down");
+    add("key 11500 right up"); // level 1 done: over 100 points, a seventh life
+    unsigned t = 22000;
+    for (int i = 0; i < 7; i++, t += 10000) suicideAt(t);
+    add("tap " + std::to_string(t + 1000) + " return"); // past "GAME OVER!"
+    add("key " + std::to_string(t + 2000) + " right down");
+    add("key " + std::to_string(t + 5000) + " right up");
+    add("state " + std::to_string(t + 6000));
+    add("tap " + std::to_string(t + 7000) + " left"); // continue: yes
+    add("state " + std::to_string(t + 8000));
+    add("tap " + std::to_string(t + 14000) + " escape");
+    add("tap " + std::to_string(t + 14500) + " left");
+    add("tap " + std::to_string(t + 16000) + " escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[t + 6000]["level"], 2); // the question is still up
+    EXPECT_EQ(states[t + 6000]["lives"], 0);
+    EXPECT_EQ(states[t + 8000]["level"], 2);
+    EXPECT_EQ(states[t + 8000]["lives"], 6);
 }
 
 TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) {

@@ -115,4 +115,11 @@ void checkHiscore(Figure& figure) {
         if (cursor < NAME_LEN) name[cursor + 1] = 0;
     }
     saveHiscores(score, name);
+    // A name completed by moving past its end: the control that did it is still
+    // held, and its release must not answer the next screen (CONTINUE? or the title).
+    while (lastKey & (KEY_RIGHT | KEY_FIRE | KEY_JUMP)) {
+        checkKey(-1, 0);
+        sysDelay(100);
+    }
+    lastKeyTyped = 0;
 }
