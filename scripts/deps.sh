@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-mixer1.2-dev libmodplug-dev zlib1g-dev
-  libegl-dev libgles-dev
+  libegl-dev libgles-dev libx11-dev libegl-mesa0 libgl1-mesa-dri libdrm-dev libgbm-dev
   libgtest-dev
 )
 # Extra tools only the checks in CI use (formatting).
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang-format clang)
+  packages+=(xvfb xdotool imagemagick) # the display check under a real X server
 fi
 
 missing=()

@@ -77,6 +77,7 @@ int exitGame() {
     dumpConfig();
     freeSurface(black);
     black = nullptr;
+    videoClose();
     platformQuit();
     return 0;
 }

@@ -2,6 +2,8 @@
 // functions all drawing goes through; presenting a finished frame.
 #include "gfx/gfx.h"
 
+#include "platform/raspberrypi.h"
+#include "platform/video.h"
 #include "world/map.h"
 
 #include <cstdlib>
@@ -31,44 +33,6 @@ const char* const gfxFontBig[3] = {"fontbig", "fontbig", "gbfontbig"};
 namespace {
 
 constexpr int AABUF_SIZE = 640 * 480 * 2; // the zoom buffer "-aa" reserves
-
-// Copies the frame into a surface twice its size, each pixel as a 2 x 2 block.
-// Both surfaces share one pixel format. Used to show the frame in the 640 x 480 modes.
-void zoom2x(SDL_Surface* src, SDL_Surface* dst) {
-    const int bpp = src->format->BytesPerPixel;
-    if (SDL_MUSTLOCK(dst) && SDL_LockSurface(dst) < 0) return;
-    if (SDL_MUSTLOCK(src) && SDL_LockSurface(src) < 0) {
-        if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
-        return;
-    }
-    for (int y = 0; y < src->h && 2 * y + 1 < dst->h; y++) {
-        const uint8_t* s = (const uint8_t*)src->pixels + y * src->pitch;
-        uint8_t* d0 = (uint8_t*)dst->pixels + 2 * y * dst->pitch;
-        uint8_t* d1 = d0 + dst->pitch;
-        for (int x = 0; x < src->w && 2 * x + 1 < dst->w; x++) {
-            memcpy(d0 + 2 * x * bpp, s + x * bpp, bpp);
-            memcpy(d0 + (2 * x + 1) * bpp, s + x * bpp, bpp);
-        }
-        memcpy(d1, d0, (size_t)(2 * src->w * bpp));
-    }
-    if (SDL_MUSTLOCK(src)) SDL_UnlockSurface(src);
-    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
-}
-
-// Shows the frame through SDL's own window: a plain copy into the 320 x 240
-// window, or the frame doubled into the 640 x 480 modes.
-void presentSDL() {
-    SDL_Surface* video = SDL_GetVideoSurface();
-    if (!video || !screen) return;
-    if (video->w >= 2 * screen->w && video->h >= 2 * screen->h &&
-        video->format->BytesPerPixel == screen->format->BytesPerPixel &&
-        video->format->Rmask == screen->format->Rmask && video->format->Bmask == screen->format->Bmask) {
-        zoom2x(screen, video);
-    } else {
-        SDL_BlitSurface(screen, nullptr, video, nullptr);
-    }
-    SDL_Flip(video);
-}
 
 } // namespace
 
@@ -144,9 +108,14 @@ void darken() {
     if (black) blitImage(black, 0, 0, screen);
 }
 
-// Presents the finished frame. Called once per drawn frame by every loop.
-// The frame goes through SDL's own window here; the Raspberry Pi's GPU display
-// path (an EGL layer with the scan-line shader) is not part of this build yet.
+// Presents the finished frame: uploaded to the GPU and drawn through the
+// scan-line shader, or shown through SDL's window where no GPU display runs.
+// Called once per drawn frame by every loop.
 void flipScreen() {
-    presentSDL();
+    if (_dispvars) {
+        gles2_draw();
+        pi_videoflip();
+    } else {
+        videoFlipSDL();
+    }
 }

@@ -7,6 +7,7 @@ int sysSimulated = 0;
 uint32_t simClock = 0;
 void (*simPollHook)() = nullptr;
 int simRealtime = 0;
+void (*sysInputHook)() = nullptr;
 
 namespace {
 
@@ -82,7 +83,10 @@ void sysWaitUntil(uint32_t tick) {
 
 // Takes the next pending event. Called by checkInput.
 int sysPollEvent(SDL_Event* event) {
-    if (!sysSimulated) return SDL_PollEvent(event);
+    if (!sysSimulated) {
+        if (sysInputHook) sysInputHook();
+        return SDL_PollEvent(event);
+    }
     pumpScript();
     if (queueCount == 0 && simPollHook) {
         simPollHook();
@@ -97,10 +101,12 @@ int sysPollEvent(SDL_Event* event) {
 
 // Refreshes held keys and buttons without taking events. Called by waitKeyUp.
 void sysPumpEvents() {
-    if (sysSimulated)
+    if (sysSimulated) {
         pumpScript();
-    else
-        SDL_PumpEvents();
+        return;
+    }
+    if (sysInputHook) sysInputHook();
+    SDL_PumpEvents();
 }
 
 // Held keys by symbol. Called by waitKeyUp.

@@ -8,10 +8,11 @@
 #include <SDL.h>
 #include <cstdint>
 
-extern int sysSimulated;      // 1 while the simulated clock and scripted input are in use
-extern uint32_t simClock;     // the simulated millisecond clock
-extern void (*simPollHook)(); // called whenever the game drains the event queue (simulation only)
-extern int simRealtime;       // simulation that also waits in real time, so the audio thread keeps pace
+extern int sysSimulated;       // 1 while the simulated clock and scripted input are in use
+extern uint32_t simClock;      // the simulated millisecond clock
+extern void (*simPollHook)();  // called whenever the game drains the event queue (simulation only)
+extern int simRealtime;        // simulation that also waits in real time, so the audio thread keeps pace
+extern void (*sysInputHook)(); // brings input SDL cannot see into its queue (the console's keyboards)
 
 // Clock and waiting.
 uint32_t sysTicks();              // milliseconds since start (SDL_GetTicks)

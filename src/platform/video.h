@@ -4,8 +4,16 @@
 // its fatal message with platformError's text.
 #pragma once
 
-int videoInit();                                  // SDL's video; 0 on failure
+// The ways a frame reaches the screen, by the names BLOMP_DISPLAY takes.
+enum DisplayPath { PATH_AUTO, PATH_KMS, PATH_X11, PATH_HEADLESS, PATH_SDL, NUM_PATHS };
+
+extern int videoPath;   // the path in use (after videoOpen: PATH_SDL when the GPU path fell back)
+extern int videoForced; // the player forced a GPU path: no fallback, its failure is fatal
+
+int videoInit();                                  // chooses the path, starts SDL's video; 0 on failure
 int videoOpen(int zoom, int fullScreen, int bpp); // the video mode, fscreen and screen; 0 on failure
+void videoFlipSDL();                              // shows the frame through SDL's window (no GPU display)
+void videoClose();                                // the GPU display and the frame surface given back
 int videoCreateOverlay();                         // `black`, filled with BLACK, alpha 128; 0 on failure
 void videoSetCaption(const char* title);          // the window's caption; the mouse pointer hidden
 void joystickInit();                              // opens the first pad when SDL sees one; none is no failure

@@ -1,0 +1,441 @@
+// The GPU display through the real presenter on Mesa's off-screen EGL: where the
+// picture lands on displays of several shapes, every pixel against a CPU
+// reference of the scan-line shader, the scan lines themselves, a shader that
+// fails, the fallback to SDL, the console keyboard, and the pacing on displays
+// that refresh at 50, 60 and 75 Hz.
+#include "game/fps.h"
+#include "gfx/gfx.h"
+#include "platform/dispvars.h"
+#include "platform/evdev.h"
+#include "platform/kms.h"
+#include "platform/raspberrypi.h"
+#include "platform/sys.h"
+#include "platform/video.h"
+#include "testutil.h"
+
+#include <GLES2/gl2.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int FW = 320, FH = 240; // the frame
+
+// Developers without a GPU stack may opt out; CI never sets this, so a missing EGL fails there.
+bool gpuOptOut() {
+    const char* v = getenv("BLOMP_NO_GPU_TESTS");
+    return v && *v == '1';
+}
+
+// A 5-6-5 frame and the colours it holds, channel by channel in 0..1.
+struct Frame {
+    std::vector<uint16_t> pixels = std::vector<uint16_t>(FW * FH);
+    void rgb(int x, int y, double* c) const {
+        const uint16_t p = pixels[y * FW + x];
+        c[0] = (p >> 11) / 31.0;
+        c[1] = ((p >> 5) & 63) / 63.0;
+        c[2] = (p & 31) / 31.0;
+    }
+};
+
+// Sharp edges and gradients, so that the filtering shows.
+Frame patternFrame() {
+    Frame f;
+    for (int y = 0; y < FH; y++)
+        for (int x = 0; x < FW; x++) {
+            const int r = (x * 7 + y * 3) & 31, g = (x ^ y) & 63, b = (x / 10 + y / 8) & 31;
+            f.pixels[y * FW + x] = (uint16_t)(r << 11 | g << 5 | b);
+        }
+    return f;
+}
+
+Frame flatFrame(uint16_t p) {
+    Frame f;
+    for (uint16_t& v : f.pixels) v = p;
+    return f;
+}
+
+// The presenter on an off-screen display of sw x sh.
+struct Display {
+    int w, h;
+    Display(int sw, int sh, const void* pixels, int depth = 16) : w(sw), h(sh) {
+        headlessSetSize((uint32_t)sw, (uint32_t)sh);
+        ok = pi_init(&headlessProvider, FW, FH, depth, 1, pixels);
+    }
+    ~Display() { pi_deinit(); }
+    // Fills the display with magenta first, so a picture that leaves areas uncleared shows it.
+    std::vector<uint8_t> present() {
+        glClearColor(1, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0, 0, 0, 1);
+        gles2_draw();
+        pi_videoflip();
+        std::vector<uint8_t> rgba((size_t)w * h * 4);
+        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return rgba; // rows bottom up
+    }
+    int ok = 0;
+};
+
+#define NEED_GPU(display)                                                                                          \
+    do {                                                                                                           \
+        if (!(display).ok && gpuOptOut()) GTEST_SKIP() << "BLOMP_NO_GPU_TESTS=1: " << pi_error();                 \
+        ASSERT_TRUE((display).ok) << "no off-screen EGL display (install Mesa's EGL, scripts/deps.sh): "          \
+                                  << pi_error();                                                                   \
+    } while (0)
+
+// What the scan-line shader makes of pixel (px, gy) (gy counted from the bottom):
+// false outside the picture, else its colour in 0..255.
+bool reference(const Frame& f, int sw, int sh, int px, int gy, double out[3]) {
+    float sx, sy;
+    uint32_t ow, oh;
+    gles2_aspect(FW, FH, (uint32_t)sw, (uint32_t)sh, &sx, &sy, &ow, &oh);
+    const double ndcX = 2 * (px + 0.5) / sw - 1, ndcY = 2 * (gy + 0.5) / sh - 1;
+    const double vx = ndcX / (2 * sx), vy = -ndcY / (2 * sy);
+    if (std::fabs(vx) > 0.5 || std::fabs(vy) > 0.5) return false;
+    const double u = vx + 0.5, v = vy + 0.5;
+    // Linear filtering between the four nearest texels, edges clamped.
+    const double tx = u * FW - 0.5, ty = v * FH - 0.5;
+    const int x0 = (int)std::floor(tx), y0 = (int)std::floor(ty);
+    const double fx = tx - x0, fy = ty - y0;
+    double s[3] = {0, 0, 0};
+    for (int j = 0; j < 2; j++)
+        for (int i = 0; i < 2; i++) {
+            const int x = std::min(std::max(x0 + i, 0), FW - 1), y = std::min(std::max(y0 + j, 0), FH - 1);
+            double c[3];
+            f.rgb(x, y, c);
+            const double wgt = (i ? fx : 1 - fx) * (j ? fy : 1 - fy);
+            for (int k = 0; k < 3; k++) s[k] += wgt * c[k];
+        }
+    const double k = 0.05 * std::sin(u * 3.1415 * ow) + 0.15 * std::sin(v * 6.283 * FH);
+    for (int c = 0; c < 3; c++) out[c] = std::min(1.0, std::max(0.0, s[c] * (0.95 + k))) * 255;
+    return true;
+}
+
+struct Shape {
+    int sw, sh;           // the display
+    int left, top, w, h;  // where the picture must land (top counted from the top)
+};
+
+const Shape shapes[] = {
+    {1024, 768, 0, 0, 1024, 768},
+    {1280, 1024, 0, 32, 1280, 960},
+    {1920, 1080, 240, 0, 1440, 1080},
+    {640, 480, 0, 0, 640, 480},
+};
+
+TEST(DisplayAspect, ThePictureKeepsTheFramesShape) {
+    for (const Shape& s : shapes) {
+        float sx, sy;
+        uint32_t ow, oh;
+        gles2_aspect(FW, FH, (uint32_t)s.sw, (uint32_t)s.sh, &sx, &sy, &ow, &oh);
+        EXPECT_EQ(ow, (uint32_t)s.w) << s.sw << "x" << s.sh;
+        EXPECT_EQ(oh, (uint32_t)s.h) << s.sw << "x" << s.sh;
+        EXPECT_FLOAT_EQ(sx, (float)s.w / s.sw);
+        EXPECT_FLOAT_EQ(sy, (float)s.h / s.sh);
+    }
+}
+
+// Every pixel of the display: black outside the aspect rectangle, the shader's
+// colour inside, on all four display shapes.
+TEST(DisplayPicture, EveryPixelMatchesTheShaderOnEveryShape) {
+    const Frame frame = patternFrame();
+    for (const Shape& s : shapes) {
+        Display d(s.sw, s.sh, frame.pixels.data());
+        NEED_GPU(d);
+        EXPECT_EQ(_dispvars->output_width, (uint32_t)s.w);
+        EXPECT_EQ(_dispvars->output_height, (uint32_t)s.h);
+        const std::vector<uint8_t> rgba = d.present();
+        int outsideLit = 0, insideWrong = 0, insideBlack = 0;
+        double worst = 0;
+        for (int gy = 0; gy < s.sh; gy++)
+            for (int px = 0; px < s.sw; px++) {
+                const uint8_t* p = &rgba[((size_t)gy * s.sw + px) * 4];
+                const int row = s.sh - 1 - gy;
+                const bool inRect = px >= s.left && px < s.left + s.w && row >= s.top && row < s.top + s.h;
+                double ref[3];
+                const bool inRef = reference(frame, s.sw, s.sh, px, gy, ref);
+                ASSERT_EQ(inRect, inRef) << "the reference disagrees with the rectangle at " << px << "," << row;
+                if (!inRect) {
+                    outsideLit += p[0] || p[1] || p[2];
+                    continue;
+                }
+                insideBlack += !p[0] && !p[1] && !p[2] && (ref[0] + ref[1] + ref[2]) > 30;
+                for (int c = 0; c < 3; c++) worst = std::max(worst, std::fabs(p[c] - ref[c]));
+                insideWrong += std::fabs(p[0] - ref[0]) > 3 || std::fabs(p[1] - ref[1]) > 3 ||
+                               std::fabs(p[2] - ref[2]) > 3;
+            }
+        EXPECT_EQ(outsideLit, 0) << s.sw << "x" << s.sh << ": pixels outside the picture are not black";
+        EXPECT_EQ(insideBlack, 0) << s.sw << "x" << s.sh;
+        EXPECT_EQ(insideWrong, 0) << s.sw << "x" << s.sh << ": worst difference " << worst;
+    }
+}
+
+// A flat frame: down the middle of the picture, 240 dark bands, one per frame row.
+TEST(DisplayPicture, AFlatFrameShows240ScanLines) {
+    const Frame frame = flatFrame(0xC618); // light grey
+    for (const Shape& s : shapes) {
+        Display d(s.sw, s.sh, frame.pixels.data());
+        NEED_GPU(d);
+        const std::vector<uint8_t> rgba = d.present();
+        const int x = s.left + s.w / 2;
+        double c[3];
+        frame.rgb(0, 0, c);
+        int bands = 0, inBand = 0;
+        for (int row = s.top; row < s.top + s.h; row++) {
+            const int gy = s.sh - 1 - row;
+            // Two neighbouring columns: the horizontal ripple (one period per two pixels) cancels.
+            const double g = (rgba[((size_t)gy * s.sw + x) * 4 + 1] + rgba[((size_t)gy * s.sw + x + 1) * 4 + 1]) / 2.0;
+            const bool dark = g / (c[1] * 255) < 0.95 - 0.075;
+            bands += dark && !inBand;
+            inBand = dark;
+        }
+        EXPECT_EQ(bands, 240) << s.sw << "x" << s.sh;
+    }
+}
+
+// With 24 bits the frame is bytes red, green, blue and goes up unconverted as well.
+TEST(DisplayPicture, ATwentyFourBitFrameShowsItsColours) {
+    std::vector<uint8_t> rgb(FW * FH * 3);
+    for (int y = 0; y < FH; y++)
+        for (int x = 0; x < FW; x++) {
+            uint8_t* p = &rgb[(y * FW + x) * 3];
+            p[0] = x < FW / 2 ? 200 : 0;
+            p[1] = y < FH / 2 ? 0 : 180;
+            p[2] = 90;
+        }
+    Display d(640, 480, rgb.data(), 24);
+    NEED_GPU(d);
+    const std::vector<uint8_t> rgba = d.present();
+    // Far from the edges the colours are flat; the shader's factor stays within 0.75..1.15.
+    const struct {
+        int x, row, r, g;
+    } probes[] = {{100, 100, 200, 0}, {500, 100, 0, 0}, {100, 400, 200, 180}, {500, 400, 0, 180}};
+    for (const auto& p : probes) {
+        const uint8_t* px = &rgba[((size_t)(479 - p.row) * 640 + p.x) * 4];
+        EXPECT_NEAR(px[0], p.r, p.r * 0.25 + 1) << p.x << "," << p.row;
+        EXPECT_NEAR(px[1], p.g, p.g * 0.25 + 1) << p.x << "," << p.row;
+        EXPECT_NEAR(px[2], 90, 90 * 0.25) << p.x << "," << p.row;
+    }
+}
+
+// A shader that does not compile, and a program that does not link: the message
+// and the log are printed, and the display is not left half set up.
+TEST(DisplayShaders, AFailingShaderIsReportedAndReleased) {
+    const char* vertex = gles2VertexSource;
+    const char* fragment = gles2FragmentSource;
+    const struct {
+        const char* vertex;
+        const char* fragment;
+        const char* message;
+    } cases[] = {
+        {vertex, "void main() { gl_FragColor = nonsense; }\n", "Error compiling shader:\n"},
+        {"void main() { gl_Position = }\n", fragment, "Error compiling shader:\n"},
+        {vertex, "precision mediump float;\nvarying vec4 TEX9;\nvoid main() { gl_FragColor = TEX9; }\n",
+         "Error linking program:\n"},
+    };
+    Frame frame = flatFrame(0);
+    for (const auto& c : cases) {
+        gles2VertexSource = c.vertex;
+        gles2FragmentSource = c.fragment;
+        testing::internal::CaptureStdout();
+        headlessSetSize(640, 480);
+        const int ok = pi_init(&headlessProvider, FW, FH, 16, 1, frame.pixels.data());
+        const std::string out = testing::internal::GetCapturedStdout();
+        gles2VertexSource = vertex;
+        gles2FragmentSource = fragment;
+        if (gpuOptOut() && out.empty()) GTEST_SKIP();
+        EXPECT_EQ(ok, 0);
+        EXPECT_EQ(_dispvars, nullptr);
+        EXPECT_EQ(out.rfind(c.message, 0), 0u) << out;
+        EXPECT_GT(out.size(), strlen(c.message) + 2) << "the log is missing: " << out;
+    }
+    // Afterwards the display comes up again as if nothing had happened.
+    Display d(640, 480, frame.pixels.data());
+    NEED_GPU(d);
+}
+
+// The start-up rule: a GPU path that cannot start falls back to SDL's window,
+// unless the player forced it, which is fatal.
+class DisplayStart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("BLOMP_DISPLAY", "headless", 1);
+        setenv("BLOMP_DISPLAY_SIZE", "800x600", 1);
+    }
+    void TearDown() override {
+        videoClose();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        unsetenv("BLOMP_DISPLAY");
+        unsetenv("BLOMP_DISPLAY_SIZE");
+        gles2FragmentSource = fragment;
+    }
+    const char* fragment = gles2FragmentSource;
+};
+
+TEST_F(DisplayStart, AForcedPathThatWorksPresentsThroughTheGPU) {
+    ASSERT_TRUE(videoInit());
+    EXPECT_EQ(videoPath, PATH_HEADLESS);
+    EXPECT_EQ(videoForced, 1);
+    const int ok = videoOpen(0, 0, 16);
+    if (!ok && gpuOptOut()) GTEST_SKIP();
+    ASSERT_TRUE(ok) << platformError();
+    ASSERT_NE(_dispvars, nullptr);
+    EXPECT_EQ(_dispvars->screen_width, 800u);
+    EXPECT_EQ(_dispvars->pixels, screen->pixels);
+    EXPECT_EQ(screen->format->Rmask, 0xF800u); // the texture's 5-6-5 layout
+    EXPECT_EQ(screen->pitch, 640);
+    SDL_FillRect(screen, nullptr, 0xF800);
+    flipScreen();
+    uint8_t p[4];
+    glReadPixels(400, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    EXPECT_GT(p[0], 150);
+    EXPECT_EQ(p[1], 0);
+    EXPECT_EQ(p[2], 0);
+}
+
+TEST_F(DisplayStart, AShaderFailureFallsBackToSDLOrIsFatalWhenForced) {
+    gles2FragmentSource = "void main() { broken }\n";
+    ASSERT_TRUE(videoInit());
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(videoOpen(0, 0, 16), 0); // forced: start-up ends with status 1
+    std::string out = testing::internal::GetCapturedStdout();
+    if (gpuOptOut() && out.empty()) GTEST_SKIP();
+    EXPECT_NE(out.find("Error compiling shader:"), std::string::npos);
+    EXPECT_NE(std::string(platformError()).find("the headless display cannot start"), std::string::npos)
+        << platformError();
+    videoClose();
+
+    videoForced = 0; // as if the automatic choice had picked this path
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(videoOpen(0, 0, 16), 1);
+    testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(_dispvars, nullptr);
+    EXPECT_EQ(videoPath, PATH_SDL);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("showing the game through SDL"), std::string::npos) << err;
+    flipScreen(); // through SDL now
+}
+
+TEST_F(DisplayStart, BadAndImpossibleChoicesAreRefused) {
+    setenv("BLOMP_DISPLAY", "vga", 1);
+    EXPECT_EQ(videoInit(), 0);
+    EXPECT_NE(std::string(platformError()).find("unknown display \"vga\""), std::string::npos);
+    // SDL's dummy driver has no X11 window for EGL: forced, that is fatal.
+    setenv("BLOMP_DISPLAY", "x11", 1);
+    ASSERT_TRUE(videoInit());
+    EXPECT_EQ(videoOpen(1, 0, 16), 0);
+    EXPECT_NE(std::string(platformError()).find("x11"), std::string::npos) << platformError();
+}
+
+// The console keyboard: kernel key events become SDL key events; pads are left to SDL.
+TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
+    const struct {
+        int code, sym;
+    } keys[] = {{KEY_LEFT, SDLK_LEFT},   {KEY_RIGHT, SDLK_RIGHT}, {KEY_UP, SDLK_UP}, {KEY_DOWN, SDLK_DOWN},
+                {KEY_ENTER, SDLK_RETURN}, {KEY_ESC, SDLK_ESCAPE}, {KEY_SPACE, SDLK_SPACE},
+                {KEY_Q, 'q'},             {KEY_Z, 'z'},           {KEY_0, '0'},       {KEY_BRIGHTNESSUP, 0}};
+    for (const auto& k : keys) EXPECT_EQ(evdevKeySym(k.code), k.sym) << k.code;
+
+    uint8_t bits[KEY_MAX / 8 + 1] = {};
+    auto set = [&](int n) { bits[n / 8] |= (uint8_t)(1 << (n % 8)); };
+    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a power button
+    set(KEY_A), set(KEY_Z), set(KEY_ENTER);
+    EXPECT_TRUE(evdevIsKeyboard(bits, sizeof bits));
+    set(BTN_GAMEPAD);
+    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a pad with a keypad is still a pad
+
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0); // SDL's queue
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    ASSERT_EQ(fcntl(p[0], F_SETFL, O_NONBLOCK), 0);
+    ASSERT_TRUE(evdevAdd(p[0]));
+    const input_event script[] = {
+        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_SYN, 0, 0},       {{0, 0}, EV_KEY, KEY_RIGHT, 2},
+        {{0, 0}, EV_KEY, KEY_UP, 1},    {{0, 0}, EV_KEY, KEY_RIGHT, 0}, {{0, 0}, EV_KEY, KEY_VOLUMEUP, 1},
+    };
+    ASSERT_EQ(write(p[1], script, sizeof script), (ssize_t)sizeof script);
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev)) {
+    }
+    SDL_Event got[8];
+    int n = 0;
+    while (sysPollEvent(&ev) && n < 8) // the pump hook reads the keyboard first
+        if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) got[n++] = ev;
+    ASSERT_EQ(n, 3); // repeats and keys the game has no use for are dropped
+    EXPECT_EQ(got[0].type, SDL_KEYDOWN);
+    EXPECT_EQ(got[0].key.keysym.sym, SDLK_RIGHT);
+    EXPECT_EQ(got[1].key.keysym.sym, SDLK_UP);
+    EXPECT_EQ(got[2].type, SDL_KEYUP);
+    EXPECT_EQ(got[2].key.keysym.sym, SDLK_RIGHT);
+    evdevClose();
+    close(p[1]);
+    EXPECT_EQ(sysInputHook, nullptr);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+TEST(DisplayConsole, TheScreensPreferredModeIsTaken) {
+    const KmsMode some[] = {{1920, 1080, 60, 0}, {1280, 720, 60, 1}, {640, 480, 60, 0}};
+    const KmsMode none[] = {{1024, 768, 75, 0}, {800, 600, 60, 0}};
+    EXPECT_EQ(kmsPickMode(some, 3), 1);
+    EXPECT_EQ(kmsPickMode(none, 2), 0);
+    EXPECT_EQ(kmsPickMode(none, 0), -1);
+}
+
+// A display refreshing at hz: the swap waits on the simulated clock for its next refresh.
+uint32_t refreshHz;
+void waitForRefresh() {
+    const double period = 1000.0 / refreshHz;
+    const uint32_t next = (uint32_t)(std::floor(simClock / period + 1) * period);
+    sysWaitUntil(next);
+}
+const DisplayProvider vblankProvider = {
+    "vblank", [](DisplayTarget* t, const char** why) { return headlessProvider.open(t, why); }, waitForRefresh,
+    [] { headlessProvider.close(); }};
+
+// Ten simulated seconds of frames that take 3 ms of work each, presented through
+// the real presenter with swaps tied to the refresh: the game still updates 60
+// times a second; only pictures are dropped.
+TEST(DisplayPacing, VerticalBlankSwapsKeepTheGameAt60UpdatesASecond) {
+    Frame frame = flatFrame(0x1234);
+    for (uint32_t hz : {50u, 60u, 75u}) {
+        refreshHz = hz;
+        headlessSetSize(320, 240);
+        const int ok = pi_init(&vblankProvider, FW, FH, 16, 1, frame.pixels.data());
+        if (!ok && gpuOptOut()) GTEST_SKIP();
+        ASSERT_TRUE(ok) << pi_error();
+        simStart(1000);
+        initFPS();
+        int updates = 0, pictures = 0;
+        while (simClock < 11000) {
+            updates++;
+            sysDelay(3); // the frame's update and drawing
+            if (!skipFrame) {
+                gles2_draw();
+                pi_videoflip();
+                pictures++;
+            }
+            controlFPS();
+        }
+        simStop();
+        pi_deinit();
+        EXPECT_NEAR(updates, 600, 2) << hz << " Hz";
+        EXPECT_LE(pictures, (int)(10 * hz) + 1) << hz << " Hz";
+        EXPECT_GE(pictures, (int)(10 * std::min(hz, 60u) * 0.8)) << hz << " Hz";
+    }
+}
+
+} // namespace
