@@ -192,6 +192,15 @@ TEST_F(GfxTest, CraftedBitmapHeadersAreRefusedNotCrashedOn) {
         {"headsize", patched(rgb, 14, 64000, 4)},
         {"pixelsafter", patched(rgb, 10, 100000, 4)},
         {"cut", std::vector<uint8_t>(rgb.begin(), rgb.begin() + 30)},
+        // an old OS/2 header: 16-bit sizes, unsigned; 65535 rows of 1 pixel
+        {"os2tall", hexBytes("424d2000000000000000"
+                             "1a000000"
+                             "0c000000"
+                             "0100"
+                             "ffff"
+                             "0100"
+                             "1800"
+                             "000000000000")},
     };
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
     for (const auto& c : cases) files.push_back({std::string(c.first) + ".bmp", c.second});
@@ -202,6 +211,10 @@ TEST_F(GfxTest, CraftedBitmapHeadersAreRefusedNotCrashedOn) {
         std::string out = fatalLoad(c.first);
         EXPECT_EQ(out.rfind("Unable to load bitmap: ", 0), 0u) << c.first << ": " << out;
         EXPECT_EQ(readFile("fuu.xxx"), c.second) << c.first;
+        if (!strcmp(c.first, "os2tall")) {
+            EXPECT_NE(out.find("size out of range"), std::string::npos)
+                << out; // refused before SDL allocates
+        }
     }
     SDL_Surface* good = loadGFX("good", 0, 0, 0, 0); // the untouched original still loads
     ASSERT_NE(good, nullptr);

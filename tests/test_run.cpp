@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -39,6 +40,25 @@ std::vector<uint8_t> tinyLevel() {
         }
     }
     return m;
+}
+
+uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
+    return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
+}
+
+// The play area (rows 0-191) of a frame the harness saved as PNG, three bytes a
+// pixel; empty when the file is not the harness's one-chunk RGB picture.
+std::vector<uint8_t> playArea(const std::string& path) {
+    const std::vector<uint8_t> f = readFile(path);
+    if (f.size() < 57) return {};
+    const uint32_t w = be32(f, 16), h = be32(f, 20), len = be32(f, 33), row = 1 + 3 * w;
+    std::vector<uint8_t> raw((size_t)row * h);
+    uLongf n = raw.size();
+    if (h < 192 || 41 + (size_t)len > f.size() || uncompress(raw.data(), &n, &f[41], len) != Z_OK) return {};
+    std::vector<uint8_t> out;
+    for (uint32_t y = 0; y < 192; y++)
+        out.insert(out.end(), raw.begin() + y * row + 1, raw.begin() + (y + 1) * row);
+    return out;
 }
 
 // One state line of the harness, as numbers by name.
@@ -191,6 +211,31 @@ TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndYesReturnsToTheTitle) {
     EXPECT_EQ(states[15000]["level"], 0);
     EXPECT_EQ(states[15000]["workflow"], 0);
     EXPECT_FALSE(fileExists("savegame.dat"));
+}
+
+TEST_F(Run, TheQuitDialogFromThePauseMenuStandsAloneOverThePlayField) {
+    add("tap 5000 return");
+    add("tap 5500 return"); // NEW GAME
+    add("tap 6500 return"); // past the story
+    add("tap 11000 escape");
+    add("shot 11500 play.png");
+    add("tap 12000 right"); // no
+    add("tap 13000 space"); // the pause menu
+    add("tap 14000 escape");
+    add("shot 14500 paused.png");
+    add("tap 15000 right"); // no: the pause menu is still open
+    add("state 15500");
+    add("tap 16000 escape");
+    add("tap 16500 left"); // yes
+    add("tap 18000 escape");
+    play();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[15500]["paused"], 1);
+    // the figure stands still and the frozen play-field is drawn without it: the
+    // same picture under both questions, with no pause menu text under the second
+    const std::vector<uint8_t> play = playArea("play.png");
+    ASSERT_EQ(play.size(), 320u * 192 * 3);
+    EXPECT_TRUE(play == playArea("paused.png"));
 }
 
 TEST_F(Run, SixDeathsEndTheGameAndContinueRestartsTheLostLevel) {

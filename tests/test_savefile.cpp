@@ -66,10 +66,13 @@ TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
     const struct {
         const char* name;
         size_t size;
-    } files[] = {{"savegame.dat", 4}, {"hiscores.dat", 160}, {"blomp.cfg", 600}, {"big.zda", 50000}};
-    for (const auto& f : files) {
-        const std::vector<uint8_t> b = version(0, f.size);
-        ASSERT_EQ(writeFileAtomic(f.name, b.data(), (long)b.size()), 1);
+    } files[] = {{"savegame.dat", 4}, {"hiscores.dat", 160}, {"blomp.cfg", 600}, {"big.zda", 16000}};
+    constexpr int FILES = sizeof files / sizeof files[0];
+    std::vector<uint8_t> versions[FILES][2];
+    for (int i = 0; i < FILES; i++) {
+        versions[i][0] = version(0, files[i].size);
+        versions[i][1] = version(1, files[i].size);
+        ASSERT_EQ(writeFileAtomic(files[i].name, versions[i][0].data(), (long)files[i].size), 1);
     }
     srand(13);
     for (int kill = 0; kill < 200; kill++) {
@@ -81,10 +84,8 @@ TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
             // writes versions 1 and 0 in turn, for ever
             if (write(ready[1], "x", 1) != 1) _exit(2);
             for (int v = 1;; v ^= 1)
-                for (const auto& f : files) {
-                    const std::vector<uint8_t> b = version(v, f.size);
-                    writeFileAtomic(f.name, b.data(), (long)b.size());
-                }
+                for (int i = 0; i < FILES; i++)
+                    writeFileAtomic(files[i].name, versions[i][v].data(), (long)files[i].size);
         }
         close(ready[1]);
         char c;
@@ -95,15 +96,15 @@ TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself";
-        for (const auto& f : files) {
-            const std::vector<uint8_t> now = readFile(f.name);
-            ASSERT_TRUE(now == version(0, f.size) || now == version(1, f.size))
-                << f.name << " after kill " << kill;
+        for (int i = 0; i < FILES; i++) {
+            const std::vector<uint8_t> now = readFile(files[i].name);
+            ASSERT_TRUE(now == versions[i][0] || now == versions[i][1])
+                << files[i].name << " after kill " << kill;
         }
     }
     // at most one temporary file for each file written
     const std::vector<std::string> names = folderNames();
-    EXPECT_LE(names.size(), 2 * (sizeof files / sizeof files[0])) << names.size() << " files left";
+    EXPECT_LE(names.size(), 2u * FILES) << names.size() << " files left";
     for (const std::string& n : names) {
         bool known = false;
         for (const auto& f : files) known |= n == f.name || n == std::string(f.name) + ".tmp";

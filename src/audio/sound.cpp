@@ -44,10 +44,12 @@ constexpr uint32_t MIN_RATE = 4000;  // SDL's converter has room for only a few 
 constexpr uint32_t MAX_RATE = 96000; // ... and halvings towards the device's 22,050 Hz
 constexpr uint32_t PCM = 1;          // the only sample coding taken
 
-// A little-endian field of a WAV file.
+// A little-endian 16-bit field of a WAV file. Called by wavFault.
 uint32_t le16(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8;
 }
+
+// A little-endian 32-bit field of a WAV file. Called by wavFault.
 uint32_t le32(const uint8_t* p) {
     return le16(p) | le16(p + 2) << 16;
 }

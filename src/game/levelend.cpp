@@ -56,7 +56,6 @@ FlowStep levelComplete(Flow& g) {
     playSFX(SFX_JIPIE);
     const int32_t timeBonus = timeLeft / 60;
     snprintf(g.bonusA, sizeof g.bonusA, "%s: %d", tr(44), timeBonus);
-    snprintf(g.bonusB, sizeof g.bonusB, "%s: %d", tr(45), lives);
     MP_FadeOutMusic(5000);
     g.frame = BONUS_START;
     g.figure.alive = 0;
@@ -66,7 +65,11 @@ FlowStep levelComplete(Flow& g) {
         lastKey = 0;
         lastKeyTyped = 0;
         if (g.frame == TIME_BONUS_AT) addScore(timeBonus);
-        if (g.frame == LIFE_BONUS_AT) addScore(lives); // an extra life from the time bonus counts here
+        if (g.frame == LIFE_BONUS_AT) {
+            // An extra life from the time bonus counts here, and the line shows what is added.
+            snprintf(g.bonusB, sizeof g.bonusB, "%s: %d", tr(45), lives);
+            addScore(lives);
+        }
         drawScreen(g.frame, g.figure, 0);
         if (!skipFrame) {
             darken();

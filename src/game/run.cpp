@@ -60,7 +60,12 @@ void levelStart(Flow& g) {
 // next pass returns to the title), right takes play up again.
 void quitDialog(Flow& g) {
     skipFrame = 0;
+    // Opened from the pause menu, the question stands alone: the menu's own
+    // text would lie under it. The menu is still open when the answer is no.
+    const uint8_t wasPaused = paused;
+    paused = 0;
     drawScreen(32, g.figure, 0);
+    paused = wasPaused;
     darken();
     drawTextCenterAt(screen, tr(41), 96, fontbig);
     drawTextCenterAt(screen, tr(42), 128, font);

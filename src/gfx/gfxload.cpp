@@ -45,10 +45,12 @@ SDL_Surface* cutTile(SDL_Surface* sheet, int sx, int sy, int w, int sx2, int w2)
     return t;
 }
 
-// A little-endian field of a bitmap header.
+// A little-endian 16-bit field of a bitmap header. Called by bmpHeaderFault.
 uint32_t le16(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8;
 }
+
+// A little-endian 32-bit field of a bitmap header. Called by bmpHeaderFault.
 uint32_t le32(const uint8_t* p) {
     return le16(p) | le16(p + 2) << 16;
 }
@@ -65,8 +67,10 @@ const char* bmpHeaderFault(const uint8_t* b, int32_t size) {
     if (FILE_HEAD + (int32_t)headSize > size) return "BMP header cut short";
     const uint8_t* h = b + FILE_HEAD;
     const int core = headSize == CORE_HEAD;
-    const int32_t width = core ? (int16_t)le16(h + 4) : (int32_t)le32(h + 4);
-    const int32_t height = core ? (int16_t)le16(h + 6) : (int32_t)le32(h + 8);
+    // the old OS/2 header has unsigned 16-bit sizes, the Windows one signed 32-bit
+    // sizes, a negative height meaning rows stored top-down
+    const int32_t width = core ? (int32_t)le16(h + 4) : (int32_t)le32(h + 4);
+    const int32_t height = core ? (int32_t)le16(h + 6) : (int32_t)le32(h + 8);
     const uint32_t planes = le16(h + (core ? 8 : 12)), bits = le16(h + (core ? 10 : 14));
     const uint32_t compression = core ? 0 : le32(h + 16), colours = core ? 0 : le32(h + 32);
     if (width < 1 || width > MAX_SIDE || height == 0 || height > MAX_SIDE || height < -MAX_SIDE)

@@ -1,0 +1,59 @@
+// The sequences after a level: the bonus count, frame by frame on the simulated clock.
+#include "game/run.h"
+#include "game/stuff.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "platform/sys.h"
+#include "platform/video.h"
+#include "platform/zda.h"
+#include "world/map.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class LevelEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        videoOpenOffscreen();
+        if (chdir(BLOMP_RUN_DIR) != 0) return;
+        openArchives();
+        loadSpriteFont(1);
+        initBlocks(1);
+    }
+    static void TearDownTestSuite() {
+        freeBlocks();
+        destroyFonts();
+        closeArchives();
+        videoCloseOffscreen();
+    }
+    void SetUp() override { simStart(0); }
+    void TearDown() override { simStop(); }
+};
+
+} // namespace
+
+TEST_F(LevelEnd, TheLifeBonusLineShowsTheLivesItAdds) {
+    // time left in seconds, lives and score before; the life bonus line and the score after
+    const struct {
+        int seconds, lives, score;
+        const char* line;
+        int32_t after;
+    } cases[] = {
+        {110, 6, 0, "LIFE BONUS: 7", 117}, // the time bonus crosses 100: an extra life, counted too
+        {50, 3, 10, "LIFE BONUS: 3", 63},
+    };
+    for (const auto& c : cases) {
+        Flow g{};
+        level = 1;
+        lives = c.lives;
+        score = c.score;
+        timeLeft = c.seconds * 60;
+        ASSERT_EQ(levelComplete(g), FLOW_AFTER_LEVEL);
+        EXPECT_STREQ(g.bonusB, c.line);
+        EXPECT_EQ(score, c.after) << c.line;
+        EXPECT_EQ(level, 2);
+    }
+}
