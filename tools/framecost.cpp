@@ -163,12 +163,18 @@ int main(int argc, char** argv) {
     int bpp = 16, set = 1, first = 1, last = NUM_LEVEL_NAMES - 1, maxFrames = 0;
     std::string demos = "../../tests/demos";
     for (int i = 2; i < argc; i++) {
-        if (!strcmp(argv[i], "-b24")) bpp = 24;
-        else if (!strcmp(argv[i], "-b16")) bpp = 16;
-        else if (!strcmp(argv[i], "-set") && i + 1 < argc) set = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "-frames") && i + 1 < argc) maxFrames = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "-demos") && i + 1 < argc) demos = argv[++i];
-        else if (!strcmp(argv[i], "-levels") && i + 1 < argc && sscanf(argv[i + 1], "%d-%d", &first, &last) >= 1) {
+        if (!strcmp(argv[i], "-b24"))
+            bpp = 24;
+        else if (!strcmp(argv[i], "-b16"))
+            bpp = 16;
+        else if (!strcmp(argv[i], "-set") && i + 1 < argc)
+            set = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "-frames") && i + 1 < argc)
+            maxFrames = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "-demos") && i + 1 < argc)
+            demos = argv[++i];
+        else if (!strcmp(argv[i], "-levels") && i + 1 < argc &&
+                 sscanf(argv[i + 1], "%d-%d", &first, &last) >= 1) {
             if (!strchr(argv[++i], '-')) last = first;
         } else {
             fprintf(stderr, "blompframecost: unknown option %s\n", argv[i]);
@@ -193,9 +199,10 @@ int main(int argc, char** argv) {
     logo = loadGFX(gfxLogo[set], 1, 255, 0, 255);
     loadScenery(set);
     initBlocks(set);
-    printf("instructions per frame, set %d, %d bits per pixel (play = update + compose + present)\n", set, bpp);
-    printf("%-9s %6s %8s %9s %9s %9s %9s %9s %9s %9s\n", "level", "frames", "update", "compose", "present", "play",
-           "worst", "dark", "dark max", "darken");
+    printf("instructions per frame, set %d, %d bits per pixel (play = update + compose + present)\n", set,
+           bpp);
+    printf("%-9s %6s %8s %9s %9s %9s %9s %9s %9s %9s\n", "level", "frames", "update", "compose", "present",
+           "play", "worst", "dark", "dark max", "darken");
     LevelCost all;
     int worstLevel = 0, worstFrame = 0;
     long long worstPlay = 0;
@@ -218,8 +225,9 @@ int main(int argc, char** argv) {
     }
     printRow("all", all);
     if (all.play.count)
-        printf("worst play frame: level %d (%s) frame %d, %s; worst/mean %.2f\n", worstLevel, levelNames[worstLevel],
-               worstFrame, kilo(worstPlay).c_str(), (double)worstPlay / (double)all.play.mean());
+        printf("worst play frame: level %d (%s) frame %d, %s; worst/mean %.2f\n", worstLevel,
+               levelNames[worstLevel], worstFrame, kilo(worstPlay).c_str(),
+               (double)worstPlay / (double)all.play.mean());
     printf("columns: mean instructions a frame; worst = the dearest play frame; dark = an intro frame "
            "(compose with darken + present), its mean and max; darken = darken() alone\n");
     return failed ? 1 : 0;
