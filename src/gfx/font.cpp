@@ -3,6 +3,7 @@
 // share the size of glyph 0, which is also the advance.
 #include "gfx/font.h"
 
+#include "gfx/blit.h"
 #include "gfx/gfx.h"
 
 #include <cstdio>
@@ -22,7 +23,7 @@ constexpr int MAX_ZEROS = 8;                 // the zero padding of a number nev
 // Frees one glyph table up to its null entry. Called by destroyFonts.
 void freeFont(SDL_Surface** glyphs) {
     if (!glyphs) return;
-    for (int i = 0; glyphs[i]; i++) SDL_FreeSurface(glyphs[i]);
+    for (int i = 0; glyphs[i]; i++) freeSurface(glyphs[i]);
     free(glyphs);
 }
 
@@ -47,7 +48,7 @@ void drawRun(SDL_Surface* dst, const char* text, int n, int x, int y, SDL_Surfac
         if (index < 0 || index >= count) continue;
         SDL_Rect src = {0, 0, (Uint16)w, (Uint16)h};
         SDL_Rect to = {(Sint16)x, (Sint16)y, (Uint16)w, (Uint16)h};
-        SDL_UpperBlit(glyphs[index], &src, dst, &to);
+        if (!fastBlit(glyphs[index], &src, dst, &to)) SDL_UpperBlit(glyphs[index], &src, dst, &to);
     }
 }
 
@@ -79,6 +80,7 @@ SDL_Surface** createFont(const char* sheet, int w, int h) {
         SDL_Rect to = {0, 0, (Uint16)w, (Uint16)h};
         SDL_UpperBlit(s, &src, g, &to);
         setColorKey(g, 255, 0, 255);
+        stampSurface(g);
         glyphs[n] = g;
     }
     freeSurface(s);

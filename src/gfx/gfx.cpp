@@ -2,6 +2,7 @@
 // functions all drawing goes through; presenting a finished frame.
 #include "gfx/gfx.h"
 
+#include "gfx/blit.h"
 #include "platform/raspberrypi.h"
 #include "platform/video.h"
 #include "world/map.h"
@@ -69,13 +70,13 @@ void blitImage(SDL_Surface* src, int x, int y, SDL_Surface* dst) {
     r.y = (Sint16)y;
     r.w = (Uint16)src->w;
     r.h = (Uint16)src->h;
-    SDL_UpperBlit(src, nullptr, dst, &r);
+    if (!fastBlit(src, nullptr, dst, &r)) SDL_UpperBlit(src, nullptr, dst, &r);
 }
 
 // SDL's clipping blit, unchanged. Used by the language screen for the cursor.
 void blitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect) {
     if (!src || !dst) return;
-    SDL_UpperBlit(src, srcRect, dst, dstRect);
+    if (!fastBlit(src, srcRect, dst, dstRect)) SDL_UpperBlit(src, srcRect, dst, dstRect);
 }
 
 // Draws tile `tile` at map position (x, y), unless it lies wholly out of view.
@@ -94,18 +95,20 @@ void fillRect(SDL_Surface* dst, int x, int y, int w, int h, Uint32 colour) {
     r.y = (Sint16)y;
     r.w = (Uint16)w;
     r.h = (Uint16)h;
-    SDL_FillRect(dst, &r, colour);
+    if (!fastFill(dst, &r, colour)) SDL_FillRect(dst, &r, colour);
 }
 
 // Frees a surface (null is fine).
 void freeSurface(SDL_Surface* s) {
-    if (s) SDL_FreeSurface(s);
+    if (!s) return;
+    unstampSurface(s);
+    SDL_FreeSurface(s);
 }
 
-// Halves every colour channel of the play area by blending the black overlay at
-// alpha 128; the HUD band stays as it is. Used by pauses, menus and messages.
+// Halves every colour channel of the play area, as blending the black overlay at
+// alpha 128 does; the HUD band stays as it is. Used by pauses, menus and messages.
 void darken() {
-    if (black) blitImage(black, 0, 0, screen);
+    if (black && !fastHalve(screen, black->w, black->h)) blitImage(black, 0, 0, screen);
 }
 
 // Presents the finished frame: uploaded to the GPU and drawn through the

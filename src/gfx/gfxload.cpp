@@ -2,6 +2,7 @@
 // rule, and cutting the block sheet into tiles and water tiles.
 #include "gfx/gfx.h"
 
+#include "gfx/blit.h"
 #include "game/startup.h"
 #include "platform/savefile.h"
 #include "platform/zda.h"
@@ -42,6 +43,7 @@ SDL_Surface* cutTile(SDL_Surface* sheet, int sx, int sy, int w, int sx2, int w2)
     copyRect(sheet, sx, sy, w, TILE, t, 0, 0);
     copyRect(sheet, sx2, sy, w2, TILE, t, w, 0);
     setColorKey(t, 255, 0, 255);
+    stampSurface(t);
     return t;
 }
 
@@ -138,6 +140,7 @@ SDL_Surface* loadGFX(const char* name, int useKey, int r, int g, int b) {
     SDL_Surface* out = SDL_ConvertSurface(raw, screen->format, flags);
     SDL_FreeSurface(raw);
     if (!out) error("Unable to load bitmap", SDL_GetError());
+    if (out && useKey) stampSurface(out); // keyed bitmaps are only ever drawn from
     return out;
 }
 
