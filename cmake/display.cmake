@@ -13,3 +13,7 @@ if(DRM_FOUND AND GBM_FOUND)
 else()
   message(STATUS "Display: X11, off-screen, SDL (no libdrm/libgbm: no console path)")
 endif()
+
+# What presenting a frame costs (a benchmark, not a test).
+add_executable(blompdisplaybench ${CMAKE_SOURCE_DIR}/tools/displaybench.cpp)
+target_link_libraries(blompdisplaybench PRIVATE blompcore)

@@ -57,18 +57,30 @@ row_profile() { # image WxH+X+Y rows
   convert "$1" -crop "$2" +repage -resize "1x$3!" -colorspace gray txt:- | awk -F'[()]' 'NR > 1 { split($2, v, ","); print v[1] }'
 }
 
-# 1. -x2: the flags of the language screen, every other row darker.
-wid=$(start_game -x2)
-sleep 2
-import -window "$wid" "$work/x2.png"
-stop_game
-size=$(identify -format '%wx%h' "$work/x2.png")
-[ "$size" = "640x480" ] || { echo "display check: the -x2 window is $size, not 640x480"; exit 1; }
-# The British flag at 100..279 x 100..219: 120 rows, 60 scan lines.
-dips=$(row_profile "$work/x2.png" 180x120+100+100 120 |
-  awk '{ v[NR] = $1 } END { n = 0; for (i = 2; i < NR; i++) if (v[i] < v[i-1] * 0.95 && v[i] < v[i+1] * 0.95) n++; print n }')
-echo "display check: -x2 window 640x480, $dips dark scan lines over 120 rows of a flag"
-[ "$dips" -ge 55 ] && [ "$dips" -le 61 ] || { echo "display check: no scan lines in the -x2 window"; exit 1; }
+# 1. -x2: the flags of the language screen, every other row darker; with SDL 1.2
+#    and again with sdl12-compat (SDL 1.2 over SDL 2, Debian 13's SDL 1.2), taken
+#    from its Debian package into a private folder.
+check_x2() { # label
+  echo "display check ($1): $(ldd "$root/$build/run/blomp" | grep -o 'libSDL-1.2.so.0 => [^ ]*')"
+  wid=$(start_game -x2)
+  sleep 2
+  import -window "$wid" "$work/x2.png"
+  stop_game
+  size=$(identify -format '%wx%h' "$work/x2.png")
+  [ "$size" = "640x480" ] || { echo "display check ($1): the -x2 window is $size, not 640x480"; exit 1; }
+  [ -s "$work/err.txt" ] && { echo "display check ($1): the GPU display did not start:"; cat "$work/err.txt"; exit 1; }
+  # The British flag at 100..279 x 100..219: 120 rows, 60 scan lines.
+  dips=$(row_profile "$work/x2.png" 180x120+100+100 120 |
+    awk '{ v[NR] = $1 } END { n = 0; for (i = 2; i < NR; i++) if (v[i] < v[i-1] * 0.95 && v[i] < v[i+1] * 0.95) n++; print n }')
+  echo "display check ($1): -x2 window 640x480, $dips dark scan lines over 120 rows of a flag"
+  [ "$dips" -ge 55 ] && [ "$dips" -le 61 ] || { echo "display check ($1): no scan lines in the -x2 window"; exit 1; }
+}
+check_x2 "SDL 1.2"
+cp "$work/x2.png" "$work/x2-sdl12.png"
+(cd "$work" && apt-get download libsdl1.2-compat >/dev/null 2>&1 && dpkg -x libsdl1.2-compat_*.deb compat) ||
+  { echo "display check: sdl12-compat cannot be fetched"; exit 1; }
+LD_LIBRARY_PATH="$(dirname "$(find "$work/compat" -name 'libSDL-1.2.so.0' | head -1)")" check_x2 "sdl12-compat"
+cp "$work/x2-sdl12.png" "$work/x2.png"
 
 # 2. -fs on 1280 x 1024: through the intro screens to the deluxe title, then the whole screen.
 # Each key is held a moment, as a player would: the screens look every 100 ms.

@@ -86,11 +86,11 @@ struct Display {
     int ok = 0;
 };
 
-#define NEED_GPU(display)                                                                                          \
-    do {                                                                                                           \
-        if (!(display).ok && gpuOptOut()) GTEST_SKIP() << "BLOMP_NO_GPU_TESTS=1: " << pi_error();                 \
-        ASSERT_TRUE((display).ok) << "no off-screen EGL display (install Mesa's EGL, scripts/deps.sh): "          \
-                                  << pi_error();                                                                   \
+#define NEED_GPU(display)                                                                                    \
+    do {                                                                                                     \
+        if (!(display).ok && gpuOptOut()) GTEST_SKIP() << "BLOMP_NO_GPU_TESTS=1: " << pi_error();            \
+        ASSERT_TRUE((display).ok) << "no off-screen EGL display (install Mesa's EGL, scripts/deps.sh): "     \
+                                  << pi_error();                                                             \
     } while (0)
 
 // What the scan-line shader makes of pixel (px, gy) (gy counted from the bottom):
@@ -122,8 +122,8 @@ bool reference(const Frame& f, int sw, int sh, int px, int gy, double out[3]) {
 }
 
 struct Shape {
-    int sw, sh;           // the display
-    int left, top, w, h;  // where the picture must land (top counted from the top)
+    int sw, sh;          // the display
+    int left, top, w, h; // where the picture must land (top counted from the top)
 };
 
 const Shape shapes[] = {
@@ -164,7 +164,8 @@ TEST(DisplayPicture, EveryPixelMatchesTheShaderOnEveryShape) {
                 const bool inRect = px >= s.left && px < s.left + s.w && row >= s.top && row < s.top + s.h;
                 double ref[3];
                 const bool inRef = reference(frame, s.sw, s.sh, px, gy, ref);
-                ASSERT_EQ(inRect, inRef) << "the reference disagrees with the rectangle at " << px << "," << row;
+                ASSERT_EQ(inRect, inRef)
+                    << "the reference disagrees with the rectangle at " << px << "," << row;
                 if (!inRect) {
                     outsideLit += p[0] || p[1] || p[2];
                     continue;
@@ -194,7 +195,8 @@ TEST(DisplayPicture, AFlatFrameShows240ScanLines) {
         for (int row = s.top; row < s.top + s.h; row++) {
             const int gy = s.sh - 1 - row;
             // Two neighbouring columns: the horizontal ripple (one period per two pixels) cancels.
-            const double g = (rgba[((size_t)gy * s.sw + x) * 4 + 1] + rgba[((size_t)gy * s.sw + x + 1) * 4 + 1]) / 2.0;
+            const double g =
+                (rgba[((size_t)gy * s.sw + x) * 4 + 1] + rgba[((size_t)gy * s.sw + x + 1) * 4 + 1]) / 2.0;
             const bool dark = g / (c[1] * 255) < 0.95 - 0.075;
             bands += dark && !inBand;
             inBand = dark;
@@ -345,9 +347,17 @@ TEST_F(DisplayStart, BadAndImpossibleChoicesAreRefused) {
 TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
     const struct {
         int code, sym;
-    } keys[] = {{KEY_LEFT, SDLK_LEFT},   {KEY_RIGHT, SDLK_RIGHT}, {KEY_UP, SDLK_UP}, {KEY_DOWN, SDLK_DOWN},
-                {KEY_ENTER, SDLK_RETURN}, {KEY_ESC, SDLK_ESCAPE}, {KEY_SPACE, SDLK_SPACE},
-                {KEY_Q, 'q'},             {KEY_Z, 'z'},           {KEY_0, '0'},       {KEY_BRIGHTNESSUP, 0}};
+    } keys[] = {{KEY_LEFT, SDLK_LEFT},
+                {KEY_RIGHT, SDLK_RIGHT},
+                {KEY_UP, SDLK_UP},
+                {KEY_DOWN, SDLK_DOWN},
+                {KEY_ENTER, SDLK_RETURN},
+                {KEY_ESC, SDLK_ESCAPE},
+                {KEY_SPACE, SDLK_SPACE},
+                {KEY_Q, 'q'},
+                {KEY_Z, 'z'},
+                {KEY_0, '0'},
+                {KEY_BRIGHTNESSUP, 0}};
     for (const auto& k : keys) EXPECT_EQ(evdevKeySym(k.code), k.sym) << k.code;
 
     uint8_t bits[KEY_MAX / 8 + 1] = {};
@@ -364,7 +374,7 @@ TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
     ASSERT_EQ(fcntl(p[0], F_SETFL, O_NONBLOCK), 0);
     ASSERT_TRUE(evdevAdd(p[0]));
     const input_event script[] = {
-        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_SYN, 0, 0},       {{0, 0}, EV_KEY, KEY_RIGHT, 2},
+        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_SYN, 0, 0},         {{0, 0}, EV_KEY, KEY_RIGHT, 2},
         {{0, 0}, EV_KEY, KEY_UP, 1},    {{0, 0}, EV_KEY, KEY_RIGHT, 0}, {{0, 0}, EV_KEY, KEY_VOLUMEUP, 1},
     };
     ASSERT_EQ(write(p[1], script, sizeof script), (ssize_t)sizeof script);
@@ -395,6 +405,57 @@ TEST(DisplayConsole, TheScreensPreferredModeIsTaken) {
     EXPECT_EQ(kmsPickMode(none, 0), -1);
 }
 
+// The real program: refused display choices end with the one-line video error and
+// status 1; a text-mode SDL driver is never a display.
+TEST(DisplayBinary, NoPictureMeansTheVideoErrorAndStatusOne) {
+    const struct {
+        const char* env;
+        const char* line;
+    } cases[] = {
+        {"SDL_VIDEODRIVER=caca",
+         "Unable to init SDL: no display for a picture here (SDL offers only its text-mode "
+         "driver caca)\n"},
+        {"SDL_VIDEODRIVER=dummy BLOMP_DISPLAY=vga",
+         "Unable to init SDL: unknown display \"vga\" (BLOMP_DISPLAY takes auto, x11, kms, headless or "
+         "sdl)\n"},
+        {"SDL_VIDEODRIVER=dummy BLOMP_DISPLAY=x11",
+         "Unable to set video mode: the x11 display cannot start: x11: SDL's window is not an X11 window\n"},
+    };
+    ScratchDir dir;
+    dir.linkGameData();
+    for (const auto& c : cases) {
+        int status = -1;
+        const std::string out = runCommand(std::string("TERM=xterm SDL_AUDIODRIVER=dummy ") + c.env +
+                                               " timeout 20 " BLOMP_BINARY " </dev/null 2>/dev/null",
+                                           &status);
+        EXPECT_EQ(status, 1) << c.env;
+        // caca may have written its terminal codes before it was refused: the error is the last line.
+        const size_t at = out.rfind("Unable to ");
+        ASSERT_NE(at, std::string::npos) << c.env << ": " << out;
+        EXPECT_EQ(out.substr(at), c.line) << c.env;
+        EXPECT_FALSE(fileExists("blomp.cfg"));
+    }
+}
+
+// Through the intro screens to the title and out again, every frame through the
+// real presenter; under AddressSanitizer the run also shows that start-up, the
+// frames and shutdown leave nothing of ours behind.
+TEST(DisplayBinary, AWholeRunOnTheGPUDisplayEndsWell) {
+    ScratchDir dir;
+    dir.linkGameData();
+    const std::string script = "tap 500 return\ntap 2000 return\ntap 2500 up\ntap 3000 up\ntap 3500 right\n"
+                               "tap 5000 return\ntap 6000 escape\nlimit 8000\nshot 4800 title.png\n";
+    writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    int status = -1;
+    const std::string out = runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy BLOMP_DISPLAY=headless "
+                                       "BLOMP_DISPLAY_SIZE=640x480 " HARNESS_BINARY " script.txt 2>&1",
+                                       &status);
+    if (status != 0 && gpuOptOut()) GTEST_SKIP();
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.find("through SDL"), std::string::npos) << "it fell back: " << out;
+    EXPECT_TRUE(fileExists("title.png"));
+}
+
 // A display refreshing at hz: the swap waits on the simulated clock for its next refresh.
 uint32_t refreshHz;
 void waitForRefresh() {
@@ -403,8 +464,8 @@ void waitForRefresh() {
     sysWaitUntil(next);
 }
 const DisplayProvider vblankProvider = {
-    "vblank", [](DisplayTarget* t, const char** why) { return headlessProvider.open(t, why); }, waitForRefresh,
-    [] { headlessProvider.close(); }};
+    "vblank", [](DisplayTarget* t, const char** why) { return headlessProvider.open(t, why); },
+    waitForRefresh, [] { headlessProvider.close(); }};
 
 // Ten simulated seconds of frames that take 3 ms of work each, presented through
 // the real presenter with swaps tied to the refresh: the game still updates 60

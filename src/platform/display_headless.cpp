@@ -23,8 +23,7 @@ int headlessOpen(DisplayTarget* t, const char** why) {
 }
 
 // Nothing of its own to give back.
-void headlessClose() {
-}
+void headlessClose() {}
 
 } // namespace
 

@@ -10,26 +10,26 @@
 #include <cstdint>
 
 struct dispvars_t {
-    EGLDisplay egl_display;                   // the provider's display
-    EGLConfig egl_config;                     // the chosen frame-buffer configuration
-    EGLContext egl_context;                   // the OpenGL ES 2 context
-    EGLSurface egl_surface;                   // the window (or off-screen) surface
-    uint32_t screen_width, screen_height;     // the display size in pixels
-    uint32_t input_width, input_height;       // the frame size, also the texture size
-    float scale_x, scale_y;                   // the share of the display the picture covers
-    uint32_t output_width, output_height;     // the picture's size on the display
-    const void* pixels;                       // the frame surface's pixels, uploaded each frame
-    uint32_t pixel_type;                      // GL type of a texel: 5-6-5 words or bytes
+    EGLDisplay egl_display;               // the provider's display
+    EGLConfig egl_config;                 // the chosen frame-buffer configuration
+    EGLContext egl_context;               // the OpenGL ES 2 context
+    EGLSurface egl_surface;               // the window (or off-screen) surface
+    uint32_t screen_width, screen_height; // the display size in pixels
+    uint32_t input_width, input_height;   // the frame size, also the texture size
+    float scale_x, scale_y;               // the share of the display the picture covers
+    uint32_t output_width, output_height; // the picture's size on the display
+    const void* pixels;                   // the frame surface's pixels, uploaded each frame
+    uint32_t pixel_type;                  // GL type of a texel: 5-6-5 words or bytes
 };
 
 // What a provider hands the presenter: where EGL finds the display and window.
 struct DisplayTarget {
-    EGLenum platform;        // EGL platform of the native display (X11, GBM, surfaceless)
-    void* native_display;    // its native display (Display*, gbm_device*, or none)
+    EGLenum platform;           // EGL platform of the native display (X11, GBM, surfaceless)
+    void* native_display;       // its native display (Display*, gbm_device*, or none)
     EGLNativeWindowType window; // the native window; unused for an off-screen surface
-    EGLint surface_bit;      // EGL_WINDOW_BIT, or EGL_PBUFFER_BIT off screen
-    EGLint visual_id;        // the window's native visual or format the config must match; 0 any
-    uint32_t width, height;  // the display's size in pixels
+    EGLint surface_bit;         // EGL_WINDOW_BIT, or EGL_PBUFFER_BIT off screen
+    EGLint visual_id;           // the window's native visual or format the config must match; 0 any
+    uint32_t width, height;     // the display's size in pixels
 };
 
 // One way of getting a native window. open fills the target (0 on failure, with a

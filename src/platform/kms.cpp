@@ -27,8 +27,8 @@ int kmsPickMode(const KmsMode* modes, int count) {
 
 namespace {
 
-constexpr int MAX_CARDS = 8;    // /dev/dri/card0 .. card7 are looked at
-constexpr int MAX_MODES = 64;   // modes of a connector looked at
+constexpr int MAX_CARDS = 8;  // /dev/dri/card0 .. card7 are looked at
+constexpr int MAX_MODES = 64; // modes of a connector looked at
 const int fatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
 
 struct Kms {
@@ -99,8 +99,8 @@ int openCard(uint32_t* connector, uint32_t* crtc, drmModeModeInfo* mode) {
 // Puts the console's mode back. Safe to call more than once.
 void restoreMode() {
     if (kms.fd < 0 || !kms.saved || !kms.modeSet) return;
-    drmModeSetCrtc(kms.fd, kms.saved->crtc_id, kms.saved->buffer_id, kms.saved->x, kms.saved->y, &kms.connector, 1,
-                   &kms.saved->mode);
+    drmModeSetCrtc(kms.fd, kms.saved->crtc_id, kms.saved->buffer_id, kms.saved->x, kms.saved->y,
+                   &kms.connector, 1, &kms.saved->mode);
     kms.modeSet = 0;
 }
 
@@ -170,7 +170,8 @@ void kmsAfterSwap() {
     if (!bo) return;
     const uint32_t fb = fbOf(bo);
     if (!kms.modeSet) {
-        if (fb && drmModeSetCrtc(kms.fd, kms.crtc, fb, 0, 0, &kms.connector, 1, &kms.mode) == 0) kms.modeSet = 1;
+        if (fb && drmModeSetCrtc(kms.fd, kms.crtc, fb, 0, 0, &kms.connector, 1, &kms.mode) == 0)
+            kms.modeSet = 1;
     } else if (fb) {
         int waiting = 1;
         if (drmModePageFlip(kms.fd, kms.crtc, fb, DRM_MODE_PAGE_FLIP_EVENT, &waiting) == 0) {

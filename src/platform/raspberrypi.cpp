@@ -33,20 +33,21 @@ const char* gles2VertexSource = "attribute vec4 VertexCoord;\n"
 // output columns (+-0.05) around a brightness of 0.95. The phases reach 1508 (240
 // rows): in 16-bit floats they would be whole numbers and the lines would come
 // out at random, so highp where the GPU has it in fragment shaders.
-const char* gles2FragmentSource = "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
-                                  "precision highp float;\n"
-                                  "#else\n"
-                                  "precision mediump float;\n"
-                                  "#endif\n"
-                                  "uniform sampler2D Texture;\n"
-                                  "varying vec4 TEX0;\n"
-                                  "varying vec4 TEX2;\n"
-                                  "void main() {\n"
-                                  "    vec4 s = texture2D(Texture, TEX0.xy);\n"
-                                  "    vec2 t = TEX0.xy * TEX2.xy;\n"
-                                  "    float k = 0.05 * sin(t.x) + 0.15 * sin(t.y);\n"
-                                  "    gl_FragColor = vec4(s.r * (0.95 + k), s.g * (0.95 + k), s.b * (0.95 + k), 1.0);\n"
-                                  "}\n";
+const char* gles2FragmentSource =
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
+    "precision highp float;\n"
+    "#else\n"
+    "precision mediump float;\n"
+    "#endif\n"
+    "uniform sampler2D Texture;\n"
+    "varying vec4 TEX0;\n"
+    "varying vec4 TEX2;\n"
+    "void main() {\n"
+    "    vec4 s = texture2D(Texture, TEX0.xy);\n"
+    "    vec2 t = TEX0.xy * TEX2.xy;\n"
+    "    float k = 0.05 * sin(t.x) + 0.15 * sin(t.y);\n"
+    "    gl_FragColor = vec4(s.r * (0.95 + k), s.g * (0.95 + k), s.b * (0.95 + k), 1.0);\n"
+    "}\n";
 
 namespace {
 
@@ -55,12 +56,12 @@ struct ShaderInfo {
     GLint u_mvp, a_vertex, a_texcoord, u_input, u_output, u_texsize;
 };
 
-dispvars_t dispvars;                   // the one display; _dispvars points here while it runs
-const DisplayProvider* provider;       // where the native window came from
-ShaderInfo shader;                     // the linked program and its locations
-GLuint texture;                        // the frame's texture
-GLuint buffers[3];                     // positions, texture coordinates, indices
-char failure[256];                     // why pi_init failed
+dispvars_t dispvars;             // the one display; _dispvars points here while it runs
+const DisplayProvider* provider; // where the native window came from
+ShaderInfo shader;               // the linked program and its locations
+GLuint texture;                  // the frame's texture
+GLuint buffers[3];               // positions, texture coordinates, indices
+char failure[256];               // why pi_init failed
 PFNEGLGETPLATFORMDISPLAYEXTPROC getPlatformDisplay;
 
 const GLfloat vertices[4 * 3] = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0};
@@ -78,26 +79,53 @@ int fail(const char* what) {
     return 0;
 }
 
-// The first configuration with 8 bits per channel for the provider's surface
-// kind, preferring one whose native visual is the window's.
-int chooseConfig(const DisplayTarget& t) {
-    const EGLint attribute_list[] = {EGL_RED_SIZE,     8, EGL_GREEN_SIZE,   8,             EGL_BLUE_SIZE, 8,
-                                     EGL_ALPHA_SIZE,   8, EGL_SURFACE_TYPE, t.surface_bit, EGL_NONE};
-    const EGLint opaque_list[] = {EGL_RED_SIZE,     8, EGL_GREEN_SIZE,   8,             EGL_BLUE_SIZE, 8,
-                                  EGL_ALPHA_SIZE,   0, EGL_SURFACE_TYPE, t.surface_bit, EGL_NONE};
-    EGLConfig configs[MAX_CONFIGS];
-    EGLint count = 0;
+// The configurations with 8 bits per channel for the provider's surface kind,
+// those whose native visual is the window's first; returns how many.
+int chooseConfigs(const DisplayTarget& t, EGLConfig* out, int room) {
+    const EGLint attribute_list[] = {
+        EGL_RED_SIZE,  8,       EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_SURFACE_TYPE,
+        t.surface_bit, EGL_NONE};
+    const EGLint opaque_list[] = {
+        EGL_RED_SIZE,  8,       EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 0, EGL_SURFACE_TYPE,
+        t.surface_bit, EGL_NONE};
+    EGLConfig found[MAX_CONFIGS];
+    int n = 0;
     // A window of 24 bits has no alpha channel: its configurations are asked for as well.
     const EGLint* const lists[2] = {attribute_list, opaque_list};
-    for (const EGLint* list : lists) {
-        if (!eglChooseConfig(dispvars.egl_display, list, configs, MAX_CONFIGS, &count) || count < 1) continue;
-        for (int i = 0; i < count; i++) {
-            EGLint visual = 0;
-            eglGetConfigAttrib(dispvars.egl_display, configs[i], EGL_NATIVE_VISUAL_ID, &visual);
-            if (t.visual_id == 0 || visual == t.visual_id) {
-                dispvars.egl_config = configs[i];
-                return 1;
+    for (int pass = 0; pass < 2; pass++)
+        for (const EGLint* list : lists) {
+            EGLint count = 0;
+            if (!eglChooseConfig(dispvars.egl_display, list, found, MAX_CONFIGS, &count)) continue;
+            for (int i = 0; i < count && n < room; i++) {
+                EGLint visual = 0;
+                eglGetConfigAttrib(dispvars.egl_display, found[i], EGL_NATIVE_VISUAL_ID, &visual);
+                const bool exact = t.visual_id == 0 || visual == t.visual_id;
+                if (exact != (pass == 0)) continue;
+                bool seen = false;
+                for (int k = 0; k < n; k++) seen = seen || out[k] == found[i];
+                if (!seen) out[n++] = found[i];
             }
+        }
+    return n;
+}
+
+// A surface on the provider's window (or off screen) for the first configuration
+// that takes one: a window made by someone else may have a visual that no
+// configuration names but several can draw to.
+int createSurface(const DisplayTarget& t) {
+    EGLConfig configs[MAX_CONFIGS];
+    const int n = chooseConfigs(t, configs, MAX_CONFIGS);
+    for (int i = 0; i < n; i++) {
+        if (t.surface_bit == EGL_PBUFFER_BIT) {
+            const EGLint size[] = {EGL_WIDTH, (EGLint)t.width, EGL_HEIGHT, (EGLint)t.height, EGL_NONE};
+            dispvars.egl_surface = eglCreatePbufferSurface(dispvars.egl_display, configs[i], size);
+        } else {
+            dispvars.egl_surface =
+                eglCreateWindowSurface(dispvars.egl_display, configs[i], t.window, nullptr);
+        }
+        if (dispvars.egl_surface != EGL_NO_SURFACE) {
+            dispvars.egl_config = configs[i];
+            return 1;
         }
     }
     return 0;
@@ -124,19 +152,13 @@ int pi_init_egl(const DisplayProvider* p) {
         dispvars.egl_display = EGL_NO_DISPLAY;
         return fail("((EGLBoolean)0) != result");
     }
-    if (!chooseConfig(t)) return fail("((EGLBoolean)0) != result");
     if (!eglBindAPI(EGL_OPENGL_ES_API)) return fail("((EGLBoolean)0) != result");
+    if (!createSurface(t)) return fail("_dispvars->egl_surface != ((EGLSurface)0)");
     dispvars.egl_context =
         eglCreateContext(dispvars.egl_display, dispvars.egl_config, EGL_NO_CONTEXT, context_attributes);
     if (dispvars.egl_context == EGL_NO_CONTEXT) return fail("_dispvars->egl_context != ((EGLContext)0)");
-    if (t.surface_bit == EGL_PBUFFER_BIT) {
-        const EGLint size[] = {EGL_WIDTH, (EGLint)t.width, EGL_HEIGHT, (EGLint)t.height, EGL_NONE};
-        dispvars.egl_surface = eglCreatePbufferSurface(dispvars.egl_display, dispvars.egl_config, size);
-    } else {
-        dispvars.egl_surface = eglCreateWindowSurface(dispvars.egl_display, dispvars.egl_config, t.window, nullptr);
-    }
-    if (dispvars.egl_surface == EGL_NO_SURFACE) return fail("_dispvars->egl_surface != ((EGLSurface)0)");
-    if (!eglMakeCurrent(dispvars.egl_display, dispvars.egl_surface, dispvars.egl_surface, dispvars.egl_context))
+    if (!eglMakeCurrent(dispvars.egl_display, dispvars.egl_surface, dispvars.egl_surface,
+                        dispvars.egl_context))
         return fail("((EGLBoolean)0) != result");
     eglSwapInterval(dispvars.egl_display, 1);
     return 1;
@@ -216,8 +238,8 @@ void gles2_init_texture() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, (GLsizei)dispvars.input_width, (GLsizei)dispvars.input_height, 0, GL_RGB,
-                 dispvars.pixel_type, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, (GLsizei)dispvars.input_width, (GLsizei)dispvars.input_height, 0,
+                 GL_RGB, dispvars.pixel_type, nullptr);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
 }
@@ -290,8 +312,9 @@ int pi_init(const DisplayProvider* p, int width, int height, int depth, int keep
     dispvars.output_height = dispvars.screen_height;
     dispvars.scale_x = dispvars.scale_y = 1.0f;
     if (keep_aspect)
-        gles2_aspect(dispvars.input_width, dispvars.input_height, dispvars.screen_width, dispvars.screen_height,
-                     &dispvars.scale_x, &dispvars.scale_y, &dispvars.output_width, &dispvars.output_height);
+        gles2_aspect(dispvars.input_width, dispvars.input_height, dispvars.screen_width,
+                     dispvars.screen_height, &dispvars.scale_x, &dispvars.scale_y, &dispvars.output_width,
+                     &dispvars.output_height);
     if (!gles2_init_shaders()) {
         snprintf(failure, sizeof failure, "the scan-line shader cannot be built");
         pi_deinit();
@@ -306,8 +329,8 @@ int pi_init(const DisplayProvider* p, int width, int height, int depth, int keep
 // otherwise they would show whatever the display's buffers held. Called by flipScreen.
 void gles2_draw() {
     glClear(GL_COLOR_BUFFER_BIT);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, (GLsizei)dispvars.input_width, (GLsizei)dispvars.input_height, GL_RGB,
-                    dispvars.pixel_type, dispvars.pixels);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, (GLsizei)dispvars.input_width, (GLsizei)dispvars.input_height,
+                    GL_RGB, dispvars.pixel_type, dispvars.pixels);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
 }
 
@@ -333,8 +356,10 @@ void pi_deinit() {
     memset(buffers, 0, sizeof buffers);
     if (dispvars.egl_display != EGL_NO_DISPLAY) {
         eglMakeCurrent(dispvars.egl_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        if (dispvars.egl_surface != EGL_NO_SURFACE) eglDestroySurface(dispvars.egl_display, dispvars.egl_surface);
-        if (dispvars.egl_context != EGL_NO_CONTEXT) eglDestroyContext(dispvars.egl_display, dispvars.egl_context);
+        if (dispvars.egl_surface != EGL_NO_SURFACE)
+            eglDestroySurface(dispvars.egl_display, dispvars.egl_surface);
+        if (dispvars.egl_context != EGL_NO_CONTEXT)
+            eglDestroyContext(dispvars.egl_display, dispvars.egl_context);
         eglTerminate(dispvars.egl_display);
         eglReleaseThread();
     }

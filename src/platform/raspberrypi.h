@@ -16,9 +16,9 @@ extern dispvars_t* _dispvars; // the display state while the GPU display runs, e
 // bytes red, green, blue), pixels its buffer, which must stay put until pi_deinit.
 // Returns 1, or 0 with the reason in pi_error() and everything released again.
 int pi_init(const DisplayProvider* p, int width, int height, int depth, int keep_aspect, const void* pixels);
-void gles2_draw();   // uploads the frame and draws the picture; flipScreen, each frame
-void pi_videoflip(); // shows it on the display's next refresh; flipScreen, each frame
-void pi_deinit();    // tears everything down; exitGame, and pi_init after a failure
+void gles2_draw();      // uploads the frame and draws the picture; flipScreen, each frame
+void pi_videoflip();    // shows it on the display's next refresh; flipScreen, each frame
+void pi_deinit();       // tears everything down; exitGame, and pi_init after a failure
 const char* pi_error(); // why the last pi_init failed
 
 // The size of the picture on a display of sw x sh for a frame of w x h with its
