@@ -1,6 +1,7 @@
 // The game's music modules: they load and play in libmodplug the way the game sets
 // it up, sound neither silent nor clipped, end in time, and come out the same on
-// every build. Also the XM writer's header on a small song of our own.
+// every build. Also the XM writer's header and the song gain on small songs of
+// our own.
 #include "build.h"
 #include "xm.h"
 #include "xmsong.h"
@@ -126,4 +127,16 @@ TEST(MusicDataXm, HeaderFieldsReadBack) {
     Played p = play(b, 10);
     EXPECT_TRUE(p.endedShort);
     EXPECT_NEAR(p.seconds, 32 * 2.5 * 5 / 140, 0.15);
+
+    // a song's gain scales every instrument and every volume the tracks set
+    std::string loud = std::string(song) + "track v @lead v40 c16\npat C = v\norder C\n", err2;
+    XmModule soft;
+    ASSERT_TRUE(xmParseSong("gain -6\n" + loud, soft, err2)) << err2;
+    ASSERT_TRUE(xmParseSong(loud, mod, err2)) << err2;
+    for (size_t i = 0; i < mod.instruments.size(); i++)
+        EXPECT_EQ(soft.instruments[i].volume, (mod.instruments[i].volume + 1) / 2) << mod.instruments[i].name;
+    EXPECT_EQ(soft.patterns.back().cells[0].vol, 0x10 + 20);
+    EXPECT_NEAR(20 * std::log10(play(xmWrite(soft), 10).rms / play(xmWrite(mod), 10).rms), -6.0, 0.5);
+    for (const char* bad : {"gain loud\n", "gain -50\n", "gain 1 2\n"})
+        EXPECT_FALSE(xmParseSong(bad + loud, soft, err2)) << bad;
 }
