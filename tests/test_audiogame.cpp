@@ -1,6 +1,7 @@
 // The sound of the whole game, captured with SDL's disk audio driver while the
-// harness plays in real time: the title's music fades in, and a menu move
-// clicks even with the music turned off.
+// harness plays in real time: the title's music fades in; a menu move clicks even
+// with the music turned off; and at the default volumes every sound effect stands
+// well above the music in the real mix.
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -8,34 +9,22 @@
 #include <cmath>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr int RATE = 22050; // the device: 16-bit stereo at this rate
+constexpr int NUM_EFFECTS = 13;
+// The effects' lengths in seconds, 0 to 12, to space them in the capture.
+constexpr double effectSeconds[NUM_EFFECTS] = {0.12, 0.32, 0.27, 0.24, 0.96, 0.21, 0.43,
+                                               1.22, 0.31, 0.39, 0.19, 0.18, 0.47};
+constexpr int EFFECTS_FROM_MS = 5000;              // the first effect of the music-off capture
+constexpr double MUSIC_FROM = 7.6, MUSIC_TO = 9.4; // the title music at full volume, in seconds
 
-class AudioGame : public ::testing::Test {
-protected:
-    ScratchDir dir;
-    std::vector<int16_t> samples; // left and right interleaved
+// One capture: what the device was given, left and right interleaved.
+struct Capture {
+    std::vector<int16_t> samples;
 
-    void SetUp() override { dir.linkGameData(); }
-
-    // Plays the script with real-time waits and reads back what the device was given.
-    void capture(const std::string& script) {
-        std::string text = "realtime 1\n"
-                           "tap 100 return\ntap 1100 return\ntap 1200 up\ntap 1300 up\ntap 1400 right\n" +
-                           script;
-        writeFile("script.txt", std::vector<uint8_t>(text.begin(), text.end()));
-        int status = -1;
-        runCommand(
-            "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=out.raw SDL_DISKAUDIODELAY=46 " +
-                std::string(HARNESS_BINARY) + " script.txt >/dev/null 2>&1",
-            &status);
-        ASSERT_EQ(status, 0);
-        std::vector<uint8_t> raw = readFile("out.raw");
-        for (size_t i = 0; i + 1 < raw.size(); i += 2) samples.push_back((int16_t)(raw[i] | raw[i + 1] << 8));
-        ASSERT_GT(samples.size(), (size_t)RATE * 2 * 4); // at least four seconds were played
-    }
     // Loudness of the stretch from second `from` to second `to`.
     double rms(double from, double to) const {
         size_t a = (size_t)(from * RATE) * 2, b = std::min(samples.size(), (size_t)(to * RATE) * 2);
@@ -49,23 +38,108 @@ protected:
         for (size_t i = a; i < b; i++) p = std::max(p, std::abs((int)samples[i]));
         return p;
     }
+    // The sounding stretches (first and last frame) between gaps of at least 100 ms of
+    // digital silence, from second `from` on.
+    std::vector<std::pair<size_t, size_t>> bursts(double from) const {
+        std::vector<std::pair<size_t, size_t>> out;
+        size_t frames = samples.size() / 2, gap = RATE / 10;
+        for (size_t f = (size_t)(from * RATE); f < frames; f++) {
+            if (!samples[2 * f] && !samples[2 * f + 1]) continue;
+            if (out.empty() || f - out.back().second > gap)
+                out.push_back({f, f});
+            else
+                out.back().second = f;
+        }
+        return out;
+    }
+    // The RMS of the loudest 50 ms within frames a to b, both channels.
+    double loudest50ms(size_t a, size_t b) const {
+        size_t win = RATE / 20;
+        double best = 0;
+        for (size_t at = a; at == a || at + win <= b + 1; at += win / 10) {
+            double sum = 0;
+            for (size_t f = at; f < at + win && 2 * f + 1 < samples.size(); f++)
+                sum +=
+                    (double)samples[2 * f] * samples[2 * f] + (double)samples[2 * f + 1] * samples[2 * f + 1];
+            best = std::max(best, sum / (2.0 * win));
+        }
+        return std::sqrt(best);
+    }
 };
 
+// Runs the game in the harness with real-time waits: the intro screens are passed, then
+// the script runs; returns what the disk audio driver was given.
+Capture capture(const std::string& config, const std::string& script) {
+    ScratchDir dir;
+    dir.linkGameData();
+    if (!config.empty()) writeFile("blomp.cfg", std::vector<uint8_t>(config.begin(), config.end()));
+    std::string text = "realtime 1\n"
+                       "tap 100 return\ntap 1100 return\ntap 1200 up\ntap 1300 up\ntap 1400 right\n" +
+                       script;
+    writeFile("script.txt", std::vector<uint8_t>(text.begin(), text.end()));
+    int status = -1;
+    runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=out.raw SDL_DISKAUDIODELAY=46 " +
+                   std::string(HARNESS_BINARY) + " script.txt >/dev/null 2>&1",
+               &status);
+    Capture c;
+    if (status != 0) return c;
+    std::vector<uint8_t> raw = readFile("out.raw");
+    for (size_t i = 0; i + 1 < raw.size(); i += 2) c.samples.push_back((int16_t)(raw[i] | raw[i + 1] << 8));
+    return c;
+}
+
+// dB of a level against another.
+double db(double level, double reference) {
+    return 20 * std::log10(std::max(level, 1e-3) / std::max(reference, 1e-3));
+}
+
+class AudioGame : public ::testing::Test {
+protected:
+    static Capture titleMusic; // default volumes; the title's music plays
+    static Capture musicOff;   // music at 0; a menu move, then every effect in turn
+
+    static void SetUpTestSuite() {
+        titleMusic = capture("", "tap 9500 escape\n");
+        std::string script = "tap 3000 return\ntap 3500 down\n";
+        int at = EFFECTS_FROM_MS;
+        for (int n = 0; n < NUM_EFFECTS; n++) {
+            script += "sfx " + std::to_string(at) + " " + std::to_string(n) + "\n";
+            at += (int)(effectSeconds[n] * 1000) + 300;
+        }
+        script += "tap " + std::to_string(at) + " escape\n";
+        musicOff = capture("mus_volume=0\n", script);
+    }
+};
+Capture AudioGame::titleMusic;
+Capture AudioGame::musicOff;
+
 TEST_F(AudioGame, TheTitleMusicIsAudibleAndRisesDuringItsFadeIn) {
-    capture("tap 9500 escape\n");
-    EXPECT_EQ(peak(0, 1.0), 0); // the intro screens are silent
-    const double early = rms(1.6, 2.6), late = rms(7.5, 8.5);
-    EXPECT_GT(late, 1000);            // clearly audible once faded in
-    EXPECT_GT(late, 3 * early);       // and much quieter while it fades in
-    EXPECT_LT(peak(1.5, 9.0), 32767); // never clipped
+    ASSERT_GT(titleMusic.samples.size(), (size_t)RATE * 2 * 9); // nine seconds were played
+    EXPECT_EQ(titleMusic.peak(0, 1.0), 0);                      // the intro screens are silent
+    const double early = titleMusic.rms(1.6, 2.6), late = titleMusic.rms(MUSIC_FROM, MUSIC_TO);
+    EXPECT_GT(late, 500);                        // clearly audible once faded in
+    EXPECT_GT(late, 3 * early);                  // and much quieter while it fades in
+    EXPECT_LT(titleMusic.peak(1.5, 9.0), 32767); // never clipped
 }
 
 TEST_F(AudioGame, AMenuMoveClicksWithTheMusicOff) {
-    writeFile("blomp.cfg",
-              std::vector<uint8_t>({'m', 'u', 's', '_', 'v', 'o', 'l', 'u', 'm', 'e', '=', '0', '\n'}));
-    capture("tap 3000 return\ntap 3500 down\ntap 5500 escape\n");
-    EXPECT_EQ(peak(0, 3.0), 0);     // no music at volume 0, no effect yet
-    EXPECT_GT(peak(3.4, 5.0), 300); // the "klonk" of the cursor moving
+    ASSERT_GT(musicOff.samples.size(), (size_t)RATE * 2 * 5);
+    EXPECT_EQ(musicOff.peak(0, 3.0), 0);     // no music at volume 0, no effect yet
+    EXPECT_GT(musicOff.peak(3.4, 5.0), 300); // the "klonk" of the cursor moving
+}
+
+// At the default volumes (music 100 %, effects 15 %) the loudest 50 ms of every effect,
+// as the mixer hands it to the device, stand at least 6 dB above the RMS of the music.
+// The mixer adds effects and music, so each is measured where the other is silent.
+TEST_F(AudioGame, EveryEffectStandsSixDbAboveTheMusicInTheRealMix) {
+    const double music = titleMusic.rms(MUSIC_FROM, MUSIC_TO);
+    ASSERT_GT(music, 0);
+    std::vector<std::pair<size_t, size_t>> heard = musicOff.bursts(EFFECTS_FROM_MS / 1000.0 - 0.5);
+    ASSERT_EQ(heard.size(), (size_t)NUM_EFFECTS); // each effect alone, one after the other
+    for (int n = 0; n < NUM_EFFECTS; n++) {
+        double margin = db(musicOff.loudest50ms(heard[n].first, heard[n].second), music);
+        EXPECT_GE(margin, 6.0) << "effect " << n << " stands only " << margin << " dB above the music";
+    }
 }
 
 } // namespace

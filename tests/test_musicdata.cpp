@@ -1,6 +1,8 @@
 // The game's music modules: they load and play in libmodplug the way the game sets
-// it up, sound neither silent nor clipped, end in time, and come out the same on
-// every build. Also the XM writer's header on a small song of our own.
+// it up, sound neither silent nor clipped, all about as loud and soft enough for
+// the effects to stand out, end in time, loop without a gap or a stumbled beat,
+// and come out the same on every build. Also the XM writer's header and the song
+// gain on small songs of our own.
 #include "build.h"
 #include "xm.h"
 #include "xmsong.h"
@@ -17,7 +19,11 @@
 
 namespace {
 
-constexpr int RATE = 22050; // the game's audio device: 22050 Hz, stereo, 16 bit
+constexpr int RATE = 22050;  // the game's audio device: 22050 Hz, stereo, 16 bit
+constexpr int BUFFER = 1024; // frames in one of the game's audio buffers
+// Every song's RMS lies in this band: even between songs, and low enough that the
+// effects at their default volume stand 6 dB above the loudest song.
+constexpr double SONG_RMS_LOW_DB = -33.5, SONG_RMS_HIGH_DB = -31.5;
 
 // What one module sounded like when played through to its end.
 struct Played {
@@ -25,7 +31,13 @@ struct Played {
     bool endedShort = false; // the last read returned less than asked
     double seconds = 0, rms = 0;
     int peak = 0;
+    std::vector<int16_t> samples; // left and right interleaved
 };
+
+// dbfs: a level in dB below full scale.
+double dbfs(double level) {
+    return 20 * std::log10(std::max(level, 1e-3) / 32768.0);
+}
 
 // play: renders a module as the game's music hook does (mixer settings, master volume 128).
 Played play(const std::vector<uint8_t>& bytes, double limitSeconds) {
@@ -52,6 +64,7 @@ Played play(const std::vector<uint8_t>& bytes, double limitSeconds) {
             p.peak = std::max(p.peak, std::abs(int(buf[i])));
             sum += double(buf[i]) * buf[i];
         }
+        p.samples.insert(p.samples.end(), buf.begin(), buf.begin() + n / 2);
         frames += n / 4;
         p.endedShort = n < int(buf.size() * 2);
     }
@@ -68,22 +81,86 @@ const Entries& builtMusic() {
     return music;
 }
 
+// playedMusic: every built module played through once, shared by the tests.
+const std::vector<Played>& playedMusic() {
+    static std::vector<Played> played;
+    if (played.empty())
+        for (const Entry& e : builtMusic()) played.push_back(play(e.bytes, 200));
+    return played;
+}
+
+// silentMs: milliseconds of 10 ms windows below -45 dBFS, counted from the start
+// (fromEnd false) or back from the end of the samples.
+int silentMs(const std::vector<int16_t>& s, bool fromEnd) {
+    const size_t win = RATE / 100 * 2, windows = s.size() / win;
+    size_t quiet = 0;
+    for (; quiet < windows; quiet++) {
+        size_t at = fromEnd ? s.size() - (quiet + 1) * win : quiet * win;
+        double sum = 0;
+        for (size_t k = at; k < at + win; k++) sum += double(s[k]) * s[k];
+        if (dbfs(std::sqrt(sum / win)) >= -45) break;
+    }
+    return int(quiet * 10);
+}
+
+// songSeconds: how long the song's rows last at its own speed and tempo, the time from
+// one downbeat of its first row to the next when it plays round; libmodplug counts
+// whole samples per tick.
+double songSeconds(const std::string& entryName) {
+    std::string name = entryName.substr(0, entryName.size() - 3), text, err;
+    XmModule mod;
+    if (!readTextFile(BLOMP_SOURCE_DIR "/assets/music/" + name + ".txt", text) ||
+        !xmParseSong(text, mod, err))
+        return 0;
+    long rows = 0;
+    for (int o : mod.orders) rows += mod.patterns[o].rows;
+    long samplesPerTick = RATE * 5 / (mod.bpm * 2);
+    return double(rows * mod.speed * samplesPerTick) / RATE;
+}
+
 } // namespace
 
-// Every module plays through libmodplug: audible, never clipped, and it ends on its own
-// within its length (the game restarts it when the last read comes back short).
-TEST(MusicDataPlay, EighteenModulesSoundAndEndInTime) {
+// Every module plays through libmodplug: audible, never clipped, about as loud as the
+// others, and it ends on its own within its length (the game restarts it when the last
+// read comes back short).
+TEST(MusicDataPlay, EighteenModulesSoundEvenAndEndInTime) {
     const Entries& music = builtMusic();
+    const std::vector<Played>& played = playedMusic();
     ASSERT_EQ(music.size(), 18u);
-    for (const Entry& e : music) {
-        Played p = play(e.bytes, 200);
-        ASSERT_TRUE(p.loaded) << e.name;
-        EXPECT_TRUE(p.endedShort) << e.name << " never ends";
-        EXPECT_GE(p.seconds, 40.0) << e.name;
-        EXPECT_LE(p.seconds, 120.0) << e.name;
-        EXPECT_LT(p.peak, 30000) << e.name << " clips or leaves no headroom";
-        EXPECT_GT(p.peak, 6000) << e.name << " is too quiet";
-        EXPECT_GT(p.rms, 1000.0) << e.name << " is mostly silence";
+    for (size_t i = 0; i < music.size(); i++) {
+        const Played& p = played[i];
+        const std::string& name = music[i].name;
+        ASSERT_TRUE(p.loaded) << name;
+        EXPECT_TRUE(p.endedShort) << name << " never ends";
+        EXPECT_GE(p.seconds, 40.0) << name;
+        EXPECT_LE(p.seconds, 120.0) << name;
+        EXPECT_LT(p.peak, 30000) << name << " clips or leaves no headroom";
+        EXPECT_GE(dbfs(p.rms), SONG_RMS_LOW_DB) << name << " is quieter than the others";
+        EXPECT_LE(dbfs(p.rms), SONG_RMS_HIGH_DB)
+            << name << " is louder than the others and drowns the effects";
+    }
+}
+
+// The game starts a module again from its first row when it ends. So no song may end
+// or start in silence (at most 150 ms of both together), and the time from the last
+// row's end to the next downbeat, that is libmodplug's fade at the end plus the rest of
+// the game's last audio buffer, must be what the song takes back from its last rows:
+// the beat runs on through the seam within one tick.
+TEST(MusicDataPlay, EverySongLoopsWithoutAGapOrAStumble) {
+    const Entries& music = builtMusic();
+    const std::vector<Played>& played = playedMusic();
+    for (size_t i = 0; i < music.size(); i++) {
+        const Played& p = played[i];
+        const std::string& name = music[i].name;
+        ASSERT_TRUE(p.loaded) << name;
+        int start = silentMs(p.samples, false), end = silentMs(p.samples, true);
+        EXPECT_LE(start + end, 150) << name << ": " << start << " ms silent at the start, " << end
+                                    << " at the end";
+        size_t frames = p.samples.size() / 2;
+        double period = double((frames + BUFFER - 1) / BUFFER * BUFFER) / RATE;
+        double nominal = songSeconds(name);
+        ASSERT_GT(nominal, 0) << name;
+        EXPECT_NEAR(period, nominal, 0.025) << name << ": the loop comes round off the beat";
     }
 }
 
@@ -126,4 +203,16 @@ TEST(MusicDataXm, HeaderFieldsReadBack) {
     Played p = play(b, 10);
     EXPECT_TRUE(p.endedShort);
     EXPECT_NEAR(p.seconds, 32 * 2.5 * 5 / 140, 0.15);
+
+    // a song's gain scales every instrument and every volume the tracks set
+    std::string loud = std::string(song) + "track v @lead v40 c16\npat C = v\norder C\n", err2;
+    XmModule soft;
+    ASSERT_TRUE(xmParseSong("gain -6\n" + loud, soft, err2)) << err2;
+    ASSERT_TRUE(xmParseSong(loud, mod, err2)) << err2;
+    for (size_t i = 0; i < mod.instruments.size(); i++)
+        EXPECT_EQ(soft.instruments[i].volume, (mod.instruments[i].volume + 1) / 2) << mod.instruments[i].name;
+    EXPECT_EQ(soft.patterns.back().cells[0].vol, 0x10 + 20);
+    EXPECT_NEAR(dbfs(play(xmWrite(soft), 10).rms) - dbfs(play(xmWrite(mod), 10).rms), -6.0, 0.5);
+    for (const char* bad : {"gain loud\n", "gain -50\n", "gain 1 2\n"})
+        EXPECT_FALSE(xmParseSong(bad + loud, soft, err2)) << bad;
 }

@@ -1,6 +1,7 @@
 // The sound effects the data builder makes: valid WAV files SDL_mixer loads,
-// short, about equally loud, click-free at both ends and the same on every build;
-// and the recipe reader's answer to broken recipes.
+// short, about equally loud, loud enough to stand out over the music, click-free
+// at both ends and the same on every build; and the recipe reader's answer to
+// broken recipes.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -34,6 +35,12 @@ double loudnessDb(const std::vector<int>& s) {
     return 10 * std::log10(best / (32768.0 * 32768.0));
 }
 
+// At the default effect volume (15 %, 19 of 128) an effect reaches the speakers this
+// much quieter than its file; the loudest song's RMS is held at -31.5 dBFS by the music
+// data test; every effect's loudest 50 ms must stand 6 dB above it.
+const double defaultSfxGainDb = 20 * std::log10(19.0 / 128.0);
+constexpr double loudestSongDb = -31.5, marginDb = 6.0;
+
 class SoundData : public ::testing::Test {
 protected:
     static Entries effects;
@@ -62,7 +69,7 @@ TEST_F(SoundData, ThirteenMonoWavFilesSdlMixerLoadsAt22050Hz) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-TEST_F(SoundData, ShortWithHeadroomAlikeInLoudnessAndSilentAtBothEnds) {
+TEST_F(SoundData, ShortWithHeadroomAlikeInLoudnessAboveTheMusicAndSilentAtBothEnds) {
     const size_t halfMs = soundRate / 2000, oneMs = soundRate / 1000;
     double loud[13], mean = 0;
     for (size_t i = 0; i < effects.size() && i < 13; i++) {
@@ -73,6 +80,9 @@ TEST_F(SoundData, ShortWithHeadroomAlikeInLoudnessAndSilentAtBothEnds) {
         bool fanfare = e.name == "tada.wav" || e.name == "jipie.wav";
         EXPECT_GE(seconds, fanfare ? 0.6 : 0.08) << e.name;
         EXPECT_LE(seconds, fanfare ? 1.5 : 0.5) << e.name;
+        if (e.name == "chew.wav") {
+            EXPECT_LE(seconds, 0.25) << "the item sound, heard up to 54 times a level";
+        }
         int peak = 0, head = 0, tail = 0;
         for (size_t k = 0; k < s.size(); k++) peak = std::max(peak, std::abs(s[k]));
         for (size_t k = 0; k < halfMs; k++) head = std::max(head, std::abs(s[k]));
@@ -85,6 +95,7 @@ TEST_F(SoundData, ShortWithHeadroomAlikeInLoudnessAndSilentAtBothEnds) {
         EXPECT_LT(head, 3277) << e.name; // under 10 % in the first half millisecond
         EXPECT_LT(tail, 1639) << e.name; // under 5 % in the last millisecond
         mean += (loud[i] = loudnessDb(s)) / 13;
+        EXPECT_GE(loud[i] + defaultSfxGainDb, loudestSongDb + marginDb) << e.name << " drowns in the music";
     }
     for (size_t i = 0; i < effects.size() && i < 13; i++) EXPECT_NEAR(loud[i], mean, 3.0) << effects[i].name;
 }

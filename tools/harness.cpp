@@ -11,6 +11,7 @@
 //   shot  <ms> <file.png>        save the frame surface as it is at that moment
 //   hash  <ms> <name>            print "hash <name> <16 hex digits>", the hash of the frame's colours
 //   state <ms>                   print "state <ms> level= lives= score= workflow= ..." on standard output
+//   sfx   <ms> <number>          play sound effect number (0..12) as the game does, at its volume
 //   limit <ms>                   end with status 3 if the game is still running then (default 3600000)
 //   pad   <buttons>              a pad with that many buttons is plugged in
 //   button <ms> <n> down|up      a pad button event
@@ -19,6 +20,7 @@
 //   realtime 0|1                 1: the simulated clock also waits in real time, so that the audio
 //                                thread (for example SDL's disk audio driver) keeps pace with the game
 // Key names: up down left right return space escape s d l r c, a single letter or digit.
+#include "audio/sound.h"
 #include "game/startup.h"
 #include "game/stuff.h"
 #include "gfx/gfx.h"
@@ -38,7 +40,7 @@ namespace {
 
 struct Action {
     uint32_t at;
-    int kind; // 0 shot, 1 state, 2 hash
+    int kind; // 0 shot, 1 state, 2 hash, 3 sound effect
     std::string arg;
 };
 
@@ -88,6 +90,8 @@ bool readScript(const char* path) {
             actions.push_back({(uint32_t)at, 0, a});
         } else if (ok && strcmp(cmd, "hash") == 0 && n == 3) {
             actions.push_back({(uint32_t)at, 2, a});
+        } else if (ok && strcmp(cmd, "sfx") == 0 && n == 3) {
+            actions.push_back({(uint32_t)at, 3, a});
         } else if (ok && strcmp(cmd, "state") == 0) {
             actions.push_back({(uint32_t)at, 1, ""});
         } else if (strcmp(cmd, "pad") == 0 && n == 2) {
@@ -131,7 +135,9 @@ bool readScript(const char* path) {
 void onPoll() {
     while (nextAction < actions.size() && actions[nextAction].at <= simClock) {
         const Action& a = actions[nextAction++];
-        if (a.kind == 0) {
+        if (a.kind == 3) {
+            playSFX(atoi(a.arg.c_str()));
+        } else if (a.kind == 0) {
             if (!screen || !saveSurfacePNG(screen, a.arg.c_str()))
                 fprintf(stderr, "blompharness: cannot save %s\n", a.arg.c_str());
         } else if (a.kind == 2) {

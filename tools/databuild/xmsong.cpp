@@ -5,7 +5,9 @@
 #include "xmsong.h"
 #include "xmsynth.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -347,6 +349,17 @@ struct SongNumber {
     int XmModule::*field;
 };
 
+// Scales every instrument's volume and every volume written in the patterns by a gain
+// in dB, so a whole song can be made louder or softer without touching its voices.
+void applyGain(XmModule& mod, double db) {
+    double g = std::pow(10.0, db / 20.0);
+    auto scaled = [g](int v) { return std::min(64, static_cast<int>(std::lround(v * g))); };
+    for (XmInstrument& in : mod.instruments) in.volume = scaled(in.volume);
+    for (XmPattern& p : mod.patterns)
+        for (XmCell& c : p.cells)
+            if (c.vol >= 0x10 && c.vol <= 0x50) c.vol = static_cast<uint8_t>(0x10 + scaled(c.vol - 0x10));
+}
+
 const SongNumber songNumbers[] = {
     {"speed", 1, 31, &XmModule::speed},
     {"bpm", 32, 255, &XmModule::bpm},
@@ -360,6 +373,7 @@ bool xmParseSong(const std::string& text, XmModule& mod, std::string& err) {
     mod = XmModule();
     SongState song;
     std::vector<Tokens> statements;
+    double gainDb = 0;
     if (!splitStatements(text, statements, err)) return false;
     for (const Tokens& st : statements) {
         const std::string& key = st[0].text;
@@ -376,6 +390,10 @@ bool xmParseSong(const std::string& text, XmModule& mod, std::string& err) {
         } else if (key == "title") {
             mod.name.clear();
             for (size_t i = 1; i < st.size(); i++) mod.name += (i > 1 ? " " : "") + st[i].text;
+        } else if (key == "gain") {
+            char* end = nullptr;
+            if (st.size() == 2) gainDb = std::strtod(st[1].text.c_str(), &end);
+            if (st.size() != 2 || *end || gainDb < -40 || gainDb > 12) return fail(err, line, "bad gain");
         } else if (key == "rows") {
             if (st.size() != 2 || !readInt(st[1].text, song.rows) || song.rows < 1 || song.rows > XM_MAX_ROWS)
                 return fail(err, line, "bad rows");
@@ -402,5 +420,6 @@ bool xmParseSong(const std::string& text, XmModule& mod, std::string& err) {
         }
     }
     if (mod.orders.empty()) return fail(err, 0, "the song has no order list");
+    applyGain(mod, gainDb);
     return true;
 }
