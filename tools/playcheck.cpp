@@ -3,15 +3,23 @@
 // time from snapshots of the whole world, keeps the most promising states that
 // are still alive, and stops at the first one that walks into the open door.
 // The winning inputs are then replayed from a fresh level start to make sure
-// the snapshots left nothing out.
+// the snapshots left nothing out. From the search and the level's cells it
+// works out how hard each level is (see docs/levels.md).
 //
-//   blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] [level ...]
+//   blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] [-p folder]
+//                  [-m file] [level ...]
+//   blompplaycheck -s
+//   blompplaycheck -c chart.png old.txt new.txt
 //
 // Run it in the run folder (it reads data/maps.zda). Levels are numbers 1..16;
 // without any, all sixteen are checked. -v prints the winning inputs. -d writes
 // the winning inputs of every finished level as a demo, <folder>/<name>.demo,
-// which the test suite replays. The exit status is 0 when every level checked
-// was finished, 1 otherwise.
+// which the test suite replays. -p draws every finished level with the bot's
+// way as <folder>/<name>.png; -m writes each level's measure to a file.
+// -s only reads the cells of every level in all four maps archives: variety,
+// water, bump blocks, checkpoints and the first meeting with every danger.
+// -c draws two measure files as a chart. The exit status is 0 when every level
+// checked was finished (and with -s, when no level breaks a rule), 1 otherwise.
 #include "game/run.h"
 #include "game/stuff.h"
 #include "io/input.h"
@@ -22,7 +30,11 @@
 #include "world/map.h"
 #include "world/monsters.h"
 
+#include "levelpics.h"
+#include "levelscan.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -107,7 +119,10 @@ struct Result {
     std::vector<int> frameInputs; // the inputs of every frame up to the door
     int replayed;                 // the replay from a fresh start finished at the same frame
     int score, lives;
-    World best; // the most promising state at the end of a failed search
+    int64_t tried;              // moves played by the search, over all its attempts
+    int64_t deaths;             // of those, the ones that killed the figure
+    std::vector<PathPoint> way; // the figure's place in every frame of the replay
+    World best;                 // the most promising state at the end of a failed search
 };
 
 int beamWidth = 300;
@@ -125,8 +140,9 @@ struct Attempt {
 constexpr Attempt attempts[] = {{0, 4}, {1, 4}, {0, 3}, {1, 3}, {0, 6}, {1, 6}};
 constexpr int NUM_ATTEMPTS = sizeof(attempts) / sizeof(attempts[0]);
 
-Figure figure;    // the figure the search plays
-int itemsAtStart; // items of the level as loaded
+Figure figure;                            // the figure the search plays
+int itemsAtStart;                         // items of the level as loaded
+std::vector<PathPoint>* wayOut = nullptr; // where the replay notes the figure's places, or null
 
 // Takes a snapshot of the world. Called for every state the beam keeps.
 void saveWorld(World& w) {
@@ -323,6 +339,7 @@ int replay(int n, const std::vector<int>& in) {
     startLevel(n);
     for (size_t frame = 0; frame < in.size(); frame++) {
         playFrame(in[frame]);
+        if (wayOut) wayOut->push_back({figure.x, figure.y});
         if (haveMadeit(figure)) return frame + 1 == in.size();
         if (!isActive(figure)) return 0;
     }
@@ -357,6 +374,8 @@ Result checkLevel(int n) {
                 restored = p;
                 int frames = 0;
                 const int outcome = playMove(m, &frames);
+                res.tried++;
+                res.deaths += outcome == MOVE_DEAD;
                 dirtyColumns(w.step, step, &dirtyFrom, &dirtyTo);
                 if (figure.x > res.furthestX) res.furthestX = figure.x;
                 if (outcome == MOVE_DONE) {
@@ -385,7 +404,9 @@ Result checkLevel(int n) {
             res.lives = lives;
             res.inputs = movesOf(history, (int32_t)history.size() - 1);
             res.frameInputs = framesOf(res.inputs, foundFrames);
+            wayOut = &res.way;
             res.replayed = replay(n, res.frameInputs);
+            wayOut = nullptr;
             return res;
         }
         // Best first; among equals the order of trying decides, so runs repeat.
@@ -486,11 +507,127 @@ int writeDemo(int n, const Result& r) {
     return 0;
 }
 
+// Reads level n of a language's maps archive as the file holds it; false when it is missing or cut short.
+bool readGrid(int lang, int n, LevelGrid& grid) {
+    int32_t size = 0;
+    uint8_t* bytes = loadZDAFile(maps[lang], levelNames[n], "bin", &size);
+    const bool ok = gridFromFile(bytes, size, grid);
+    free(bytes);
+    return ok;
+}
+
+// Prints a level's scan on one line and its problems below; returns the number of problems.
+int printScan(int n, const LevelScan& s, const char* language) {
+    printf("%-5d %-9s %-3s %5d %5d %4d%% %5.1f %6d%% ", n, levelNames[n], language, s.columns, s.items,
+           s.items ? 100 * s.offLine / s.items : 0, s.hazards, s.repeatPercent);
+    if (s.spreadPercent >= 0)
+        printf("%5d%%  ", s.spreadPercent);
+    else
+        printf("%6s  ", "-");
+    for (size_t i = 0; i < s.checkpoints.size(); i++) printf("%s%d", i ? "," : "", s.checkpoints[i]);
+    printf("\n");
+    for (const std::string& p : s.problems) printf("      BROKEN: %s\n", p.c_str());
+    return (int)s.problems.size();
+}
+
+// The cells-only check of every level in all four maps archives and the first
+// meetings of the game's dangers; 1 when any rule is broken.
+int scanAll() {
+    static const char* const languages[4] = {"en", "de", "fr", "es"};
+    openArchives();
+    int broken = 0;
+    printf("%-5s %-9s %-3s %5s %5s %5s %5s %7s %6s  %s\n", "level", "name", "map", "width", "items", "off",
+           "haz", "repeat", "spread", "checkpoints");
+    std::vector<std::vector<LevelGrid>> grids(4, std::vector<LevelGrid>(NUM_LEVEL_NAMES));
+    for (int lang = 0; lang < 4; lang++)
+        for (int n = 1; n < NUM_LEVEL_NAMES; n++) {
+            LevelGrid& g = grids[lang][n];
+            if (!readGrid(lang, n, g)) {
+                printf("%-5d %-9s %-3s BROKEN: missing or cut short\n", n, levelNames[n], languages[lang]);
+                broken++;
+                continue;
+            }
+            // The other languages are shown only where their maps differ from the English ones.
+            if (lang > 0 && g.columns == grids[0][n].columns && g.cells == grids[0][n].cells) continue;
+            broken += printScan(n, scanLevel(g), languages[lang]);
+        }
+    for (int lang = 1; lang < 4; lang++) {
+        int same = 1;
+        for (int n = 1; n < NUM_LEVEL_NAMES; n++) same = same && grids[lang][n].cells == grids[0][n].cells;
+        printf("maps of %s: %s\n", languages[lang],
+               same ? "the same as en" : "differ from en (checked above)");
+    }
+    printf("first meetings:\n");
+    for (int lang = 0; lang < 4; lang++)
+        for (const FirstMeeting& m : firstMeetings(grids[lang])) {
+            if (lang > 0 && m.problem.empty()) continue;
+            if (m.level < 0)
+                printf("  %-3s %-16s never met\n", languages[lang], m.kind);
+            else
+                printf("  %-3s %-16s level %2d column %3d  %s%s\n", languages[lang], m.kind, m.level,
+                       m.column, m.problem.empty() ? "fair" : "UNFAIR: ", m.problem.c_str());
+            broken += !m.problem.empty();
+        }
+    closeArchives();
+    printf("%s\n", broken ? "level rules broken" : "every level keeps the rules");
+    return broken ? 1 : 0;
+}
+
+// The parts of the difficulty measure of a finished level and their sum (see docs/levels.md).
+struct Measure {
+    double hazards; // monsters and hazard columns per 100 columns
+    double risk;    // percent of the moves tried that killed the figure
+    double time;    // percent of the level's time the bot's way takes
+    int search;     // which of the searches found the way (1 the first)
+    double value;
+};
+
+constexpr double W_HAZARDS = 0.5; // points of the measure per hazard in 100 columns
+constexpr double W_RISK = 1.0;    // per percent of deadly moves
+constexpr double W_TIME = 0.4;    // per percent of the time limit used
+constexpr double W_SEARCH = 4.0;  // per search tried before the one that found the way
+
+Measure measureOf(const LevelScan& s, const Result& r, int attempt) {
+    Measure m;
+    m.hazards = s.hazards;
+    m.risk = r.tried ? 100.0 * (double)r.deaths / (double)r.tried : 0;
+    m.time = 100.0 * r.frames / MAX_FRAMES;
+    m.search = attempt;
+    m.value = W_HAZARDS * m.hazards + W_RISK * m.risk + W_TIME * m.time + W_SEARCH * (attempt - 1);
+    return m;
+}
+
+// Reads a measure file ("<level> <measure>" lines) into values of levels 1..16.
+std::vector<double> readMeasures(const char* path) {
+    std::vector<double> v;
+    FILE* f = fopen(path, "r");
+    if (!f) return v;
+    int level = 0;
+    double value = 0;
+    char line[128];
+    while (fgets(line, sizeof(line), f))
+        if (sscanf(line, "%d %lf", &level, &value) == 2 && level >= 1 && level <= 16) {
+            if ((int)v.size() < level) v.resize(level, 0);
+            v[level - 1] = value;
+        }
+    fclose(f);
+    return v;
+}
+
 } // namespace
 
 // Checks the levels named on the command line, or all sixteen.
 int main(int argc, char** argv) {
     std::vector<int> levels;
+    const char* pictureFolder = nullptr;
+    const char* measureFile = nullptr;
+    if (argc == 2 && !strcmp(argv[1], "-s")) return scanAll();
+    if (argc == 5 && !strcmp(argv[1], "-c")) {
+        const int ok = writeChart(argv[2], readMeasures(argv[3]), readMeasures(argv[4]));
+        closePictures();
+        if (!ok) printf("cannot write %s\n", argv[2]);
+        return ok ? 0 : 1;
+    }
     for (int i = 1; i < argc; i++) {
         if (!strcmp(argv[i], "-w") && i + 1 < argc)
             beamWidth = std::max(1, atoi(argv[++i]));
@@ -500,12 +637,18 @@ int main(int argc, char** argv) {
             verbose++;
         else if (!strcmp(argv[i], "-d") && i + 1 < argc)
             demoFolder = argv[++i];
+        else if (!strcmp(argv[i], "-p") && i + 1 < argc)
+            pictureFolder = argv[++i];
+        else if (!strcmp(argv[i], "-m") && i + 1 < argc)
+            measureFile = argv[++i];
         else if (atoi(argv[i]) >= 1 && atoi(argv[i]) < NUM_LEVEL_NAMES)
             levels.push_back(atoi(argv[i]));
         else {
-            printf("usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] "
-                   "[level 1..%d ...]\n",
-                   NUM_LEVEL_NAMES - 1);
+            printf(
+                "usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] [-p folder] "
+                "[-m file] [level 1..%d ...]\n       blompplaycheck -s\n       blompplaycheck -c chart.png "
+                "old.txt new.txt\n",
+                NUM_LEVEL_NAMES - 1);
             return 2;
         }
     }
@@ -513,40 +656,62 @@ int main(int argc, char** argv) {
         for (int n = 1; n < NUM_LEVEL_NAMES; n++) levels.push_back(n);
 
     openArchives();
+    FILE* measures = measureFile ? fopen(measureFile, "w") : nullptr;
+    if (measureFile && !measures) printf("cannot write %s\n", measureFile);
     int failed = 0;
-    printf("%-5s %-9s %5s %6s %7s %6s %5s %5s  %s\n", "level", "name", "width", "items", "frames", "score",
-           "lives", "try", "result");
+    printf("%-5s %-9s %5s %6s %7s %5s %5s %5s %6s %5s %5s %7s  %s\n", "level", "name", "width", "items",
+           "frames", "time", "score", "lives", "risk", "haz", "try", "measure", "result");
     for (int n : levels) {
+        LevelGrid grid;
+        readGrid(0, n, grid);
+        const LevelScan scan = scanLevel(grid);
         // The searches one after another, unless the command line fixed the move length.
         Result r{}, worst{};
         int tried = 0;
+        int64_t allTried = 0, allDeaths = 0;
         for (int t = 0; t < NUM_ATTEMPTS && !r.finished; t++) {
             if (fixedFrames && attempts[t].frames != attempts[0].frames) continue;
             judgeByDistance = attempts[t].byDistance;
             moveFrames = fixedFrames ? fixedFrames : attempts[t].frames;
             tried = t + 1;
             r = checkLevel(n);
+            allTried += r.tried;
+            allDeaths += r.deaths;
             if (!r.finished && (t == 0 || r.eaten > worst.eaten)) worst = r;
         }
+        r.tried = allTried;
+        r.deaths = allDeaths;
         if (r.finished) {
-            printf("%-5d %-9s %5d %3d/%-2d %7d %6d %5d %5d  finished%s\n", n, levelNames[n], mapLength,
-                   r.eaten, r.items, r.frames, r.score, r.lives, tried,
-                   r.replayed ? "" : " (BUT THE REPLAY DIFFERS)");
+            const Measure m = measureOf(scan, r, tried);
+            printf("%-5d %-9s %5d %3d/%-2d %7d %4.0f%% %5d %5d %5.1f%% %5.1f %5d %7.1f  finished%s\n", n,
+                   levelNames[n], mapLength, r.eaten, r.items, r.frames, m.time, r.score, r.lives, m.risk,
+                   m.hazards, tried, m.value, r.replayed ? "" : " (BUT THE REPLAY DIFFERS)");
+            if (measures) fprintf(measures, "%d %.1f\n", n, m.value);
             if (!r.replayed) failed++;
             if (verbose) printInputs(r.inputs);
             // A demo that its own replay does not finish would only fail the test suite.
             if (demoFolder && r.replayed && !writeDemo(n, r)) failed++;
+            if (pictureFolder) {
+                const std::string path = std::string(pictureFolder) + "/" + levelNames[n] + ".png";
+                if (!writeOverview(path.c_str(), n, grid, r.way)) {
+                    printf("  cannot write %s\n", path.c_str());
+                    failed++;
+                }
+            }
         } else {
             failed++;
-            printf("%-5d %-9s %5d %3d/%-2d %7s %6s %5s %5d  NOT FINISHED: furthest x %d", n, levelNames[n],
-                   mapLength, worst.eaten, worst.items, "-", "-", "-", tried, worst.furthestX);
+            printf("%-5d %-9s %5d %3d/%-2d %7s %5s %5s %5s %6s %5.1f %5d %7s  NOT FINISHED: furthest x %d", n,
+                   levelNames[n], mapLength, worst.eaten, worst.items, "-", "-", "-", "-", "-", scan.hazards,
+                   tried, "-", worst.furthestX);
             if (worst.deathX >= 0) printf(", furthest death at x %d: %s", worst.deathX, worst.killer.c_str());
             printf("\n");
             if (verbose) printLeftItems(worst.best);
         }
         fflush(stdout);
     }
+    if (measures) fclose(measures);
     closeArchives();
+    closePictures();
     freeLevel();
     return failed ? 1 : 0;
 }

@@ -145,6 +145,16 @@ int isWaterBlock(int code) {
     return (blockFlags(code) & F_WATER) ? 1 : 0;
 }
 
+// 1 for the codes the figure and the monsters stand on. Called by the level check.
+int isSolidBlock(int code) {
+    return (blockFlags(code) & F_SOLID) ? 1 : 0;
+}
+
+// 1 for the codes that kill on touch. Called by the level check.
+int isLethalBlock(int code) {
+    return (blockFlags(code) & F_LETHAL) ? 1 : 0;
+}
+
 // Changes one cell; positions outside the map are ignored. Called by the
 // animated objects, the door and loadLevel.
 void setBlock(int column, int row, int code) {

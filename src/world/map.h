@@ -45,6 +45,8 @@ int getBlockAtPos(int x, int y);              // code of the cell holding pixel 
 int isSolidPos(int x, int y);                 // 1 when solid; left and right of the map are solid
 int isLeathalPos(int x, int y);               // 1 on spikes or a lethal block
 int isWaterBlock(int code);                   // 1 for the water codes
+int isSolidBlock(int code);                   // 1 for the codes one stands on
+int isLethalBlock(int code);                  // 1 for spikes and the lethal block
 void setBlock(int column, int row, int code); // changes one cell; ignored outside the map
 void setStart(int x, int y);                  // sets the start/restart point
 void tileScan(int x);                         // turns spawn codes of the column holding x into monsters

@@ -1,0 +1,8 @@
+# The level check's own files: the reading of the cells (also tested by the
+# suite) and the overview and chart pictures.
+target_sources(blompplaycheck PRIVATE ${CMAKE_SOURCE_DIR}/tools/levelscan.cpp ${CMAKE_SOURCE_DIR}/tools/levelpics.cpp)
+target_include_directories(blompplaycheck PRIVATE ${CMAKE_SOURCE_DIR}/tools)
+if(BLOMP_TESTS)
+  target_sources(blomp_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/levelscan.cpp)
+  target_include_directories(blomp_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools)
+endif()
