@@ -6,6 +6,7 @@
 #include "game/demo.h"
 #include "game/run.h"
 #include "game/stuff.h"
+#include "game/text.h"
 #include "io/input.h"
 #include "platform/zda.h"
 #include "world/anims.h"
@@ -46,24 +47,30 @@ std::string replayDemo(int n, const Demo& d) {
 
 } // namespace
 
-// Every level's demo enters the door at its frame with its score and lives, and no death on the way.
-TEST(Demos, EveryLevelReplaysToItsDoor) {
+// Every level's demo enters the door at its frame with its score and lives, and no death on
+// the way, with the maps of each of the four languages (each has its own maps archive).
+TEST(Demos, EveryLevelReplaysToItsDoorInEveryLanguage) {
     ASSERT_EQ(chdir(BLOMP_RUN_DIR), 0);
     openArchives();
+    const int language = lang_id;
     for (int n = 1; n < NUM_LEVEL_NAMES; n++) {
         Demo d;
         const std::string err =
             readDemo(std::string(BLOMP_SOURCE_DIR "/tests/demos/") + levelNames[n] + ".demo", d);
-        const std::string where = "level " + std::to_string(n) + " (" + levelNames[n] + "): ";
-        EXPECT_EQ(err, "") << where << err;
+        EXPECT_EQ(err, "") << "level " << n << ": " << err;
         if (!err.empty()) continue;
-        EXPECT_EQ(d.level, n) << where << "the demo is of another level";
-        const std::string went = replayDemo(n, d);
-        EXPECT_EQ(went, "") << where << went << " (recorded: the door at frame " << d.frames << ")";
-        if (!went.empty()) continue; // the score and lives of a replay gone astray say nothing more
-        EXPECT_EQ(score, d.score) << where << "score at the end of the replay";
-        EXPECT_EQ(lives, d.lives) << where << "lives at the end of the replay";
+        EXPECT_EQ(d.level, n) << "level " << n << ": the demo is of another level";
+        for (lang_id = 0; lang_id < 4; lang_id++) {
+            const std::string where = "level " + std::to_string(n) + " (" + levelNames[n] + ", language " +
+                                      std::to_string(lang_id) + "): ";
+            const std::string went = replayDemo(n, d);
+            EXPECT_EQ(went, "") << where << went << " (recorded: the door at frame " << d.frames << ")";
+            if (!went.empty()) continue; // the score and lives of a replay gone astray say nothing more
+            EXPECT_EQ(score, d.score) << where << "score at the end of the replay";
+            EXPECT_EQ(lives, d.lives) << where << "lives at the end of the replay";
+        }
     }
+    lang_id = language;
     closeArchives();
     freeLevel();
 }

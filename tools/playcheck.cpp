@@ -582,10 +582,13 @@ struct Measure {
     double value;
 };
 
+// The weights: a deadly move is the surest sign of a hard level, the time a
+// level takes is what a player can least make up, hazards count for what the
+// bot slips past, and each search the bot needs means moves out of the ordinary.
 constexpr double W_HAZARDS = 0.5; // points of the measure per hazard in 100 columns
-constexpr double W_RISK = 1.0;    // per percent of deadly moves
-constexpr double W_TIME = 0.4;    // per percent of the time limit used
-constexpr double W_SEARCH = 4.0;  // per search tried before the one that found the way
+constexpr double W_RISK = 2.0;    // per percent of deadly moves
+constexpr double W_TIME = 0.5;    // per percent of the time limit used
+constexpr double W_SEARCH = 3.0;  // per search tried before the one that found the way
 
 Measure measureOf(const LevelScan& s, const Result& r, int attempt) {
     Measure m;
@@ -623,8 +626,10 @@ int main(int argc, char** argv) {
     const char* measureFile = nullptr;
     if (argc == 2 && !strcmp(argv[1], "-s")) return scanAll();
     if (argc == 5 && !strcmp(argv[1], "-c")) {
+        openArchives(); // the tiles and the font come from the gfx archive
         const int ok = writeChart(argv[2], readMeasures(argv[3]), readMeasures(argv[4]));
         closePictures();
+        closeArchives();
         if (!ok) printf("cannot write %s\n", argv[2]);
         return ok ? 0 : 1;
     }
