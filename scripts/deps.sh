@@ -9,9 +9,9 @@ packages=(
   libegl-dev libgles-dev libx11-dev libegl-mesa0 libgl1-mesa-dri libdrm-dev libgbm-dev
   libgtest-dev
 )
-# Extra tools only the checks in CI use (formatting).
+# Extra tools only the checks in CI use (formatting; clang's fuzzer runtime for the fuzz targets).
 if [ "${1:-}" = "--ci" ]; then
-  packages+=(clang-format clang)
+  packages+=(clang-format clang libclang-rt-14-dev)
   packages+=(xvfb xdotool imagemagick) # the display check under a real X server
 fi
 

@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+void (*errorHook)() = nullptr;
+
 // Prints the message and its detail and ends the program with status 1.
 // Called wherever the game cannot go on (video, audio, a missing resource).
 void error(const char* message, const char* detail) {
     printf("%s: %s\n", message ? message : "unknown", detail ? detail : "unknown");
     fflush(stdout);
+    if (errorHook) errorHook();
     exit(1);
 }

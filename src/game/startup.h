@@ -14,6 +14,9 @@ extern const char* const helpLines[8]; // the eight lines "-h" prints
 
 // Prints "message: detail" (detail "unknown" when absent) on standard output and ends with status 1.
 [[noreturn]] void error(const char* message, const char* detail);
+// Called by error() after the message instead of ending the program, when set: the fuzz targets and the soak
+// use it to go on with their next input. It must not return; if it does, the program ends as usual.
+extern void (*errorHook)();
 
 // Reads the arguments in order, later ones overriding earlier ones; stops at "-h". Sets aa2 and s2x.
 void parseArgs(int argc, char** argv, StartOptions* opts);

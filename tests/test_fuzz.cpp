@@ -1,0 +1,139 @@
+// The fuzz targets and the soak, outside the fuzzer: our own data goes through
+// every target as accepted input, small files keep the targets' promises, the
+// targets leave no file behind, and the soak plays the same run from the same seed.
+#include "fuzz.h"
+#include "io/hiscore.h"
+#include "platform/zda.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> failures; // broken promises reported by the targets during one input
+
+void recordFailure(const char* what) {
+    failures.push_back(what);
+}
+
+// The entry function of a target by name.
+int (*entryOf(const std::string& target))(const uint8_t*, size_t) {
+    for (const FuzzTarget& t : fuzzTargets)
+        if (target == t.name) return t.entry;
+    return nullptr;
+}
+
+// Runs one input through a target; the outcome, with the broken promises in failures.
+int replay(const std::string& target, const std::vector<uint8_t>& bytes) {
+    failures.clear();
+    fuzzFailHook = recordFailure;
+    auto entry = entryOf(target);
+    if (!entry) {
+        ADD_FAILURE() << "no target " << target;
+        return -1;
+    }
+    const int outcome = entry(bytes.data(), bytes.size());
+    fuzzFailHook = nullptr;
+    return outcome;
+}
+
+// An entry of one of the built archives.
+std::vector<uint8_t> builtEntry(int archive, const char* name) {
+    std::vector<uint8_t> out;
+    if (chdir(BLOMP_RUN_DIR) != 0) return out;
+    openArchives();
+    int32_t size = 0;
+    uint8_t* data = uncompressZDA(archive, name, &size);
+    if (data) out.assign(data, data + size);
+    free(data);
+    closeArchives();
+    return out;
+}
+
+} // namespace
+
+// Our own files are what every target must take: a level, a picture, a sound, a module, an archive.
+TEST(Fuzz, OurDataIsAcceptedByEveryTarget) {
+    ScratchDir here;
+    const std::string saved = here.path();
+    struct Case {
+        const char* target;
+        int archive; // -1: a file of the run folder
+        const char* name;
+    } cases[] = {
+        {"map", ARC_MAPS, "beginner.bin"}, {"map", ARC_MAPS, "plane.bin"},
+        {"map", -1, "mapsen/test.bin"},    {"bitmap", ARC_GFX, "font.bmp"},
+        {"bitmap", ARC_GFX, "moon.bmp"},   {"wav", ARC_SOUND, "klonk.wav"},
+        {"wav", ARC_SOUND, "splash.wav"},  {"music", ARC_MUSIC, "sceney.xm"},
+        {"archive", -1, "data/maps.zda"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = c.archive >= 0 ? builtEntry(c.archive, c.name)
+                                                    : readFile(std::string(BLOMP_RUN_DIR "/") + c.name);
+        ASSERT_FALSE(bytes.empty()) << c.name;
+        ASSERT_EQ(chdir(saved.c_str()), 0);
+        EXPECT_EQ(replay(c.target, bytes), FUZZ_ACCEPTED) << c.target << " " << c.name;
+        EXPECT_TRUE(failures.empty()) << c.target << " " << c.name << ": " << failures[0];
+    }
+}
+
+// Files a player could hand the game: what it writes itself round-trips, junk is refused or
+// read as the rules say, and nothing breaks a promise.
+TEST(Fuzz, SmallFilesKeepTheirPromises) {
+    ScratchDir here;
+    const std::vector<uint8_t> junk = {'B', 'M', 0xFF, 0, 0, 0, 0x22, 'R', 'I', 'F', 'F', 0x13, 0x37};
+    struct Case {
+        const char* target;
+        std::vector<uint8_t> bytes;
+        int outcome;
+    } cases[] = {
+        {"config", {}, FUZZ_ACCEPTED},
+        {"config",
+         std::vector<uint8_t>(std::begin("mus_volume=-7\nj_jump=2\nmpReverbDelay=9\nk_up=a\n"),
+                              std::end("mus_volume=-7\nj_jump=2\nmpReverbDelay=9\nk_up=a\n")),
+         FUZZ_ACCEPTED},
+        {"hiscores", {}, FUZZ_REFUSED},
+        {"hiscores", std::vector<uint8_t>(HISCORE_FILE_SIZE, 0), FUZZ_ACCEPTED},
+        {"savegame", {0x12, 0x34, 0x56, 0x78}, FUZZ_REFUSED},
+        {"savegame", {0x5E, 0xB1 ^ 3, 0xB1, 0x5E ^ 3}, FUZZ_ACCEPTED},
+        {"archive", junk, FUZZ_REFUSED},
+        {"map", {0}, FUZZ_REFUSED},
+        {"bitmap", junk, FUZZ_REFUSED},
+        {"wav", junk, FUZZ_REFUSED},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(replay(c.target, c.bytes), c.outcome)
+            << c.target << " input of " << c.bytes.size() << " bytes";
+        EXPECT_TRUE(failures.empty()) << c.target << ": " << failures[0];
+    }
+    // Whatever the targets did, they did it in their own folder.
+    std::vector<std::string> left;
+    if (DIR* d = opendir(".")) {
+        while (dirent* e = readdir(d))
+            if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) left.push_back(e->d_name);
+        closedir(d);
+    }
+    EXPECT_TRUE(left.empty()) << left[0];
+}
+
+// A short soak ends cleanly, reaches play and the menus, and the same seed plays the same run.
+TEST(Fuzz, SoakIsCleanAndRepeatable) {
+    int status = -1;
+    const std::string command = "cd " BLOMP_RUN_DIR " && " SOAK_BINARY " 6000 7 2>&1";
+    const std::string first = runCommand(command, &status);
+    EXPECT_EQ(status, 0) << first;
+    EXPECT_NE(first.find("nothing found"), std::string::npos) << first;
+    for (const char* state : {"play", "main menu", "intro screens"}) {
+        const size_t at = first.find(std::string("  ") + state + " ");
+        ASSERT_NE(at, std::string::npos) << state;
+        EXPECT_GT(atol(first.c_str() + first.find_first_not_of(' ', at + 2 + strlen(state))), 0) << state;
+    }
+    EXPECT_EQ(runCommand(command, &status), first);
+}
