@@ -5,7 +5,9 @@
 #   scripts/soak.sh [-n] [frames] [seed]      (default 1000000 frames, seed 1)
 #
 # Builds into $FUZZ_BUILD (default build-fuzz, the fuzzers' build) unless -n, then
-# prints the frames spent in each state of the game and the events counted.
+# prints the frames spent in each state of the game and the events counted. Most
+# fresh level starts are played by the level's recorded demo (tests/demos), so
+# that levels are completed and what follows them is soaked too.
 # Exits with status 1 when a session crashed, failed a sanitizer check or could
 # not be left. The same seed plays the same run.
 set -euo pipefail
@@ -28,9 +30,10 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/.ci/lsan.supp}"
 soak="$PWD/$dir/blompsoak"
+demos="$PWD/tests/demos"
 cd "$dir/run"
 start=$(date +%s)
 status=0
-"$soak" "$frames" "$seed" || status=$?
+"$soak" "$frames" "$seed" "$demos" || status=$?
 echo "soak: $(($(date +%s) - start)) s"
 exit $status

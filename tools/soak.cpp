@@ -3,7 +3,7 @@
 // until a number of frames has passed, and prints how often each state of the
 // game was seen. Built with the sanitizers (scripts/soak.sh), it must find nothing.
 //
-//   blompsoak <frames> [seed]
+//   blompsoak <frames> [seed [demo folder]]
 //
 // Run it in the run folder (it needs data/ and mapsen/). Each session is the
 // program from its start (a child process, so every session starts as fresh as
@@ -11,7 +11,10 @@
 // game writes (configuration, hiscores, saved game) live in a scratch folder and
 // carry over from session to session, then are removed. The input is biased so
 // that menus, pauses, deaths, the options page, key captures, game over and name
-// entries are all reached. A frame is one poll of the input after the simulated
+// entries are all reached. Given the folder of the recorded demos (tests/demos),
+// most fresh level starts are played by their demo, so that levels are
+// completed and the bonus count, the story, saved games, continues and the
+// ending are reached too. A frame is one poll of the input after the simulated
 // clock moved. Same seed, same run. Exit status 0 when every session ended
 // cleanly, 1 when one crashed, failed a sanitizer check or could not be left.
 #include "game/run.h"
@@ -23,6 +26,8 @@
 #include "io/hiscore.h"
 #include "io/input.h"
 #include "platform/sys.h"
+#include "world/figure.h"
+#include "world/map.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +38,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -99,6 +105,15 @@ uint32_t hiscoreSum = 0;       // of the table as last seen
 int prevLevel = 0, prevLives = START_LIVES, prevPaused = 0, prevEscape = 0, prevStatus = 0, prevSet = 0;
 
 constexpr long STUCK_FRAMES = 200000; // past its budget, a session that does not end is stuck
+constexpr uint32_t DEMO_CHANCE = 2;   // in 4 fresh level starts with a demo, the demo plays
+constexpr uint32_t DEMO_DROP = 3000;  // in each frame, one chance in this that the monkey takes over
+
+// The recorded input of each level, one mask a frame (1 left, 2 right, 4 jump, 8 crawl); empty without one.
+std::vector<uint8_t> demos[NUM_LEVEL_NAMES];
+int demoLevel = 0;  // the level whose demo is playing now, 0 when the monkey plays
+int demoHeld = 0;   // the controls the demo holds now
+int startArmed = 1; // the clock ran since the last level start, so the next full clock is a new start
+int downsToGo = 0;  // releases of down still to make on the graphic-set screen
 
 uint32_t next() {
     rng ^= rng << 13;
@@ -153,6 +168,80 @@ void pressAnything() {
         pressButton((int)(next() % 12));
     else
         press('0' + (int32_t)(next() % 10));
+}
+
+// Reads the demo of every level from a folder; a level without one is played by the monkey.
+void loadDemos(const char* folder) {
+    for (int n = 1; n < NUM_LEVEL_NAMES; n++) {
+        char path[1200], line[256];
+        snprintf(path, sizeof path, "%s/%s.demo", folder, levelNames[n]);
+        FILE* f = fopen(path, "r");
+        if (!f) continue;
+        while (fgets(line, sizeof line, f)) {
+            int mask = 0, count = 0;
+            if (line[0] == '#' || sscanf(line, "%d %d", &mask, &count) != 2) continue;
+            if (mask >= 0 && mask <= 15 && count > 0 && demos[n].size() + (size_t)count <= (size_t)LEVEL_TIME)
+                demos[n].insert(demos[n].end(), (size_t)count, (uint8_t)mask);
+        }
+        fclose(f);
+    }
+}
+
+// The key of each demo control bit.
+int32_t demoKey(int bit) {
+    return bit == 1 ? LEFT_KEY : bit == 2 ? RIGHT_KEY : bit == 4 ? JUMP_KEY : DOWN_KEY;
+}
+
+// A key event now, without a release scheduled: the demo lets go itself.
+void keyNow(int32_t sym, int down) {
+    if (sym <= 0 || sym >= SDLK_LAST) return;
+    SDL_Event ev = {};
+    ev.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    ev.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    ev.key.keysym.sym = (SDLKey)sym;
+    simPushEvent(ev);
+}
+
+// Lets go of what the demo holds and hands the play back to the monkey.
+void stopDemo() {
+    for (int bit = 1; bit <= 8; bit <<= 1)
+        if (demoHeld & bit) keyNow(demoKey(bit), 0);
+    demoHeld = 0;
+    demoLevel = 0;
+}
+
+// One frame of a demo. The clock of the level tells the frame: it runs down by one in
+// each frame of play, from the first. Until then (the level's intro, which throws
+// input away) the first frame's controls are pressed again every frame.
+void playDemo() {
+    const std::vector<uint8_t>& d = demos[demoLevel];
+    const int32_t index = LEVEL_TIME - timeLeft;
+    if (index < 0 || index >= (int32_t)d.size()) {
+        stopDemo();
+        return;
+    }
+    const int want = d[(size_t)index];
+    for (int bit = 1; bit <= 8; bit <<= 1) {
+        if ((want & bit) && (!(demoHeld & bit) || index == 0)) keyNow(demoKey(bit), 1);
+        if (!(want & bit) && (demoHeld & bit)) keyNow(demoKey(bit), 0);
+    }
+    demoHeld = want;
+}
+
+// At a level's start (full clock, the figure at the level's own start point) the demo
+// may take over; a death, a pause or anything but play ends it.
+void steerDemo(State s, bool leaving) {
+    const bool fullClock = level > 0 && timeLeft == LEVEL_TIME;
+    if (fullClock && startArmed && s == ST_PLAY) {
+        startArmed = 0;
+        if (demoLevel) stopDemo();
+        if (level < NUM_LEVEL_NAMES && !demos[level].empty() && startx == 16 && starty == 100 &&
+            chance(DEMO_CHANCE, 4))
+            demoLevel = level;
+    }
+    if (!fullClock) startArmed = 1;
+    if (demoLevel && (s != ST_PLAY || demoLevel != level || leaving || chance(1, DEMO_DROP))) stopDemo();
+    if (demoLevel) playDemo();
 }
 
 // The state the game is in, read from its globals.
@@ -219,14 +308,19 @@ int pickMenuGoal(bool leaving) {
 void act(State s, bool leaving) {
     switch (s) {
     case ST_INTRO:
-        if (!chance(1, 8)) return;
+        if (!chance(1, 8) && downsToGo == 0) return;
         if (currentScreen == 0)
             press(chance(3, 4) ? START_KEY : chance(1, 2) ? RIGHT_KEY : DOWN_KEY);
         else if (currentScreen == 1)
             pressAnything();
-        else if (currentScreen == 4 && chance(1, 20))
-            for (int i = 0; i < 12; i++) press(DOWN_KEY); // the tenth down picks the hidden set
-        else if (currentScreen == 4)
+        else if (currentScreen == 4 && (downsToGo > 0 || chance(1, 6))) {
+            // the tenth release of down picks the hidden set
+            if (downsToGo == 0) downsToGo = SECRET_DOWNS;
+            if (heldUntil[DOWN_KEY > 0 && DOWN_KEY < SDLK_LAST ? DOWN_KEY : 0] <= simClock) {
+                press(DOWN_KEY, 30);
+                downsToGo--;
+            }
+        } else if (currentScreen == 4)
             press(chance(1, 2) ? LEFT_KEY : RIGHT_KEY);
         else
             press(chance(4, 5) ? UP_KEY : JUMP_KEY);
@@ -281,6 +375,7 @@ void act(State s, bool leaving) {
         }
         return;
     case ST_PLAY:
+        if (demoLevel) return; // the demo plays
         if (leaving && chance(1, 20)) {
             press(SDLK_ESCAPE);
             return;
@@ -346,6 +441,7 @@ void onPoll() {
         fflush(stderr);
         _exit(4);
     }
+    steerDemo(s, leaving);
     act(s, leaving);
 }
 
@@ -361,6 +457,13 @@ int session(uint32_t seed, int number) {
     if (pad) simSetJoystick(1, 12);
     simPollHook = onPoll;
     sessionBudget = 20000 + (long)(next() % 60000);
+    // Now and then a game saved before the last level, so that the ending is reached too.
+    if (chance(1, 4)) {
+        level = NUM_LEVEL_NAMES - 1;
+        saveGame();
+        level = 0;
+        saved = 0;
+    }
     hiscoreSum = tableSum();
     char name[] = "blomp";
     char* argv[] = {name, nullptr};
@@ -397,12 +500,13 @@ bool makeScratch() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3 || atol(argv[1]) < 1) {
-        fprintf(stderr, "usage: blompsoak <frames> [seed]   (in the run folder)\n");
+    if (argc < 2 || argc > 4 || atol(argv[1]) < 1) {
+        fprintf(stderr, "usage: blompsoak <frames> [seed [demo folder]]   (in the run folder)\n");
         return 2;
     }
     target = atol(argv[1]);
-    const uint32_t seed = argc == 3 ? (uint32_t)strtoul(argv[2], nullptr, 10) : 1;
+    const uint32_t seed = argc >= 3 ? (uint32_t)strtoul(argv[2], nullptr, 10) : 1;
+    if (argc == 4) loadDemos(argv[3]);
     shared =
         (Shared*)mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) return 1;
