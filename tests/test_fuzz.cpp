@@ -1,6 +1,8 @@
 // The fuzz targets and the soak, outside the fuzzer: our own data goes through
 // every target as accepted input, small files keep the targets' promises, the
-// targets leave no file behind, and the soak plays the same run from the same seed.
+// targets leave no file behind, every input kept in tests/regress/<target>/
+// (named accepted-* or refused-* by how the game must take it) replays without
+// a crash or a broken promise, and the soak plays the same run from the same seed.
 #include "fuzz.h"
 #include "io/hiscore.h"
 #include "platform/zda.h"
@@ -121,6 +123,30 @@ TEST(Fuzz, SmallFilesKeepTheirPromises) {
         closedir(d);
     }
     EXPECT_TRUE(left.empty()) << left[0];
+}
+
+// Every kept input replays as its name says, without a crash or a broken promise.
+TEST(Fuzz, KeptInputsReplay) {
+    ScratchDir here;
+    int replayed = 0;
+    for (const FuzzTarget& t : fuzzTargets) {
+        const std::string dir = std::string(BLOMP_SOURCE_DIR "/tests/regress/") + t.name;
+        DIR* d = opendir(dir.c_str());
+        if (!d) continue;
+        while (dirent* e = readdir(d)) {
+            const std::string name = e->d_name;
+            int expect = -1;
+            if (name.rfind("accepted-", 0) == 0) expect = FUZZ_ACCEPTED;
+            if (name.rfind("refused-", 0) == 0) expect = FUZZ_REFUSED;
+            if (name[0] == '.') continue;
+            EXPECT_NE(expect, -1) << dir << "/" << name << ": the name must start with accepted- or refused-";
+            EXPECT_EQ(replay(t.name, readFile(dir + "/" + name)), expect) << t.name << "/" << name;
+            EXPECT_TRUE(failures.empty()) << t.name << "/" << name << ": " << failures[0];
+            replayed++;
+        }
+        closedir(d);
+    }
+    EXPECT_GT(replayed, 0) << "no kept inputs under tests/regress";
 }
 
 // A short soak ends cleanly, reaches play and the menus, and the same seed plays the same run.
