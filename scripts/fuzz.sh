@@ -76,8 +76,9 @@ for t in "${targets[@]}"; do
   execs=$(sed -nE 's/^#([0-9]+).*/\1/p' <<<"$last")
   cov=$(sed -nE 's/.*cov: ([0-9]+).*/\1/p' <<<"$last")
   ft=$(sed -nE 's/.*ft: ([0-9]+).*/\1/p' <<<"$last")
-  corp=$(sed -nE 's/.*corp: ([0-9]+\/[0-9]+[a-zA-Z]*).*/\1/p' <<<"$last")
+  corp=$(sed -nE 's/.*corp: ([0-9]+(\/[0-9]+[a-zA-Z]*)?).*/\1/p' <<<"$last")
   rate=$(sed -nE 's/^stat::average_exec_per_sec: *([0-9]+).*/\1/p' "$log" | tail -1)
+  [ -z "$rate" ] && [ -n "$execs" ] && rate=$((execs / seconds)) # fork mode prints no final stats
   printf '%-9s %4ss  execs %-9s exec/s %-6s cov %-5s ft %-6s corpus %-12s found %s\n' \
     "$t" "$seconds" "${execs:-?}" "${rate:-?}" "${cov:-?}" "${ft:-?}" "${corp:-?}" "$found"
   if [ "$found" -gt 0 ] || { [ "$status" -ne 0 ] && [ "$keep" = 0 ]; }; then

@@ -34,7 +34,9 @@
 #include <cstring>
 #include <ftw.h>
 #include <initializer_list>
+#include <csignal>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -527,6 +529,7 @@ int main(int argc, char** argv) {
             break;
         }
         if (child == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL); // a soak stopped from outside takes its session with it
             // What the game prints is not kept; a fatal line shows as the session's status 1.
             if (!freopen("/dev/null", "w", stdout)) _exit(1);
             const int status = session(seed, number);
