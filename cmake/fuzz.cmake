@@ -60,8 +60,10 @@ if(BLOMP_FUZZ)
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${BLOMP_SEEDS_DIR}
     COMMAND blompfuzzseeds ${BLOMP_RUN_DIR} ${BLOMP_SEEDS_DIR}
     COMMAND ${CMAKE_COMMAND} -E touch ${BLOMP_SEEDS_DIR}/stamp
-    DEPENDS blompfuzzseeds ${BLOMP_DATA_FILES}
+    DEPENDS blompfuzzseeds ${BLOMP_ASSETS}
     COMMENT "Building the fuzzers' seed corpora from the game data"
     VERBATIM)
+  # After the data, as a target: naming the data files here would run the data build twice at once.
   add_custom_target(fuzzseeds ALL DEPENDS ${BLOMP_SEEDS_DIR}/stamp)
+  add_dependencies(fuzzseeds gamedata)
 endif()

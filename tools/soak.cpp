@@ -438,7 +438,12 @@ void onPoll() {
     countEvents(s);
     const bool leaving = sessionFrames > sessionBudget || shared->frames >= target;
     if (sessionFrames > sessionBudget + STUCK_FRAMES) {
-        fprintf(stderr, "blompsoak: a session cannot be left (state %s)\n", stateNames[s]);
+        fprintf(stderr,
+                "blompsoak: a session cannot be left (state %s); keys up %d down %d left %d right %d jump %d "
+                "fire %d "
+                "start %d, pad %d, level %d, workflow %d, lives %d\n",
+                stateNames[s], (int)UP_KEY, (int)DOWN_KEY, (int)LEFT_KEY, (int)RIGHT_KEY, (int)JUMP_KEY,
+                (int)FIRE_KEY, (int)START_KEY, pad, (int)level, (int)workflow, (int)lives);
         shared->stuck = 1;
         fflush(stderr);
         _exit(4);
