@@ -160,4 +160,37 @@ TEST_F(Input, ConfigKeyRefusesAKeyAlreadyBound) {
     EXPECT_EQ(JUMP_KEY, SDLK_d);
 }
 
+// Left and right can always be typed, so the quit and continue questions, which wait for
+// nothing else, can be answered: a capture refuses the keys of up, down and fire, which
+// are read first (jump alone may take the up key), and a fixed letter bound to a
+// direction types the direction.
+TEST_F(Input, LeftAndRightAlwaysTypeThemselves) {
+    const struct {
+        int32_t* binding;
+        int sym;
+        bool taken;
+    } table[] = {
+        {&LEFT_KEY, SDLK_UP, false},  {&RIGHT_KEY, SDLK_DOWN, false}, {&RIGHT_KEY, SDLK_SPACE, false},
+        {&START_KEY, SDLK_UP, false}, {&JUMP_KEY, SDLK_DOWN, false},  {&JUMP_KEY, SDLK_UP, true},
+        {&RIGHT_KEY, SDLK_d, true},   {&LEFT_KEY, SDLK_s, true},      {&START_KEY, SDLK_RETURN, true},
+    };
+    for (const auto& t : table) {
+        START_KEY = LEFT_KEY = RIGHT_KEY = JUMP_KEY = -1;
+        cfgStep = 0;
+        cfgStatus = 1;
+        simTapKey(simClock, t.sym, 20);
+        checkInput();
+        configKey(t.binding);
+        EXPECT_EQ(*t.binding, t.taken ? t.sym : -1) << "key " << t.sym;
+        EXPECT_EQ(cfgStep, t.taken ? 1 : 0) << "key " << t.sym;
+    }
+    START_KEY = SDLK_RETURN, LEFT_KEY = SDLK_s, RIGHT_KEY = SDLK_d, JUMP_KEY = SDLK_w;
+    const Frame frames[] = {
+        {{{'k', SDLK_s, 1}, {'k', SDLK_s, 0}}, 0, KEY_LEFT},
+        {{{'k', SDLK_d, 1}, {'k', SDLK_d, 0}}, 0, KEY_RIGHT},
+        {{{'k', SDLK_c, 1}, {'k', SDLK_c, 0}}, 0, KEY_C}, // an unbound fixed letter stays itself
+    };
+    play(frames);
+}
+
 } // namespace

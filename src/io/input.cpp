@@ -73,6 +73,7 @@ const Direction keyDirections[] = {
     {&LEFT_KEY, KEY_LEFT, KEY_RIGHT},
 };
 
+constexpr int BOUND_CONTROLS = 3; // jump, fire and start; the rest of keyControls are fixed keys
 const Control keyControls[] = {
     {&JUMP_KEY, KEY_JUMP}, {&FIRE_KEY, KEY_FIRE}, {&START_KEY, KEY_START}, {&SELECT_SYM, KEY_SELECT},
     {&D_SYM, KEY_D},       {&L_SYM, KEY_L},       {&R_SYM, KEY_R},         {&C_SYM, KEY_C},
@@ -124,15 +125,19 @@ const Control* findControl(const Control* table, int count, int32_t value) {
 void keyEvent(int32_t sym, int pressed) {
     lastJButton = -1;
     lastKeySym = sym;
+    bool direction = false;
     for (const Direction& d : keyDirections) {
         if (*d.binding != sym) continue;
         if (pressed)
             hold(d.bit, d.opposite);
         else
             letGo(d.bit);
+        direction = true;
         break;
     }
     const Control* c = findControl(keyControls, int(sizeof keyControls / sizeof keyControls[0]), sym);
+    // A fixed key counts only when no direction has it: a right key bound to the d types right.
+    if (c && direction && c - keyControls >= BOUND_CONTROLS) c = nullptr;
     if (c) {
         if (pressed)
             lastKey |= c->bit;
@@ -264,10 +269,14 @@ void waitKeyUp() {
 }
 
 // Binds the last pressed key unless one of the four keys being captured already has
-// it, so no two of them share a key. Called by the options page, once per prompt.
+// it, so no two of them share a key, or up, down or fire has it: those are read first,
+// and a left or right key among them could be held but never typed, so the quit and
+// continue questions, which only left and right answer, could never be left. Jump may
+// share the up key, as it does by default. Called by the options page, once per prompt.
 void configKey(int32_t* binding) {
     int32_t k = lastKeySym;
-    if (k != 0 && k != START_KEY && k != JUMP_KEY && k != LEFT_KEY && k != RIGHT_KEY) {
+    const bool readFirst = (k == UP_KEY && binding != &JUMP_KEY) || k == DOWN_KEY || k == FIRE_KEY;
+    if (k != 0 && !readFirst && k != START_KEY && k != JUMP_KEY && k != LEFT_KEY && k != RIGHT_KEY) {
         *binding = k;
         cfgStep++;
         if (cfgStep >= KEYS_TO_CAPTURE) cfgStatus = 0;
