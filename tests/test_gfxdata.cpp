@@ -6,7 +6,10 @@
 
 #include <SDL.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "build.h"
@@ -73,6 +76,79 @@ const int spriteCodes[] = {1,   2,   3,   4,   5,   6,  7,  8,  65, 68, 24, 9,  
 const int solidCodes[] = {20,  21,  22,  23,  40,  43,  44,  63,  64, 69,
                           128, 129, 130, 131, 132, 133, 134, 135, 136};
 
+// Water in every form the maps use: plain, bubbles, deep, weed, sandy bed, rays, shoal, stone.
+const int waterCodes[] = {85, 145, 146, 162, 163, 164, 165, 166};
+
+// The colour a tile is mostly made of (the lowest value among equals).
+uint32_t mainColour(const Pic& sheet, int x0, int y0, int w, int h) {
+    std::map<uint32_t, int> count;
+    for (int y = y0; y < y0 + h; y++)
+        for (int x = x0; x < x0 + w; x++)
+            if (picGet(sheet, x, y) != PIC_KEY) count[picGet(sheet, x, y)]++;
+    uint32_t best = 0;
+    int most = 0;
+    for (const auto& c : count)
+        if (c.second > most) {
+            best = c.first;
+            most = c.second;
+        }
+    return best;
+}
+
+// The average colour of the back picture's lower band, the rows a pit in the ground shows
+// (the two bottom rows of cells, y 160-191). The handheld set has no back picture: the
+// game clears the play area to black.
+uint32_t lowerBand(int set) {
+    if (set == SET_GB) return 0x000000;
+    const Pic p = decodeWithSdl(set == SET_CLASSIC ? "back.bmp" : "newback.bmp");
+    long sum[3] = {0, 0, 0}, n = 0;
+    for (int y = p.h - 32; y < p.h; y++)
+        for (int x = 0; x < p.w; x++, n++)
+            for (int k = 0; k < 3; k++) sum[k] += (picGet(p, x, y) >> (16 - 8 * k)) & 255;
+    return n ? picRgb(int(sum[0] / n), int(sum[1] / n), int(sum[2] / n)) : 0xffffff;
+}
+
+// Straight-line distance of two colours in RGB, 0..441.
+double colourDistance(uint32_t a, uint32_t b) {
+    double d = 0;
+    for (int k = 0; k < 3; k++) {
+        const double e = double((a >> (8 * k)) & 255) - double((b >> (8 * k)) & 255);
+        d += e * e;
+    }
+    return std::sqrt(d);
+}
+
+// Mean difference of two sheets per colour channel (0..255) over the tiles that show
+// anything; a see-through pixel counts as the black behind it.
+double meanDifference(const Pic& a, const Pic& b) {
+    long sum = 0, n = 0;
+    for (int code = 1; code < 240; code++) {
+        if (tileKey(a, code) == 256 && tileKey(b, code) == 256) continue;
+        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16; y++)
+            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++) {
+                const uint32_t p = picGet(a, x, y) == PIC_KEY ? 0 : picGet(a, x, y);
+                const uint32_t q = picGet(b, x, y) == PIC_KEY ? 0 : picGet(b, x, y);
+                for (int k = 0; k < 24; k += 8) sum += std::abs(int((p >> k) & 255) - int((q >> k) & 255));
+                n += 3;
+            }
+    }
+    return n ? double(sum) / n : 0;
+}
+
+// How many tiles of the codes first..last-1 have another outline (see-through pixels
+// elsewhere) in the two sheets.
+int outlinesThatDiffer(const Pic& a, const Pic& b, int first = 1, int last = 240) {
+    int n = 0;
+    for (int code = first; code < last; code++) {
+        bool differ = false;
+        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16 && !differ; y++)
+            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++)
+                differ = differ || ((picGet(a, x, y) == PIC_KEY) != (picGet(b, x, y) == PIC_KEY));
+        n += differ;
+    }
+    return n;
+}
+
 } // namespace
 
 TEST(GfxDataEntries, EveryBitmapLoadsInSdlAtItsSize) {
@@ -110,6 +186,11 @@ TEST(GfxDataEntries, SameSourcesGiveTheSameBytes) {
 
 TEST(GfxDataSheets, SpritesHaveSeeThroughBackgroundsAndGroundIsSolid) {
     for (int set = 0; set < NUM_SETS; set++) {
+        // each set draws in its own manner, but the figure, the monsters and the pickups
+        // cover the same pixels in all three: the game's hit boxes are made for them
+        for (int code : spriteCodes)
+            EXPECT_EQ(outlinesThatDiffer(sheetOf(set), sheetOf(SET_CLASSIC), code, code + 1), 0)
+                << "set " << set << " sprite " << code << " has another outline than in classic";
         for (int code : spriteCodes) {
             EXPECT_GT(tileKey(sheetOf(set), code), 0)
                 << "set " << set << " sprite " << code << " is a square block";
@@ -142,10 +223,17 @@ TEST(GfxDataSheets, TheThreeSetsLookDifferent) {
     std::set<uint32_t> sets[NUM_SETS];
     for (int set = 0; set < NUM_SETS; set++) sets[set].insert(sheetOf(set).px.begin(), sheetOf(set).px.end());
     // classic: a small fixed palette; handheld: four shades and the key; deluxe: rich
-    EXPECT_LE(sets[SET_CLASSIC].size(), 17u);
+    EXPECT_LE(sets[SET_CLASSIC].size(), 21u);
     EXPECT_GT(sets[SET_DELUXE].size(), 3 * sets[SET_CLASSIC].size());
     EXPECT_EQ(sets[SET_GB],
               (std::set<uint32_t>{PIC_KEY, picGbShades[0], picGbShades[1], picGbShades[2], picGbShades[3]}));
+    // not one drawing in three palettes: the colours differ clearly, and deluxe has shapes of its own
+    const double diff = meanDifference(sheetOf(SET_CLASSIC), sheetOf(SET_DELUXE));
+    const int outlines = outlinesThatDiffer(sheetOf(SET_CLASSIC), sheetOf(SET_DELUXE));
+    printf("classic and deluxe: mean colour difference %.1f of 255, %d tiles with another outline\n", diff,
+           outlines);
+    EXPECT_GE(diff, 15.0);   // one drawing in three palettes measured 12.9
+    EXPECT_GE(outlines, 40); // and 0 outlines of its own
 }
 
 TEST(GfxDataFonts, EveryCharacterHasAGlyph) {
@@ -162,5 +250,96 @@ TEST(GfxDataFonts, EveryCharacterHasAGlyph) {
             EXPECT_EQ(keyIn(sheet, (i % cols) * f.cell, (i / cols) * f.cell, f.cell) == f.cell * f.cell,
                       i == 0)
                 << f.name << ": '" << char(i + 32) << "'";
+    }
+}
+
+// Water, ground and a pit must never be one colour: a pool that looks like ground, or
+// ground that looks like a pit, misleads the player. Every pair of the main colours of
+// water tiles, solid ground and the back picture's lower band lies at least 40 apart.
+TEST(GfxDataColours, WaterGroundAndPitNeverShareAColour) {
+    constexpr double MIN_DISTANCE = 40;
+    for (int set = 0; set < NUM_SETS; set++) {
+        const Pic& sheet = sheetOf(set);
+        struct Part {
+            std::string what;
+            uint32_t colour;
+            int kind; // 0 water, 1 ground, 2 pit
+        };
+        std::vector<Part> parts;
+        for (int code : waterCodes)
+            parts.push_back({"water " + std::to_string(code),
+                             mainColour(sheet, 16 * (code % 20), 16 * (code / 20), 16, 16), 0});
+        parts.push_back({"water surface 160/161", mainColour(sheet, 0, 128 + 8, 32, 8), 0});
+        for (int code : solidCodes)
+            parts.push_back({"ground " + std::to_string(code),
+                             mainColour(sheet, 16 * (code % 20), 16 * (code / 20), 16, 16), 1});
+        parts.push_back({"the back picture's lower band", lowerBand(set), 2});
+        // a pit is the darkest thing on the screen: its band is near black, every ground lighter
+        const int pit = picLuma(parts.back().colour);
+        EXPECT_LE(pit, 16) << "set " << set << ": the lower band is too light for a pit";
+        for (const Part& g : parts) {
+            if (g.kind != 1) continue;
+            EXPECT_GE(picLuma(g.colour), pit + 24)
+                << "set " << set << ": " << g.what << " is nearly as dark as a pit";
+        }
+        double smallest = 1e9;
+        std::string pair;
+        for (const Part& a : parts)
+            for (const Part& b : parts) {
+                if (a.kind >= b.kind) continue;
+                const double d = colourDistance(a.colour, b.colour);
+                char line[160];
+                snprintf(line, sizeof line, "%s #%06x and %s #%06x: %.1f", a.what.c_str(), a.colour,
+                         b.what.c_str(), b.colour, d);
+                EXPECT_GE(d, MIN_DISTANCE) << "set " << set << ": " << line;
+                if (d < smallest) {
+                    smallest = d;
+                    pair = line;
+                }
+            }
+        printf("set %d: the closest pair is %s\n", set, pair.c_str());
+        RecordProperty("smallest_distance_set" + std::to_string(set), int(smallest));
+    }
+}
+
+// A tile line may name one graphic set: that picture replaces the plain one in that set
+// only. Anything else after the code is a fault the builder names.
+TEST(GfxDataArt, TileLinesForOneSet) {
+    const std::string rows = std::string(16, '.') + "\n";
+    std::string block;
+    for (int i = 0; i < 16; i++) block += rows;
+    std::string wide;
+    for (int i = 0; i < 16; i++) wide += std::string(32, '.') + "\n";
+    const struct {
+        std::string text;
+        bool ok;
+        int onlySet, wTiles;
+    } cases[] = {
+        {"color . key\ntile 5\n" + block, true, -1, 1},
+        {"color . key\ntile 5 deluxe\n" + block, true, SET_DELUXE, 1},
+        {"color . key\ntile 5 classic\n" + block, true, SET_CLASSIC, 1},
+        {"color . key\ntile 5 2x1 handheld\n" + wide, true, SET_GB, 2},
+        {"color . key\ntile 5 shiny\n" + block, false, -1, 1},
+        {"color . key\ntile 5 2x1 deluxe extra\n" + wide, true, SET_DELUXE, 2}, // free words after the set
+    };
+    for (const auto& c : cases) {
+        ArtFile f;
+        std::string err;
+        const bool ok = parseArt(c.text, "t.txt", f, err);
+        EXPECT_EQ(ok, c.ok) << c.text.substr(0, 40) << " " << err;
+        if (!ok || !c.ok) continue;
+        ASSERT_EQ(f.tiles.size(), 1u);
+        EXPECT_EQ(f.tiles[0].onlySet, c.onlySet) << c.text.substr(0, 40);
+        EXPECT_EQ(f.tiles[0].wTiles, c.wTiles) << c.text.substr(0, 40);
+    }
+    // the deluxe sheet draws its own cloud and grass tuft; the other sets keep the plain ones
+    for (int code : {25, 50, 51, 168}) {
+        int differ = 0;
+        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16; y++)
+            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++)
+                differ += (picGet(sheetOf(SET_DELUXE), x, y) == PIC_KEY) !=
+                          (picGet(sheetOf(SET_CLASSIC), x, y) == PIC_KEY);
+        EXPECT_GT(differ, 10) << "tile " << code;
+        EXPECT_EQ(tileKey(sheetOf(SET_CLASSIC), code), tileKey(sheetOf(SET_GB), code)) << "tile " << code;
     }
 }
