@@ -93,13 +93,14 @@ double db(double level, double reference) {
     return 20 * std::log10(std::max(level, 1e-3) / std::max(reference, 1e-3));
 }
 
-class AudioGame : public ::testing::Test {
-protected:
-    static Capture titleMusic; // default volumes; the title's music plays
-    static Capture musicOff;   // music at 0; a menu move, then every effect in turn
-
-    static void SetUpTestSuite() {
-        titleMusic = capture("", "tap 9500 escape\n");
+// The two captures, each made once in a process and only when a test needs it.
+const Capture& titleMusic() { // default volumes; the title's music plays
+    static Capture c = capture("", "tap 9500 escape\n");
+    return c;
+}
+const Capture& musicOff() { // music at 0; a menu move, then every effect in turn
+    static Capture c;
+    if (c.samples.empty()) {
         std::string script = "tap 3000 return\ntap 3500 down\n";
         int at = EFFECTS_FROM_MS;
         for (int n = 0; n < NUM_EFFECTS; n++) {
@@ -107,37 +108,38 @@ protected:
             at += (int)(effectSeconds[n] * 1000) + 300;
         }
         script += "tap " + std::to_string(at) + " escape\n";
-        musicOff = capture("mus_volume=0\n", script);
+        c = capture("mus_volume=0\n", script);
     }
-};
-Capture AudioGame::titleMusic;
-Capture AudioGame::musicOff;
-
-TEST_F(AudioGame, TheTitleMusicIsAudibleAndRisesDuringItsFadeIn) {
-    ASSERT_GT(titleMusic.samples.size(), (size_t)RATE * 2 * 9); // nine seconds were played
-    EXPECT_EQ(titleMusic.peak(0, 1.0), 0);                      // the intro screens are silent
-    const double early = titleMusic.rms(1.6, 2.6), late = titleMusic.rms(MUSIC_FROM, MUSIC_TO);
-    EXPECT_GT(late, 500);                        // clearly audible once faded in
-    EXPECT_GT(late, 3 * early);                  // and much quieter while it fades in
-    EXPECT_LT(titleMusic.peak(1.5, 9.0), 32767); // never clipped
+    return c;
 }
 
-TEST_F(AudioGame, AMenuMoveClicksWithTheMusicOff) {
-    ASSERT_GT(musicOff.samples.size(), (size_t)RATE * 2 * 5);
-    EXPECT_EQ(musicOff.peak(0, 3.0), 0);     // no music at volume 0, no effect yet
-    EXPECT_GT(musicOff.peak(3.4, 5.0), 300); // the "klonk" of the cursor moving
+TEST(AudioGame, TheTitleMusicIsAudibleAndRisesDuringItsFadeIn) {
+    const Capture& title = titleMusic();
+    ASSERT_GT(title.samples.size(), (size_t)RATE * 2 * 9); // nine seconds were played
+    EXPECT_EQ(title.peak(0, 1.0), 0);                      // the intro screens are silent
+    const double early = title.rms(1.6, 2.6), late = title.rms(MUSIC_FROM, MUSIC_TO);
+    EXPECT_GT(late, 500);                   // clearly audible once faded in
+    EXPECT_GT(late, 3 * early);             // and much quieter while it fades in
+    EXPECT_LT(title.peak(1.5, 9.0), 32767); // never clipped
 }
 
-// At the default volumes (music 100 %, effects 15 %) the loudest 50 ms of every effect,
-// as the mixer hands it to the device, stand at least 6 dB above the RMS of the music.
-// The mixer adds effects and music, so each is measured where the other is silent.
-TEST_F(AudioGame, EveryEffectStandsSixDbAboveTheMusicInTheRealMix) {
-    const double music = titleMusic.rms(MUSIC_FROM, MUSIC_TO);
+// With the music off, a menu move clicks; and at the default volumes (music 100 %,
+// effects 15 %) the loudest 50 ms of every effect, as the mixer hands it to the device,
+// stand at least 6 dB above the RMS of the music. The mixer adds effects and music, so
+// each is measured where the other is silent.
+TEST(AudioGame, AMenuMoveClicksAndEveryEffectStandsSixDbAboveTheMusic) {
+    const Capture& effects = musicOff();
+    ASSERT_GT(effects.samples.size(), (size_t)RATE * 2 * 5);
+    EXPECT_EQ(effects.peak(0, 3.0), 0);     // no music at volume 0, no effect yet
+    EXPECT_GT(effects.peak(3.4, 5.0), 300); // the "klonk" of the cursor moving
+    const double music = titleMusic().rms(MUSIC_FROM, MUSIC_TO);
     ASSERT_GT(music, 0);
-    std::vector<std::pair<size_t, size_t>> heard = musicOff.bursts(EFFECTS_FROM_MS / 1000.0 - 0.5);
-    ASSERT_EQ(heard.size(), (size_t)NUM_EFFECTS); // each effect alone, one after the other
+    // the menu move's click, then each effect alone, one after the other
+    std::vector<std::pair<size_t, size_t>> heard = effects.bursts(3.0);
+    ASSERT_EQ(heard.size(), (size_t)NUM_EFFECTS + 1);
     for (int n = 0; n < NUM_EFFECTS; n++) {
-        double margin = db(musicOff.loudest50ms(heard[n].first, heard[n].second), music);
+        const std::pair<size_t, size_t>& effect = heard[n + 1];
+        double margin = db(effects.loudest50ms(effect.first, effect.second), music);
         EXPECT_GE(margin, 6.0) << "effect " << n << " stands only " << margin << " dB above the music";
     }
 }
