@@ -60,16 +60,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     SDL_Surface* video = SDL_GetVideoSurface();
-    printf("%s: frame %d bpp, window %dx%d %d bpp%s\n", mode, screen->format->BitsPerPixel, video->w, video->h,
-           video->format->BitsPerPixel, screen == video ? ", drawn in place" : "");
-    if (_dispvars) printf("display %ux%u, picture %ux%u\n", _dispvars->screen_width, _dispvars->screen_height,
-                          _dispvars->output_width, _dispvars->output_height);
+    printf("%s: frame %d bpp, window %dx%d %d bpp%s\n", mode, screen->format->BitsPerPixel, video->w,
+           video->h, video->format->BitsPerPixel, screen == video ? ", drawn in place" : "");
+    if (_dispvars)
+        printf("display %ux%u, picture %ux%u\n", _dispvars->screen_width, _dispvars->screen_height,
+               _dispvars->output_width, _dispvars->output_height);
     const auto t0 = std::chrono::steady_clock::now();
     for (int f = 0; f < frames; f++) {
         SDL_FillRect(screen, nullptr, (Uint32)(f * 2654435761u)); // a new frame each time
         presentFrame(old);
     }
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     printf("%d frames, %.3f ms a frame (fill and present)\n", frames, ms / frames);
     if (old) SDL_FreeSurface(old), screen = nullptr;
     videoClose();
