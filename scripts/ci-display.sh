@@ -30,26 +30,36 @@ export DISPLAY=":$num"
 mkdir -p "$work/run"
 ln -s "$root/$build/run/data" "$work/run/data"
 
-# Starts the game with the given options, waits for its window; prints its id.
+# Starts the game with the given options and waits for its window: its id in wid.
+# Right after a game was killed Xvfb may still refuse a new client now and then:
+# then it tries again.
 start_game() {
-  (cd "$work/run" && SDL_AUDIODRIVER=dummy BLOMP_DISPLAY=x11 exec "$root/$build/run/blomp" "$@" \
-    >"$work/out.txt" 2>"$work/err.txt") &
-  gpid=$!
-  for _ in $(seq 1 100); do
-    wid=$(xdotool search --name '^BLOMP$' 2>/dev/null | head -1 || true)
-    [ -n "$wid" ] && { echo "$wid"; return 0; }
-    kill -0 "$gpid" 2>/dev/null || break
-    sleep 0.1
+  for _attempt in 1 2 3; do
+    (cd "$work/run" && SDL_AUDIODRIVER=dummy BLOMP_DISPLAY=x11 exec "$root/$build/run/blomp" "$@" \
+      >"$work/out.txt" 2>"$work/err.txt") &
+    gpid=$!
+    for _ in $(seq 1 100); do
+      wid=$(xdotool search --name '^BLOMP$' 2>/dev/null | head -1 || true)
+      [ -n "$wid" ] && return 0
+      kill -0 "$gpid" 2>/dev/null || break
+      sleep 0.1
+    done
+    grep -q "Couldn't open X11 display" "$work/out.txt" || break
+    sleep 1
   done
-  echo "display check: no window for blomp $*:" >&2
-  cat "$work/out.txt" "$work/err.txt" >&2
-  return 1
+  echo "display check: no window for blomp $*:"
+  cat "$work/out.txt" "$work/err.txt"
+  exit 1
 }
 
 stop_game() {
   kill -9 "$gpid" 2>/dev/null || true
   wait "$gpid" 2>/dev/null || true
   gpid=""
+  for _ in $(seq 1 30); do # until the server has let the window go
+    [ -z "$(xdotool search --name '^BLOMP$' 2>/dev/null || true)" ] && break
+    sleep 0.1
+  done
 }
 
 # Row averages of a region, one grey value 0..65535 a line.
@@ -62,7 +72,7 @@ row_profile() { # image WxH+X+Y rows
 #    from its Debian package into a private folder.
 check_x2() { # label
   echo "display check ($1): $(ldd "$root/$build/run/blomp" | grep -o 'libSDL-1.2.so.0 => [^ ]*')"
-  wid=$(start_game -x2)
+  start_game -x2
   sleep 2
   import -window "$wid" "$work/x2.png"
   stop_game
@@ -84,7 +94,7 @@ cp "$work/x2-sdl12.png" "$work/x2.png"
 
 # 2. -fs on 1280 x 1024: through the intro screens to the deluxe title, then the whole screen.
 # Each key is held a moment, as a player would: the screens look every 100 ms.
-wid=$(start_game -fs)
+start_game -fs
 sleep 2.5
 for key in Return Return Up Up Right; do
   xdotool keydown "$key" 2>/dev/null
