@@ -17,3 +17,6 @@ endif()
 # What presenting a frame costs (a benchmark, not a test).
 add_executable(blompdisplaybench ${CMAKE_SOURCE_DIR}/tools/displaybench.cpp)
 target_link_libraries(blompdisplaybench PRIVATE blompcore)
+if(BLOMP_SANITIZE)
+  target_compile_definitions(blompcore PUBLIC BLOMP_SANITIZE=1)
+endif()

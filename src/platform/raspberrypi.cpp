@@ -8,6 +8,10 @@
 #include <GLES2/gl2.h>
 #include <cstdio>
 #include <cstring>
+#ifdef BLOMP_SANITIZE
+#include <dlfcn.h>
+#include <link.h>
+#endif
 
 dispvars_t* _dispvars = nullptr;
 
@@ -275,6 +279,23 @@ void gles2_init_geometry() {
     glUniformMatrix4fv(shader.u_mvp, 1, GL_FALSE, proj);
 }
 
+#ifdef BLOMP_SANITIZE
+// Leak-checking builds only: every library loaded now (Mesa's driver among them)
+// stays loaded after eglTerminate, so that the leak checker at exit can still
+// name what they keep and the suppressions for Mesa apply.
+void keepLibrariesLoaded() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name && info->dlpi_name[0])
+                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+#else
+void keepLibrariesLoaded() {}
+#endif
+
 } // namespace
 
 // The aspect rule: the picture fills the display's height when the display is
@@ -322,6 +343,7 @@ int pi_init(const DisplayProvider* p, int width, int height, int depth, int keep
     }
     gles2_init_texture();
     gles2_init_geometry();
+    keepLibrariesLoaded();
     return 1;
 }
 
