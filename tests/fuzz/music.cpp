@@ -49,7 +49,7 @@ int fuzzMusic(const uint8_t* data, size_t size) {
     mpBassRange = 10 + (int32_t)(fuzzRandom(&seed) % 91);
     mpSurroundDepth = (int32_t)(fuzzRandom(&seed) % 101);
     mpSurroundDelay = 5 + (int32_t)(fuzzRandom(&seed) % 36);
-    mp_volume = 64;
+    MP_VolumeMusic(64); // as start-up applies the volume: the fade starts there too
     ModPlugFile* module = loadMusic(TRACK);
     if (module) {
         ended = 0;
@@ -65,7 +65,12 @@ int fuzzMusic(const uint8_t* data, size_t size) {
             if (b == BUFFERS / 2 && (how & 2)) MP_FadeOutMusic(1000);
             MP_HookMusic(module, buffer, BUFFER);
         }
-        if (mp_fade < -1 || mp_fade > mp_volume) fuzzFail("the fade ran out of its range");
+        if (mp_fade < -1 || mp_fade > mp_volume) {
+            char text[160];
+            snprintf(text, sizeof text, "the fade ran out of its range: fade %d, volume %d, delta %d, how %u",
+                     (int)mp_fade, (int)mp_volume, (int)mp_delta, (unsigned)how);
+            fuzzFail(text);
+        }
         stopMusic(module);
     }
     mpFlags = 3;
