@@ -65,6 +65,14 @@ inline void copySpan(uint8_t* d, const uint8_t* s, int n) {
         memcpy(&b, s + 16, 16);
         memcpy(d, &a, 16);
         memcpy(d + 16, &b, 16);
+    } else if (n == 48) { // a row of a 16-pixel tile at 3 bytes a pixel
+        Wide a, b, c;
+        memcpy(&a, s, 16);
+        memcpy(&b, s + 16, 16);
+        memcpy(&c, s + 32, 16);
+        memcpy(d, &a, 16);
+        memcpy(d + 16, &b, 16);
+        memcpy(d + 32, &c, 16);
     } else if (n >= 16) {
         Wide v;
         for (int i = 0; i + 16 < n; i += 16) {
