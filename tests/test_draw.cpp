@@ -277,3 +277,45 @@ TEST_F(Draw, ASkippedFrameDrawsNothing) {
 }
 
 } // namespace
+
+// A map of opaque tiles (which hide the back picture), keyed tiles, water and
+// empty cells, at every scroll phase and across the back picture's wrap: the play
+// area is the back picture, the moon and the tiles drawn one over the other.
+TEST_F(Draw, TheBackPictureShowsWhereverNoOpaqueTileCoversIt) {
+    std::vector<int32_t> opaque, keyed;
+    for (int v = 1; v < NUM_BLOCKS; v++)
+        if (v != 160 && v != 161 && blocks[v])
+            (blocks[v]->flags & SDL_SRCCOLORKEY ? keyed : opaque).push_back(v);
+    ASSERT_FALSE(opaque.empty());
+    ASSERT_FALSE(keyed.empty());
+    freeLevel();
+    mapLength = background->w; // room for the scroll positions where the picture wraps
+    mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
+    unsigned seed = 11;
+    for (int i = 0; i < mapLength * 12; i++) {
+        seed = seed * 1103515245u + 12345u;
+        const unsigned pick = (seed >> 16) % 10;
+        // Whole columns and rows of opaque cells as in caves, and every mix of the rest.
+        if (i / 12 % 7 == 3 || i % 12 == 11 || pick < 4)
+            mapData[i] = opaque[(seed >> 8) % opaque.size()];
+        else if (pick < 6)
+            mapData[i] = keyed[(seed >> 8) % keyed.size()];
+        else if (pick < 8)
+            mapData[i] = 160 + i / 12 % 2;
+    }
+    const int steps[] = {
+        0, 1, 5, 15, 16, 17, 31, 100, 2 * background->w - 200, 2 * background->w - 201, 16 * mapLength - 321};
+    for (int s : steps) {
+        step = s;
+        moonx = step / 2 + 40; // in view
+        std::vector<Uint32> want;
+        fillRect(screen, 0, 0, 320, 192 - background->h, BLACK);
+        drawLoop(background, 192 - background->h, background->h, step >> 1, 0);
+        blitImage(moon, moonx - step / 2, 0, screen);
+        drawTiles(203);
+        want = region(0, 0, 320, 192);
+        fillRect(screen, 0, 0, 320, 240, RED); // nothing of the frame before may remain
+        drawScreen(203, figure, 0);
+        EXPECT_EQ(region(0, 0, 320, 192), want) << "step " << s;
+    }
+}
