@@ -21,6 +21,7 @@ constexpr int BAR_W = 248;        // full length of a bar
 constexpr int INTRO_FRAMES = 180; // frames of the level intro
 constexpr int BLINK = 32;         // blinking elements hide while this bit of the frame is set
 constexpr int VIEW_COLUMNS = 21;  // columns that can show in a 320-pixel view
+constexpr int MIN_SKIP = 4;       // covered cells in a row worth leaving the back picture out
 
 // The two bars of the HUD: colours of the full and the used part, per graphic set.
 struct BarColours {
@@ -109,11 +110,15 @@ void drawBackLayer(int32_t frame) {
     for (int r = 0; r < MAP_ROWS; r++) {
         int a = 0; // the start of the span not yet drawn
         for (int i = 0; i <= VIEW_COLUMNS; i++) {
-            if (i < VIEW_COLUMNS && !((covered[r] >> i) & 1)) continue;
-            // Cell i is covered (or the row ends): the span before it is drawn.
+            int run = 0; // covered cells from i on
+            while (i + run < VIEW_COLUMNS && ((covered[r] >> (i + run)) & 1)) run++;
+            // Short runs are drawn over: a span of their own would cost more than it saves.
+            if (i < VIEW_COLUMNS && run < MIN_SKIP) continue;
+            // Cells i .. i + run - 1 are covered (or the row ends): the span before them is drawn.
             const int start = std::clamp(16 * i - shift, 0, appletWidth);
             if (start > a) drawBackSpan(a, start, 16 * r, 16 * r + 16, scroll);
-            a = std::clamp(16 * i - shift + 16, 0, appletWidth);
+            a = std::clamp(16 * (i + run) - shift, 0, appletWidth);
+            i += run;
         }
     }
     blitImage(moon, moonx - step / 2, 0, screen);
