@@ -11,8 +11,6 @@
 #include "world/map.h"
 #include "world/monsters.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr int HUD_Y = 192;        // first row of the HUD band
@@ -21,7 +19,6 @@ constexpr int BAR_W = 248;        // full length of a bar
 constexpr int INTRO_FRAMES = 180; // frames of the level intro
 constexpr int BLINK = 32;         // blinking elements hide while this bit of the frame is set
 constexpr int VIEW_COLUMNS = 21;  // columns that can show in a 320-pixel view
-constexpr int MIN_SKIP = 4;       // covered cells in a row worth leaving the back picture out
 
 // The two bars of the HUD: colours of the full and the used part, per graphic set.
 struct BarColours {
@@ -50,77 +47,15 @@ int half(int v) {
     return v >> 1;
 }
 
-// The water phase of a frame: bits 3 and 4 of the frame counter, so it changes every 8 frames.
-int waterPhase(int32_t frame) {
-    return (int)(((uint32_t)frame >> 3) & 3);
-}
-
-// The picture of a map cell: a water tile of the phase, a tile, or null for an
-// empty cell or a code beyond the sheet. Called by drawTiles and opaqueCells.
-SDL_Surface* cellPicture(int32_t v, int phase) {
-    if (v == 160 || v == 161) return wblocks[2 * phase + (v - 160)];
-    return v > 0 && v < NUM_BLOCKS ? blocks[v] : nullptr;
-}
-
-// Marks per map row the visible cells that drawTiles will cover whole with an
-// opaque tile (bit i: the i-th visible column); no back picture is needed there.
-void opaqueCells(int32_t frame, uint32_t covered[MAP_ROWS]) {
-    for (int r = 0; r < MAP_ROWS; r++) covered[r] = 0;
-    if (!mapData || step < 0) return;
-    const int c0 = step / 16, phase = waterPhase(frame);
-    for (int i = 0; i < VIEW_COLUMNS && c0 + i < mapLength; i++) {
-        const int32_t* cells = mapData + (size_t)(c0 + i) * MAP_ROWS;
-        for (int r = 0; r < MAP_ROWS; r++) {
-            const SDL_Surface* p = cellPicture(cells[r], phase);
-            if (p && p->w >= 16 && p->h >= 16 && !(p->flags & (SDL_SRCCOLORKEY | SDL_SRCALPHA)))
-                covered[r] |= 1u << i;
-        }
-    }
-}
-
-// The back layer in columns a .. b - 1 of screen rows y0 .. y1 - 1: black above the
-// picture, the picture (wrapping from column `scroll` on) below its top row.
-void drawBackSpan(int a, int b, int y0, int y1, int scroll) {
-    const int top = appletHeight - background->h, w = background->w;
-    if (y0 < top) fillRect(screen, a, y0, b - a, (y1 < top ? y1 : top) - y0, BLACK);
-    if (y0 < top) y0 = top;
-    for (int x = a; x < b && y0 < y1;) {
-        const int sx = (scroll + x) % w, n = b - x < w - sx ? b - x : w - sx;
-        SDL_Rect src = {(Sint16)sx, (Sint16)(y0 - top), (Uint16)n, (Uint16)(y1 - y0)};
-        SDL_Rect dst = {(Sint16)x, (Sint16)y0, 0, 0};
-        blitSurface(background, &src, screen, &dst);
-        x += n;
-    }
-}
-
-// The back picture, bottom-aligned and wrapping at half the map's speed, and the
-// moon; or black in set 2. Each band of 16 rows leaves out the cells an opaque
-// tile will cover, which in caves and under water is most of the view.
-void drawBackLayer(int32_t frame) {
+// The back picture, bottom-aligned and wrapping at half the map's speed, and the moon; or black in set 2.
+void drawBackLayer() {
     if (!background) {
         fillRect(screen, 0, 0, SCREEN_W, SCREEN_H, BLACK);
         return;
     }
-    if (background->w <= 0) return;
-    int scroll = half(step) % background->w;
-    if (scroll < 0) scroll += background->w;
-    uint32_t covered[MAP_ROWS];
-    opaqueCells(frame, covered);
-    const int shift = (step % 16 + 16) % 16; // the first visible column starts this far left of the view
-    for (int r = 0; r < MAP_ROWS; r++) {
-        int a = 0; // the start of the span not yet drawn
-        for (int i = 0; i <= VIEW_COLUMNS; i++) {
-            int run = 0; // covered cells from i on
-            while (i + run < VIEW_COLUMNS && ((covered[r] >> (i + run)) & 1)) run++;
-            // Short runs are drawn over: a span of their own would cost more than it saves.
-            if (i < VIEW_COLUMNS && run < MIN_SKIP) continue;
-            // Cells i .. i + run - 1 are covered (or the row ends): the span before them is drawn.
-            const int start = std::clamp(16 * i - shift, 0, appletWidth);
-            if (start > a) drawBackSpan(a, start, 16 * r, 16 * r + 16, scroll);
-            a = std::clamp(16 * (i + run) - shift, 0, appletWidth);
-            i += run;
-        }
-    }
+    const int h = background->h;
+    fillRect(screen, 0, 0, appletWidth, appletHeight - h, BLACK);
+    drawLoop(background, appletHeight - h, h, half(step), 0);
     blitImage(moon, moonx - step / 2, 0, screen);
     fillRect(screen, 0, HUD_Y, SCREEN_W, SCREEN_H - HUD_Y, BLACK);
 }
@@ -245,7 +180,7 @@ void drawTiles(int32_t frame) {
     if (!mapData || step < 0) return;
     const int c0 = step / 16;
     const int x0 = step - step % 16; // any map width: no mask that would wrap at 4096 columns
-    const int phase = waterPhase(frame);
+    const int phase = (int)(((uint32_t)frame >> 3) & 3);
     for (int i = 0; i < VIEW_COLUMNS; i++) {
         const int column = c0 + i;
         if (column >= mapLength) break; // a narrow map has nothing more to the right
@@ -253,8 +188,11 @@ void drawTiles(int32_t frame) {
         if (sx < -15 || sx > 319) continue;
         const int32_t* cells = mapData + (size_t)column * MAP_ROWS;
         for (int r = 0; r < MAP_ROWS; r++) {
-            SDL_Surface* p = cellPicture(cells[r], phase); // codes beyond the sheet have no picture
-            if (p) blitImage(p, sx, 16 * r, screen);
+            const int32_t v = cells[r];
+            if (v == 160 || v == 161)
+                blitImage(wblocks[2 * phase + (v - 160)], sx, 16 * r, screen);
+            else if (v > 0 && v < NUM_BLOCKS) // codes beyond the sheet have no picture
+                blitImage(blocks[v], sx, 16 * r, screen);
         }
     }
 }
@@ -266,7 +204,7 @@ void drawScreen(int32_t frame, const Figure& figure, int present) {
         if (present) controlFPS();
         return;
     }
-    drawBackLayer(frame);
+    drawBackLayer();
     if (level > 0) drawBars();
     drawTiles(frame);
     drawMonsters();
