@@ -9,6 +9,9 @@
 //   valgrind --tool=callgrind --callgrind-out-file=<base> blompframecost <base> [options]
 //   options: -b24 (24 bits per pixel), -set N (graphic set 0-2, default 1),
 //            -levels A-B (default 1-16), -frames N (at most N play frames a level),
+//            -every K (count every K-th frame only; the world still moves every
+//            frame, so the replay is the same and K times cheaper to run),
+//            -worst FILE (save the dearest play frame as a PNG picture),
 //            -demos DIR (default ../../tests/demos, from the run folder)
 //
 // Run in the run folder (it reads data/). scripts/framecost.sh does all of this.
@@ -20,6 +23,7 @@
 #include "gfx/draw.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "gfx/shot.h"
 #include "io/input.h"
 #include "platform/video.h"
 #include "platform/zda.h"
@@ -40,7 +44,9 @@ namespace {
 
 constexpr int INTRO = 180; // darkened frames of a level's intro
 
-const char* dumpBase = nullptr; // callgrind's output file; dump n is <base>.<n>
+const char* dumpBase = nullptr;  // callgrind's output file; dump n is <base>.<n>
+const char* worstShot = nullptr; // where to save the dearest play frame as PNG, or null
+long long worstSoFar = 0;        // the dearest play frame of all levels so far
 int dumpCount = 0;
 
 // Starts counting a step. Called before every measured step.
@@ -106,7 +112,7 @@ void printRow(const char* name, const LevelCost& c) {
 }
 
 // Plays level n's intro and demo, counting every step. Returns "" or what went wrong.
-std::string measureLevel(int n, const Demo& d, int maxFrames, LevelCost& c, int& worstFrame) {
+std::string measureLevel(int n, const Demo& d, int maxFrames, int every, LevelCost& c, int& worstFrame) {
     static Figure figure;
     resetAnims();
     setStart(16, 100);
@@ -116,7 +122,7 @@ std::string measureLevel(int n, const Demo& d, int maxFrames, LevelCost& c, int&
     paused = 0, escape = 0;
     last_left = last_right = 0;
     // The intro: nothing moves; the play area is darkened under "BLOMP, RUN!".
-    for (int frame = 1; frame <= INTRO; frame++) {
+    for (int frame = 1; frame <= INTRO; frame += every) {
         countStart();
         drawScreen(frame, figure, 0);
         flipScreen();
@@ -128,13 +134,16 @@ std::string measureLevel(int n, const Demo& d, int maxFrames, LevelCost& c, int&
     const int frames = maxFrames > 0 && maxFrames < (int)d.inputs.size() ? maxFrames : (int)d.inputs.size();
     for (int i = 0; i < frames; i++) {
         applyDemoInput(d.inputs[i]);
-        countStart();
+        const bool sample =
+            i % every == 0; // drawing changes nothing in the world: other frames are not drawn
+        if (sample) countStart();
         updateAnims();
         updateMonsters(figure);
         if (figure.alive) updateAlive(figure);
-        const long long u = countEnd();
+        const long long u = sample ? countEnd() : 0;
         if (haveMadeit(figure)) break; // in the door: the level ends before this frame is drawn
         if (!isActive(figure)) return "died at frame " + std::to_string(i + 1);
+        if (!sample) continue;
         countStart();
         drawScreen(INTRO + 1 + i, figure, 0);
         const long long m = countEnd();
@@ -145,6 +154,10 @@ std::string measureLevel(int n, const Demo& d, int maxFrames, LevelCost& c, int&
         c.compose.add(m);
         c.present.add(p);
         if (u + m + p > c.play.worst) worstFrame = i + 1;
+        if (worstShot && u + m + p > worstSoFar) {
+            worstSoFar = u + m + p;
+            saveSurfacePNG(screen, worstShot);
+        }
         c.play.add(u + m + p);
     }
     return "";
@@ -155,12 +168,12 @@ std::string measureLevel(int n, const Demo& d, int maxFrames, LevelCost& c, int&
 int main(int argc, char** argv) {
     if (argc < 2 || !RUNNING_ON_VALGRIND) {
         fprintf(stderr, "usage: valgrind --tool=callgrind --callgrind-out-file=<base> blompframecost <base> "
-                        "[-b24] [-set N] [-levels A-B] [-frames N] [-demos DIR]\n"
+                        "[-b24] [-set N] [-levels A-B] [-frames N] [-every K] [-worst FILE] [-demos DIR]\n"
                         "(scripts/framecost.sh runs it)\n");
         return 2;
     }
     dumpBase = argv[1];
-    int bpp = 16, set = 1, first = 1, last = NUM_LEVEL_NAMES - 1, maxFrames = 0;
+    int bpp = 16, set = 1, first = 1, last = NUM_LEVEL_NAMES - 1, maxFrames = 0, every = 1;
     std::string demos = "../../tests/demos";
     for (int i = 2; i < argc; i++) {
         if (!strcmp(argv[i], "-b24"))
@@ -169,6 +182,10 @@ int main(int argc, char** argv) {
             bpp = 16;
         else if (!strcmp(argv[i], "-set") && i + 1 < argc)
             set = atoi(argv[++i]);
+        else if (!strcmp(argv[i], "-worst") && i + 1 < argc)
+            worstShot = argv[++i];
+        else if (!strcmp(argv[i], "-every") && i + 1 < argc)
+            every = atoi(argv[++i]);
         else if (!strcmp(argv[i], "-frames") && i + 1 < argc)
             maxFrames = atoi(argv[++i]);
         else if (!strcmp(argv[i], "-demos") && i + 1 < argc)
@@ -181,8 +198,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (set < 0 || set > 2 || first < 1 || last >= NUM_LEVEL_NAMES || first > last) {
-        fprintf(stderr, "blompframecost: set 0-2, levels 1-%d\n", NUM_LEVEL_NAMES - 1);
+    if (set < 0 || set > 2 || first < 1 || last >= NUM_LEVEL_NAMES || first > last || every < 1) {
+        fprintf(stderr, "blompframecost: set 0-2, levels 1-%d, every 1 or more\n", NUM_LEVEL_NAMES - 1);
         return 2;
     }
     setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -199,8 +216,9 @@ int main(int argc, char** argv) {
     logo = loadGFX(gfxLogo[set], 1, 255, 0, 255);
     loadScenery(set);
     initBlocks(set);
-    printf("instructions per frame, set %d, %d bits per pixel (play = update + compose + present)\n", set,
-           bpp);
+    printf("instructions per frame, set %d, %d bits per pixel, counted every %d. frame "
+           "(play = update + compose + present)\n",
+           set, bpp, every);
     printf("%-9s %6s %8s %9s %9s %9s %9s %9s %9s %9s\n", "level", "frames", "update", "compose", "present",
            "play", "worst", "dark", "dark max", "darken");
     LevelCost all;
@@ -212,7 +230,7 @@ int main(int argc, char** argv) {
         std::string err = readDemo(demos + "/" + levelNames[n] + ".demo", d);
         LevelCost c;
         int frame = 0;
-        if (err.empty()) err = measureLevel(n, d, maxFrames, c, frame);
+        if (err.empty()) err = measureLevel(n, d, maxFrames, every, c, frame);
         if (!err.empty()) {
             printf("%-9s %s\n", levelNames[n], err.c_str());
             failed++;

@@ -30,7 +30,6 @@ int blompMain(int argc, char** argv) {
     }
     if (!videoInit()) error("Unable to init SDL", platformError());
     if (!videoOpen(opts.zoom, opts.fullScreen, opts.bpp)) error("Unable to set video mode", platformError());
-    if (opts.zoom || opts.fullScreen) gfxInit();
     mapColors();
     if (!videoCreateOverlay()) error("Unable to set video mode", platformError());
     joystickInit();
@@ -62,7 +61,6 @@ int blompMain(int argc, char** argv) {
 int exitGame() {
     if (joystick) sysJoystickClose(joystick);
     joystick = nullptr;
-    gfxShutdown();
     freeSurface(logo);
     logo = nullptr;
     freeScenery();

@@ -59,7 +59,21 @@ bool sameFormat(const SDL_PixelFormat* a, const SDL_PixelFormat* b) {
 
 // Copies n bytes; short spans in a few overlapping wide moves, each byte written with its final value.
 inline void copySpan(uint8_t* d, const uint8_t* s, int n) {
-    if (n >= 16) {
+    if (n == 32) { // a row of a 16-pixel tile at 2 bytes a pixel
+        Wide a, b;
+        memcpy(&a, s, 16);
+        memcpy(&b, s + 16, 16);
+        memcpy(d, &a, 16);
+        memcpy(d + 16, &b, 16);
+    } else if (n == 48) { // a row of a 16-pixel tile at 3 bytes a pixel
+        Wide a, b, c;
+        memcpy(&a, s, 16);
+        memcpy(&b, s + 16, 16);
+        memcpy(&c, s + 32, 16);
+        memcpy(d, &a, 16);
+        memcpy(d + 16, &b, 16);
+        memcpy(d + 32, &c, 16);
+    } else if (n >= 16) {
         Wide v;
         for (int i = 0; i + 16 < n; i += 16) {
             memcpy(&v, s + i, 16);
@@ -364,11 +378,11 @@ int fastFill(SDL_Surface* dst, SDL_Rect* r, Uint32 colour) {
         r->w = (Uint16)(x1 > x0 ? x1 - x0 : 0), r->h = (Uint16)(y1 > y0 ? y1 - y0 : 0);
     }
     if (x1 <= x0 || y1 <= y0) return 1;
-    // Three pixels' worth of pattern covers 24 bytes of 3-byte pixels and 8 words of the others.
-    uint8_t pattern[24];
-    for (int i = 0; i < 24; i++) pattern[i] = (uint8_t)(colour >> (8 * (i % bpp)));
+    // The pattern of whole pixels in one or three 16-byte steps.
+    uint8_t pattern[48];
+    for (int i = 0; i < 48; i++) pattern[i] = (uint8_t)(colour >> (8 * (i % bpp)));
     const int n = (x1 - x0) * bpp;
-    const int period = bpp == 3 ? 24 : 8; // whole pixels, whole words
+    const int period = bpp == 3 ? 48 : 16;
     bool flat = true;
     for (int i = 1; i < bpp; i++) flat = flat && pattern[i] == pattern[0];
     uint8_t* first = (uint8_t*)dst->pixels + y0 * dst->pitch + x0 * bpp;

@@ -20,17 +20,36 @@ constexpr int MAX_GLYPHS = 256 - FIRST_CODE; // codes are bytes: cells past code
 constexpr int NUMBER_BUF = 16;               // "%d" of any 32-bit value fits
 constexpr int MAX_ZEROS = 8;                 // the zero padding of a number never exceeds this
 
+constexpr int COUNTED = 4; // glyph tables whose length glyphCount remembers
+
+// Glyph tables already counted, and their numbers of glyphs.
+struct Counted {
+    SDL_Surface** table;
+    int glyphs;
+};
+Counted counted[COUNTED];
+
 // Frees one glyph table up to its null entry. Called by destroyFonts.
 void freeFont(SDL_Surface** glyphs) {
     if (!glyphs) return;
+    for (Counted& c : counted)
+        if (c.table == glyphs) c.table = nullptr;
     for (int i = 0; glyphs[i]; i++) freeSurface(glyphs[i]);
     free(glyphs);
 }
 
-// Number of glyphs in a table, so that characters past its end can be left out. Called by drawRun.
+// Number of glyphs in a table, so that characters past its end can be left out;
+// a table counted once is remembered until it is freed. Called by drawRun.
 int glyphCount(SDL_Surface** glyphs) {
+    for (const Counted& c : counted)
+        if (c.table == glyphs) return c.glyphs;
     int n = 0;
     while (glyphs[n]) n++;
+    for (Counted& c : counted)
+        if (!c.table) {
+            c = {glyphs, n};
+            break;
+        }
     return n;
 }
 

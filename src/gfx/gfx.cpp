@@ -22,7 +22,6 @@ int32_t moonx = 0;
 int gfxSet = 1;
 int aa2 = 0;
 int s2x = 0;
-uint8_t* aabuf = nullptr;
 Uint32 BLACK = 0, RED = 0, DRED = 0, BLUE = 0, DBLUE = 0, PURPLE = 0, GREY = 0, LGREY = 0, DGREY = 0;
 
 const char* const gfxBlocks[3] = {"blocks", "newblocks", "gbblocks"};
@@ -30,12 +29,6 @@ const char* const gfxBack[3] = {"back", "newback", nullptr};
 const char* const gfxLogo[3] = {"logo", "logo", "gblogo"};
 const char* const gfxFont[3] = {"font", "font", "gbfont"};
 const char* const gfxFontBig[3] = {"fontbig", "fontbig", "gbfontbig"};
-
-namespace {
-
-constexpr int AABUF_SIZE = 640 * 480 * 2; // the zoom buffer "-aa" reserves
-
-} // namespace
 
 // Maps the nine named colours in the frame format. Called by main once the frame surface exists.
 void mapColors() {
@@ -49,17 +42,6 @@ void mapColors() {
     GREY = SDL_MapRGB(f, 128, 128, 128);
     LGREY = SDL_MapRGB(f, 192, 192, 192);
     DGREY = SDL_MapRGB(f, 96, 96, 96);
-}
-
-// Reserves the zoom buffer when "-aa" was chosen. Called by main in the zoom modes.
-void gfxInit() {
-    if (aa2 && !aabuf) aabuf = (uint8_t*)calloc(1, AABUF_SIZE);
-}
-
-// Frees the zoom buffer. Called by exitGame.
-void gfxShutdown() {
-    free(aabuf);
-    aabuf = nullptr;
 }
 
 // Draws the whole of src with its top-left corner at (x, y); the blit clips.

@@ -23,9 +23,8 @@ extern SDL_Surface* blocks[NUM_BLOCKS];   // tiles of the block sheet: map cells
 extern SDL_Surface* wblocks[NUM_WBLOCKS]; // water tiles, phase k halves at 2k and 2k + 1
 extern int32_t moonx;                     // the moon's x in map pixels, chosen at each level start
 extern int gfxSet;                        // graphic set: 0 classic, 1 deluxe, 2 the hidden one
-extern int aa2;                           // "-aa" chosen: a zoom buffer is reserved
+extern int aa2;                           // "-aa" chosen (a 640 x 480 mode, like "-x2")
 extern int s2x;                           // "-s2x" chosen
-extern uint8_t* aabuf;                    // the zoom buffer (640 x 480 x 2 bytes) when aa2 is set
 
 // The nine named colours as pixel values of the frame format.
 extern Uint32 BLACK, RED, DRED, BLUE, DBLUE, PURPLE, GREY, LGREY, DGREY;
@@ -37,9 +36,7 @@ extern const char* const gfxLogo[3];
 extern const char* const gfxFont[3];
 extern const char* const gfxFontBig[3];
 
-void mapColors();   // maps the named colours in the frame format; main, once the frame surface exists
-void gfxInit();     // reserves the zoom buffer when aa2 is set
-void gfxShutdown(); // frees the zoom buffer
+void mapColors(); // maps the named colours in the frame format; main, once the frame surface exists
 
 // Loading: a bitmap from the "gfx" archive, converted to the frame format (fatal when missing or unreadable).
 SDL_Surface* loadGFX(const char* name, int useKey, int r, int g, int b);
