@@ -53,6 +53,8 @@ packages=(
   "crossbuild-essential-$debarch" qemu-user
   "libsdl1.2debian:$debarch" "libsdl-mixer1.2:$debarch"
   "libmodplug-dev:$debarch" "zlib1g-dev:$debarch" "libgtest-dev:$debarch"
+  "libegl-dev:$debarch" "libgles-dev:$debarch" "libx11-dev:$debarch" "libdrm-dev:$debarch" "libgbm-dev:$debarch"
+  "libegl-mesa0:$debarch" "libgl1-mesa-dri:$debarch" # the off-screen GPU display of the tests
 )
 missing=()
 for p in "${packages[@]}"; do
