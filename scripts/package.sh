@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Builds the Debian packages of Blomp for amd64, arm64 and armhf and checks each
+# the way a user would meet it:
+#
+#   scripts/package.sh [ARM64_TESTS [ARMHF_TESTS]]    each full (default) or smoke
+#
+#  1. scripts/cross.sh for arm64 and armhf: the cross builds, their test suites
+#     under qemu (full, or the smoke part), and a scripted game against the host's;
+#  2. the amd64 package from the build machine's own build (build-cross/host),
+#     the ARM packages from the cross builds; Depends from dpkg-shlibdeps;
+#  3. for each package: lintian shows no errors; desktop-file-validate and
+#     appstreamcli validate pass; the control fields and the programs' machine
+#     are right; apt could install its Depends on Debian 12;
+#  4. dpkg installs it into a throwaway root (an empty dpkg database made for the
+#     purpose: nothing touches this machine's own), the installed launcher
+#     starts the game from an empty home folder with the dummy drivers (an ARM
+#     game through qemu), and dpkg --purge leaves nothing behind.
+# The packages end up in build-pkg/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+declare -A modes=([arm64]="${1:-full}" [armhf]="${2:-full}")
+out="$root/build-pkg"
+host="$root/build-cross/host"
+start=$SECONDS
+step() { echo "== [package $((SECONDS - start))s] $*"; }
+fail() { echo "package.sh: $*" >&2; exit 1; }
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+tools=(lintian desktop-file-utils appstream dpkg-dev file)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+fi
+
+# 1. The ARM builds and their tests (cross.sh also builds the host's tools in build-cross/host).
+for arch in arm64 armhf; do
+  step "cross build and tests of $arch (${modes[$arch]})"
+  scripts/cross.sh "$arch" "${modes[$arch]}"
+done
+
+# 2. The packages.
+rm -rf "$out"
+mkdir -p "$out"
+step "the amd64 build"
+cmake --build "$host" -j"${JOBS:-2}" >/dev/null
+declare -A builds=([amd64]="$host" [arm64]="$root/build-cross/arm64" [armhf]="$root/build-cross/armhf")
+for arch in amd64 arm64 armhf; do
+  step "cpack $arch"
+  # dpkg-shlibdeps looks up the libraries of the package's architecture
+  DEB_HOST_ARCH=$arch cpack --config "${builds[$arch]}/CPackConfig.cmake" -B "$out/cpack-$arch" >/dev/null
+  mv "$out/cpack-$arch/blomp_"*"_$arch.deb" "$out/"
+  rm -rf "$out/cpack-$arch"
+done
+
+# 3 and 4. The checks.
+declare -A machine=([amd64]="x86-64" [arm64]="ARM aarch64" [armhf]="ARM, EABI5")
+declare -A qemu=([amd64]="" [arm64]="qemu-aarch64" [armhf]="qemu-arm")
+for arch in amd64 arm64 armhf; do
+  deb=$(echo "$out/blomp_"*"_$arch.deb")
+  [ -f "$deb" ] || fail "no package for $arch"
+  step "checking $(basename "$deb")"
+
+  [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$deb: wrong Architecture"
+  depends=$(dpkg-deb -f "$deb" Depends)
+  echo "Depends: $depends"
+  for lib in libc6 libsdl1.2debian libsdl-mixer1.2 libmodplug1 zlib1g libstdc++6; do
+    echo "$depends" | grep -q "\b$lib\b" || fail "$deb: Depends lacks $lib"
+  done
+
+  # lintian: errors fail; warnings are printed for the reader.
+  lintian_out=$(lintian --allow-root --no-tag-display-limit "$deb" 2>&1) || true
+  echo "$lintian_out" | sed 's/^/  lintian: /'
+  errors=$(echo "$lintian_out" | grep -c '^E:' || true)
+  warnings=$(echo "$lintian_out" | grep -c '^W:' || true)
+  echo "lintian $arch: $errors errors, $warnings warnings"
+  [ "$errors" -eq 0 ] || fail "$deb: lintian shows errors"
+
+  tree=$(mktemp -d)
+  dpkg-deb -x "$deb" "$tree"
+  desktop-file-validate "$tree"/usr/share/applications/*.desktop
+  appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.xml
+  file "$tree/usr/libexec/blomp/blomp" | grep -q "${machine[$arch]}" || fail "$deb: the game is not a ${machine[$arch]} program"
+  for size in 16 32 48 64 128 256; do
+    file "$tree/usr/share/icons/hicolor/${size}x${size}/apps/blomp.png" | grep -q "$size x $size" ||
+      fail "$deb: no ${size}x${size} icon"
+  done
+  rm -rf "$tree"
+
+  # Would Debian's apt install it? (a simulation against this machine's package lists)
+  apt-get -s -qq install "$deb" >/dev/null || fail "$deb: apt cannot satisfy its Depends"
+
+  # A throwaway root with an empty dpkg database: install, start, purge.
+  sys=$(mktemp -d)
+  mkdir -p "$sys/var/lib/dpkg/info" "$sys/var/lib/dpkg/updates" "$sys/var/lib/dpkg/triggers"
+  touch "$sys/var/lib/dpkg/status" "$sys/var/lib/dpkg/available"
+  [ "$arch" != amd64 ] && dpkg --root="$sys" --add-architecture "$arch"
+  # The libraries it depends on are this machine's (they are not in the empty root).
+  dpkg --root="$sys" --force-depends -i "$deb" >/dev/null
+  [ "$(dpkg-query --admindir="$sys/var/lib/dpkg" -W -f='${Status}' blomp)" = "install ok installed" ] ||
+    fail "$deb: dpkg did not install it"
+  game="$sys/usr/libexec/blomp/blomp"
+  if [ -n "${qemu[$arch]}" ]; then
+    # no binfmt_misc here: the ARM game starts through qemu for this check
+    mv "$game" "$game.target"
+    printf '#!/bin/sh\nexec %s "$0.target" "$@"\n' "${qemu[$arch]}" > "$game"
+    chmod 755 "$game"
+  fi
+  home=$(mktemp -d)
+  status=0
+  env -i PATH=/usr/bin:/bin HOME="$home" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    timeout -k 3 15 "$sys/usr/games/blomp" -x2 > "$home.out" 2>&1 || status=$?
+  cat "$home.out"
+  # 124 or 137 (killed): still running after 15 s, as a game waiting for its player does
+  [ $status -eq 124 ] || [ $status -eq 137 ] || fail "$deb: the game ended with status $status instead of running"
+  [ ! -s "$home.out" ] || fail "$deb: the game printed something on start"
+  [ "$(readlink "$home/.local/share/blomp/data")" = "$sys/usr/share/games/blomp/data" ] ||
+    fail "$deb: the player's folder does not link the installed data"
+  [ -f "$home/.local/share/blomp/data/gfx.zda" ] || fail "$deb: the installed data is not there"
+  if [ -n "${qemu[$arch]}" ]; then
+    mv "$game.target" "$game"
+  fi
+  dpkg --root="$sys" --purge blomp >/dev/null
+  left=$(find "$sys" -mindepth 1 -not -path "$sys/var/lib/dpkg" -not -path "$sys/var/lib/dpkg/*" \
+    -not -path "$sys/var/lib" -not -path "$sys/var")
+  [ -z "$left" ] || fail "$deb: dpkg --purge left $left"
+  dpkg-query --admindir="$sys/var/lib/dpkg" -W blomp >/dev/null 2>&1 && fail "$deb: still known to dpkg after the purge"
+  rm -rf "$sys" "$home" "$home.out"
+  echo "$arch: installed, started from an empty home, purged without a trace"
+done
+ls -l "$out"/*.deb
+step "done"

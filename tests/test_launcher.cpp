@@ -1,0 +1,115 @@
+// The installed launcher: it gives each player a folder of their own with links
+// to the installed data, starts the game there with the options given, keeps a
+// data folder the player made, and says why when there is no folder to use.
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// An installed tree in a scratch folder: the launcher in games/, a stand-in for
+// the game in libexec/blomp that prints where it runs and with what, and data.
+class Launcher : public ::testing::Test {
+protected:
+    ScratchDir scratch;
+    std::string prefix, home;
+
+    void SetUp() override {
+        prefix = scratch.path() + "/usr";
+        home = scratch.path() + "/home";
+        for (const char* d : {"/usr", "/usr/games", "/usr/libexec", "/usr/libexec/blomp", "/usr/share",
+                              "/usr/share/games", "/usr/share/games/blomp", "/usr/share/games/blomp/data",
+                              "/usr/share/games/blomp/mapsen", "/home"})
+            ASSERT_EQ(mkdir((scratch.path() + d).c_str(), 0755), 0) << d;
+        std::vector<uint8_t> launcher = readFile(BLOMP_SOURCE_DIR "/packaging/blomp.sh");
+        ASSERT_FALSE(launcher.empty());
+        writeFile(prefix + "/games/blomp", launcher);
+        const std::string game = "#!/bin/sh\necho \"cwd=$(pwd -P) args=$*\"\n"
+                                 "cat data/gfx.zda\n";
+        writeFile(prefix + "/libexec/blomp/blomp", std::vector<uint8_t>(game.begin(), game.end()));
+        ASSERT_EQ(chmod((prefix + "/games/blomp").c_str(), 0755), 0);
+        ASSERT_EQ(chmod((prefix + "/libexec/blomp/blomp").c_str(), 0755), 0);
+        const std::string archive = "installed archive\n";
+        writeFile(prefix + "/share/games/blomp/data/gfx.zda", std::vector<uint8_t>(archive.begin(), archive.end()));
+    }
+
+    // Runs the launcher with the given environment in front; returns what it printed.
+    std::string launch(const std::string& env, const std::string& args, int* status) {
+        return runCommand("env -i PATH=/usr/bin:/bin " + env + " " + prefix + "/games/blomp " + args + " 2>&1",
+                          status);
+    }
+
+    std::string linkOf(const std::string& path) {
+        char buf[PATH_MAX];
+        ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
+        if (n < 0) return "";
+        buf[n] = 0;
+        return buf;
+    }
+};
+
+TEST_F(Launcher, PicksThePlayersFolderAndStartsTheGameThere) {
+    const struct {
+        const char* name;
+        std::string env;
+        std::string folder; // where the game must run
+    } cases[] = {
+        {"home only", "HOME=" + home, home + "/.local/share/blomp"},
+        {"XDG_DATA_HOME absolute", "HOME=" + home + " XDG_DATA_HOME=" + home + "/xdg", home + "/xdg/blomp"},
+        {"XDG_DATA_HOME relative is ignored", "HOME=" + home + " XDG_DATA_HOME=rel", home + "/.local/share/blomp"},
+        {"XDG_DATA_HOME empty", "HOME=" + home + " XDG_DATA_HOME=", home + "/.local/share/blomp"},
+    };
+    for (const auto& c : cases) {
+        int status = -1;
+        const std::string out = launch(c.env, "-x2 -b24", &status);
+        EXPECT_EQ(status, 0) << c.name << ": " << out;
+        char real[PATH_MAX];
+        ASSERT_TRUE(realpath(c.folder.c_str(), real)) << c.name;
+        EXPECT_EQ(out, "cwd=" + std::string(real) + " args=-x2 -b24\ninstalled archive\n") << c.name;
+        EXPECT_EQ(linkOf(c.folder + "/data"), prefix + "/share/games/blomp/data") << c.name;
+        EXPECT_EQ(linkOf(c.folder + "/mapsen"), prefix + "/share/games/blomp/mapsen") << c.name;
+    }
+}
+
+TEST_F(Launcher, ALinkToOldDataIsRenewedAndAPlayersOwnDataKept) {
+    const std::string folder = home + "/.local/share/blomp";
+    int status = -1;
+    launch("HOME=" + home, "", &status);
+    ASSERT_EQ(status, 0);
+    // an old link, say from an earlier install elsewhere, points at the installed data again
+    ASSERT_EQ(unlink((folder + "/data").c_str()), 0);
+    ASSERT_EQ(symlink("/nonexistent/data", (folder + "/data").c_str()), 0);
+    std::string out = launch("HOME=" + home, "", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(linkOf(folder + "/data"), prefix + "/share/games/blomp/data");
+    // a real folder the player put there is used as it is
+    ASSERT_EQ(unlink((folder + "/data").c_str()), 0);
+    ASSERT_EQ(mkdir((folder + "/data").c_str(), 0755), 0);
+    const std::string own = "my own archive\n";
+    writeFile(folder + "/data/gfx.zda", std::vector<uint8_t>(own.begin(), own.end()));
+    out = launch("HOME=" + home, "", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("my own archive"), std::string::npos) << out;
+    EXPECT_EQ(linkOf(folder + "/data"), "");
+}
+
+TEST_F(Launcher, WithoutAFolderToUseItSaysWhyAndFails) {
+    int status = -1;
+    std::string out = launch("", "", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("neither HOME nor XDG_DATA_HOME"), std::string::npos) << out;
+    // a file where the folder should be
+    writeFile(home + "/.local", {'x'});
+    out = launch("HOME=" + home, "", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("cannot make the folder"), std::string::npos) << out;
+    EXPECT_EQ(out.find("cwd="), std::string::npos) << out;
+}
+
+} // namespace
