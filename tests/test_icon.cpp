@@ -43,7 +43,8 @@ Decoded decodePNG(const std::vector<uint8_t>& f) {
             d.w = get32(f, at + 8);
             d.h = get32(f, at + 12);
             const uint8_t* rest = &f[at + 16];
-            if (rest[0] != 8 || rest[1] != 6 || rest[2] || rest[3] || rest[4]) return d.error = "not 8-bit RGBA", d;
+            if (rest[0] != 8 || rest[1] != 6 || rest[2] || rest[3] || rest[4])
+                return d.error = "not 8-bit RGBA", d;
         } else if (type == "IDAT") {
             idat.insert(idat.end(), f.begin() + at + 8, f.begin() + at + 8 + len);
         }

@@ -36,13 +36,14 @@ protected:
         ASSERT_EQ(chmod((prefix + "/games/blomp").c_str(), 0755), 0);
         ASSERT_EQ(chmod((prefix + "/libexec/blomp/blomp").c_str(), 0755), 0);
         const std::string archive = "installed archive\n";
-        writeFile(prefix + "/share/games/blomp/data/gfx.zda", std::vector<uint8_t>(archive.begin(), archive.end()));
+        writeFile(prefix + "/share/games/blomp/data/gfx.zda",
+                  std::vector<uint8_t>(archive.begin(), archive.end()));
     }
 
     // Runs the launcher with the given environment in front; returns what it printed.
     std::string launch(const std::string& env, const std::string& args, int* status) {
-        return runCommand("env -i PATH=/usr/bin:/bin " + env + " " + prefix + "/games/blomp " + args + " 2>&1",
-                          status);
+        return runCommand(
+            "env -i PATH=/usr/bin:/bin " + env + " " + prefix + "/games/blomp " + args + " 2>&1", status);
     }
 
     std::string linkOf(const std::string& path) {
@@ -62,7 +63,8 @@ TEST_F(Launcher, PicksThePlayersFolderAndStartsTheGameThere) {
     } cases[] = {
         {"home only", "HOME=" + home, home + "/.local/share/blomp"},
         {"XDG_DATA_HOME absolute", "HOME=" + home + " XDG_DATA_HOME=" + home + "/xdg", home + "/xdg/blomp"},
-        {"XDG_DATA_HOME relative is ignored", "HOME=" + home + " XDG_DATA_HOME=rel", home + "/.local/share/blomp"},
+        {"XDG_DATA_HOME relative is ignored", "HOME=" + home + " XDG_DATA_HOME=rel",
+         home + "/.local/share/blomp"},
         {"XDG_DATA_HOME empty", "HOME=" + home + " XDG_DATA_HOME=", home + "/.local/share/blomp"},
     };
     for (const auto& c : cases) {

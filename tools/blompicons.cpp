@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
         snprintf(folder, sizeof folder, "%s/hicolor/%dx%d/apps", argv[1], size, size);
         const std::string path = std::string(folder) + "/blomp.png";
         const std::vector<uint8_t> png = pngRGBA(drawIcon(size), size, size);
-        if (!makeDirs(folder) || png.empty() || !writeFileAtomic(path.c_str(), png.data(), (long)png.size())) {
+        if (!makeDirs(folder) || png.empty() ||
+            !writeFileAtomic(path.c_str(), png.data(), (long)png.size())) {
             fprintf(stderr, "blompicons: cannot write %s\n", path.c_str());
             return 1;
         }
