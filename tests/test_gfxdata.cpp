@@ -6,7 +6,10 @@
 
 #include <SDL.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "build.h"
@@ -72,6 +75,48 @@ const int spriteCodes[] = {1,   2,   3,   4,   5,   6,  7,  8,  65, 68, 24, 9,  
 // Ground, walls and the solid working parts: the back picture must never show through them.
 const int solidCodes[] = {20,  21,  22,  23,  40,  43,  44,  63,  64, 69,
                           128, 129, 130, 131, 132, 133, 134, 135, 136};
+
+// Water in every form the maps use: plain, bubbles, deep, weed, sandy bed, rays, shoal, stone.
+const int waterCodes[] = {85, 145, 146, 162, 163, 164, 165, 166};
+
+// The colour a tile is mostly made of (the lowest value among equals).
+uint32_t mainColour(const Pic& sheet, int x0, int y0, int w, int h) {
+    std::map<uint32_t, int> count;
+    for (int y = y0; y < y0 + h; y++)
+        for (int x = x0; x < x0 + w; x++)
+            if (picGet(sheet, x, y) != PIC_KEY) count[picGet(sheet, x, y)]++;
+    uint32_t best = 0;
+    int most = 0;
+    for (const auto& c : count)
+        if (c.second > most) {
+            best = c.first;
+            most = c.second;
+        }
+    return best;
+}
+
+// The average colour of the back picture's lower band, the rows a pit in the ground shows
+// (the two bottom rows of cells, y 160-191). The handheld set has no back picture: the
+// game clears the play area to black.
+uint32_t lowerBand(int set) {
+    if (set == SET_GB) return 0x000000;
+    const Pic p = decodeWithSdl(set == SET_CLASSIC ? "back.bmp" : "newback.bmp");
+    long sum[3] = {0, 0, 0}, n = 0;
+    for (int y = p.h - 32; y < p.h; y++)
+        for (int x = 0; x < p.w; x++, n++)
+            for (int k = 0; k < 3; k++) sum[k] += (picGet(p, x, y) >> (16 - 8 * k)) & 255;
+    return n ? picRgb(int(sum[0] / n), int(sum[1] / n), int(sum[2] / n)) : 0xffffff;
+}
+
+// Straight-line distance of two colours in RGB, 0..441.
+double colourDistance(uint32_t a, uint32_t b) {
+    double d = 0;
+    for (int k = 0; k < 3; k++) {
+        const double e = double((a >> (8 * k)) & 255) - double((b >> (8 * k)) & 255);
+        d += e * e;
+    }
+    return std::sqrt(d);
+}
 
 } // namespace
 
@@ -142,7 +187,7 @@ TEST(GfxDataSheets, TheThreeSetsLookDifferent) {
     std::set<uint32_t> sets[NUM_SETS];
     for (int set = 0; set < NUM_SETS; set++) sets[set].insert(sheetOf(set).px.begin(), sheetOf(set).px.end());
     // classic: a small fixed palette; handheld: four shades and the key; deluxe: rich
-    EXPECT_LE(sets[SET_CLASSIC].size(), 17u);
+    EXPECT_LE(sets[SET_CLASSIC].size(), 21u);
     EXPECT_GT(sets[SET_DELUXE].size(), 3 * sets[SET_CLASSIC].size());
     EXPECT_EQ(sets[SET_GB],
               (std::set<uint32_t>{PIC_KEY, picGbShades[0], picGbShades[1], picGbShades[2], picGbShades[3]}));
@@ -162,5 +207,46 @@ TEST(GfxDataFonts, EveryCharacterHasAGlyph) {
             EXPECT_EQ(keyIn(sheet, (i % cols) * f.cell, (i / cols) * f.cell, f.cell) == f.cell * f.cell,
                       i == 0)
                 << f.name << ": '" << char(i + 32) << "'";
+    }
+}
+
+// Water, ground and a pit must never be one colour: a pool that looks like ground, or
+// ground that looks like a pit, misleads the player. Every pair of the main colours of
+// water tiles, solid ground and the back picture's lower band lies at least 40 apart.
+TEST(GfxDataColours, WaterGroundAndPitNeverShareAColour) {
+    constexpr double MIN_DISTANCE = 40;
+    for (int set = 0; set < NUM_SETS; set++) {
+        const Pic& sheet = sheetOf(set);
+        struct Part {
+            std::string what;
+            uint32_t colour;
+            int kind; // 0 water, 1 ground, 2 pit
+        };
+        std::vector<Part> parts;
+        for (int code : waterCodes)
+            parts.push_back({"water " + std::to_string(code),
+                             mainColour(sheet, 16 * (code % 20), 16 * (code / 20), 16, 16), 0});
+        parts.push_back({"water surface 160/161", mainColour(sheet, 0, 128 + 8, 32, 8), 0});
+        for (int code : solidCodes)
+            parts.push_back({"ground " + std::to_string(code),
+                             mainColour(sheet, 16 * (code % 20), 16 * (code / 20), 16, 16), 1});
+        parts.push_back({"the back picture's lower band", lowerBand(set), 2});
+        double smallest = 1e9;
+        std::string pair;
+        for (const Part& a : parts)
+            for (const Part& b : parts) {
+                if (a.kind >= b.kind) continue;
+                const double d = colourDistance(a.colour, b.colour);
+                char line[160];
+                snprintf(line, sizeof line, "%s #%06x and %s #%06x: %.1f", a.what.c_str(), a.colour,
+                         b.what.c_str(), b.colour, d);
+                EXPECT_GE(d, MIN_DISTANCE) << "set " << set << ": " << line;
+                if (d < smallest) {
+                    smallest = d;
+                    pair = line;
+                }
+            }
+        printf("set %d: the closest pair is %s\n", set, pair.c_str());
+        RecordProperty("smallest_distance_set" + std::to_string(set), int(smallest));
     }
 }

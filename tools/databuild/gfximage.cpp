@@ -11,10 +11,12 @@ const uint32_t picGbShades[4] = {0xc8d4a8, 0x8c9c74, 0x4e5c44, 0x1c2418};
 
 namespace {
 
-// The classic set's fixed palette: sixteen flat colours of our own choosing.
+// The classic set's fixed palette: twenty flat colours of our own choosing. Water (the
+// blues), the soils (browns, the dark purple of the night) and the black of a pit are
+// kept far apart, so no ground can be taken for water.
 const uint32_t classicPalette[] = {
-    0x000000, 0x1c2470, 0x3050d0, 0x70b8f8, 0x186018, 0x38b030, 0x98e858, 0x784820,
-    0xc87830, 0xf8d040, 0xd02828, 0x801010, 0x9040b0, 0x707070, 0xb8b8b8, 0xf8f8f8,
+    0x000000, 0x1c2470, 0x3050d0, 0x70b8f8, 0x186018, 0x38b030, 0x98e858, 0x784820, 0xc87830, 0xf8d040,
+    0xd02828, 0x801010, 0x9040b0, 0x707070, 0xb8b8b8, 0xf8f8f8, 0x4c2040, 0x4a2c18, 0x38383c, 0x1e6c64,
 };
 constexpr int numClassic = sizeof(classicPalette) / sizeof(classicPalette[0]);
 
@@ -153,7 +155,7 @@ uint32_t picToGb(uint32_t c) {
     return picGbShades[3];
 }
 
-// The classic look: the nearest of sixteen fixed colours.
+// The classic look: the nearest of the twenty fixed colours.
 uint32_t picToClassic(uint32_t c) {
     if (c == PIC_KEY) return c;
     int best = 0;

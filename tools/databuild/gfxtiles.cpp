@@ -20,26 +20,26 @@ struct Ramp {
 
 const Ramp rEarth = {{0x3a2414, 0x5c3a20, 0x7a5030, 0x9c7048}, {2, 2, 1, 1}};
 const Ramp rGrass = {{0x1c5a14, 0x2e8a22, 0x4cb832, 0x8ce060}, {3, 2, 1, 0}};
-const Ramp rStone = {{0x3c3c48, 0x60606c, 0x84848e, 0xb0b0b8}, {3, 2, 1, 0}};
+const Ramp rStone = {{0x3c3c48, 0x60606c, 0x84848e, 0xb0b0b8}, {3, 2, 2, 0}};
 const Ramp rDark = {{0x1c1c26, 0x30303e, 0x444454, 0x5c5c6c}, {3, 3, 2, 2}};
 const Ramp rClay = {{0x5a1c10, 0x8c3018, 0xb44a24, 0xd87c48}, {3, 2, 2, 1}};
 const Ramp rSand = {{0x6a4c20, 0xa07c3c, 0xc8a45c, 0xe8cc88}, {2, 1, 0, 0}};
-const Ramp rRock = {{0x2a1c2c, 0x483244, 0x684a5c, 0x8c6c7c}, {3, 3, 2, 1}};
+const Ramp rRock = {{0x342438, 0x52394c, 0x6e5064, 0x927284}, {3, 2, 2, 0}};
 const Ramp rMoss = {{0x284018, 0x3c6020, 0x5a8430, 0x84ac48}, {3, 2, 1, 1}};
-const Ramp rIce = {{0x3878b0, 0x68a8d8, 0x98d0f0, 0xd8f4ff}, {2, 1, 0, 0}};
+const Ramp rIce = {{0x3878b0, 0x68a8d8, 0x98d0f0, 0xd8f4ff}, {2, 2, 0, 0}};
 const Ramp rSnow = {{0x8098b8, 0xb8cce0, 0xe0ecf8, 0xffffff}, {1, 0, 0, 0}};
-const Ramp rSoil = {{0x1c120c, 0x2e1e14, 0x42301e, 0x5a4428}, {3, 3, 2, 2}};
+const Ramp rSoil = {{0x1c120c, 0x3a2616, 0x4e3822, 0x68502e}, {3, 2, 2, 1}};
 const Ramp rNightGrass = {{0x0c2c30, 0x184a4a, 0x2a6c62, 0x50988a}, {3, 2, 1, 1}};
-const Ramp rNightSoil = {{0x140c20, 0x241832, 0x342446, 0x46345a}, {3, 3, 3, 2}};
-const Ramp rWood = {{0x3c2410, 0x6a4220, 0x946030, 0xbc8448}, {3, 2, 1, 1}};
-const Ramp rGold = {{0x6a4808, 0xb08018, 0xe0b830, 0xfff0a0}, {3, 2, 1, 0}};
+const Ramp rNightSoil = {{0x221228, 0x44284a, 0x58345e, 0x704a78}, {3, 2, 2, 1}};
+const Ramp rWood = {{0x3c2410, 0x6a4220, 0x946030, 0xbc8448}, {3, 3, 2, 0}};
+const Ramp rGold = {{0x6a4808, 0xb08018, 0xe0b830, 0xfff0a0}, {3, 2, 0, 0}};
 const Ramp rIron = {{0x18181c, 0x34343c, 0x585864, 0x9898a4}, {3, 2, 1, 0}};
 // Darker, duller materials for the walls behind the play: they must not look like ground.
 const Ramp rBackStone = {{0x121218, 0x1c1c26, 0x262632, 0x30303e}, {3, 3, 3, 2}};
 const Ramp rBackRock = {{0x120c14, 0x1e1622, 0x2a2030, 0x362a3c}, {3, 3, 3, 2}};
 const Ramp rBackWood = {{0x1a1008, 0x28180c, 0x362212, 0x442c18}, {3, 3, 3, 2}};
 const Ramp rBackIce = {{0x0c1a30, 0x142844, 0x1c3658, 0x28466c}, {3, 3, 2, 2}};
-const Ramp rWater = {{0x0c2058, 0x1a3c8c, 0x2c5cb8, 0x80b8f0}, {3, 2, 1, 0}};
+const Ramp rWater = {{0x0c2464, 0x1a3c8c, 0x2c5cb8, 0x80b8f0}, {3, 2, 1, 0}};
 
 // One drawing context: the tile, whether the set is flat (classic), and the set.
 struct Ctx {
@@ -140,7 +140,7 @@ void rockFill(Ctx& c, const Ramp& r, int seed) {
                     }
             int edge = second - best;
             uint32_t v;
-            if (edge < 6)
+            if (edge < 5)
                 v = tone(c, r, 0);
             else if (c.flat)
                 v = tone(c, r, 2);
@@ -223,7 +223,7 @@ void caveCeiling(Ctx& c) {
     rockFill(c, rRock, 19);
     // dark drips hang from the ceiling's lower edge, still rock
     for (int x = 0; x < T; x++) {
-        int len = 2 + static_cast<int>(picNoise(x / 3, 5, 19) % 5) - (x % 3 == 1 ? 0 : 2);
+        int len = 1 + static_cast<int>(picNoise(x / 3, 5, 19) % 4) - (x % 3 == 1 ? 0 : 2);
         for (int y = T - 1; y > T - 1 - len; y--) put(c, x, y, tone(c, rRock, 0));
     }
 }
@@ -522,17 +522,20 @@ Pic doorPic(bool flat, bool open) {
 
 // ---- water ----
 
-// The body of water: deep blue with faint light ripples that meet across tile edges.
-uint32_t waterAt(bool flat, int x, int y, int depth) {
+// The body of water: deep blue with faint light ripples that meet across tile edges. The
+// classic set paints it flat in its bright blue (deep water in navy); the handheld set
+// keeps one shade for water alone, with a sprinkle of the next darker one where it is deep.
+uint32_t waterAt(int set, int x, int y, int depth) {
+    if (set == SET_GB) return depth && ((x + 2 * (y & 1)) & 3) == 0 ? picGbShades[2] : picGbShades[1];
+    if (set == SET_CLASSIC) return depth ? rWater.c[1] : rWater.c[2];
     uint32_t base = depth ? rWater.c[0] : rWater.c[1];
-    if (flat) return base;
     int r = static_cast<int>(picSin((x + 2 * (y / 4)) * 2 * M_PI / 16) * 2 + picSin(y * 2 * M_PI / 8));
     if (r >= 2 && (y % 4) == 1) return picMix(base, rWater.c[2], 160);
     return base;
 }
 void water(Ctx& c, int variant) {
     for (int y = 0; y < T; y++)
-        for (int x = 0; x < T; x++) put(c, x, y, waterAt(c.flat, x, y, variant == 2 || variant == 5));
+        for (int x = 0; x < T; x++) put(c, x, y, waterAt(c.set, x, y, variant == 2 || variant == 5));
     switch (variant) {
     case 1: // bubbles
         for (int i = 0; i < 3; i++) {
@@ -576,20 +579,21 @@ void water(Ctx& c, int variant) {
         for (int y = 0; y < T; y++)
             for (int x = 0; x < T; x++)
                 if ((x + y / 2) % 8 < 2)
-                    put(c, x, y, picMix(waterAt(c.flat, x, y, 0), rWater.c[2], c.flat ? 256 : 90));
+                    put(c, x, y, c.flat ? rWater.c[3] : picMix(waterAt(c.set, x, y, 0), rWater.c[2], 90));
         break;
     default: break;
     }
 }
 
 // The 32 x 16 water surface that the game slides round for its four wave phases.
-Pic waterStrip(bool flat) {
+Pic waterStrip(int set) {
+    const bool flat = set == SET_CLASSIC;
     Pic p = picNew(32, T, PIC_KEY);
     for (int x = 0; x < 32; x++) {
         double t = x * 2 * M_PI / 32;
         int crest = 4 + static_cast<int>(std::lround(1.6 * picSin(t) + 0.8 * picSin(2 * t + 1.3)));
         for (int y = crest; y < T; y++) {
-            uint32_t v = waterAt(flat, x, y, 0);
+            uint32_t v = waterAt(set, x, y, 0);
             if (y == crest)
                 v = flat ? 0xf8f8f8 : rWater.c[3];
             else if (y == crest + 1)
@@ -673,7 +677,7 @@ void drawCodedTiles(Pic& sheet, int set) {
         int code = open ? 27 : 38;
         picBlit(sheet, d, 0, 0, 32, 32, 16 * (code % 20), 16 * (code / 20), false);
     }
-    Pic s = waterStrip(flat);
+    Pic s = waterStrip(set);
     toSet(s, set);
     picBlit(sheet, s, 0, 0, 32, T, 0, 128, false);
 }
