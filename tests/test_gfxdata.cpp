@@ -183,6 +183,36 @@ TEST(GfxDataSheets, WaterStripWrapsWithoutASeam) {
     }
 }
 
+// Mean difference of two sheets per colour channel (0..255) over the tiles that show
+// anything; a see-through pixel counts as the black behind it.
+double meanDifference(const Pic& a, const Pic& b) {
+    long sum = 0, n = 0;
+    for (int code = 1; code < 240; code++) {
+        if (tileKey(a, code) == 256 && tileKey(b, code) == 256) continue;
+        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16; y++)
+            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++) {
+                const uint32_t p = picGet(a, x, y) == PIC_KEY ? 0 : picGet(a, x, y);
+                const uint32_t q = picGet(b, x, y) == PIC_KEY ? 0 : picGet(b, x, y);
+                for (int k = 0; k < 24; k += 8) sum += std::abs(int((p >> k) & 255) - int((q >> k) & 255));
+                n += 3;
+            }
+    }
+    return n ? double(sum) / n : 0;
+}
+
+// How many tiles have another outline (see-through pixels elsewhere) in the two sheets.
+int outlinesThatDiffer(const Pic& a, const Pic& b) {
+    int n = 0;
+    for (int code = 1; code < 240; code++) {
+        bool differ = false;
+        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16 && !differ; y++)
+            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++)
+                differ = differ || ((picGet(a, x, y) == PIC_KEY) != (picGet(b, x, y) == PIC_KEY));
+        n += differ;
+    }
+    return n;
+}
+
 TEST(GfxDataSheets, TheThreeSetsLookDifferent) {
     std::set<uint32_t> sets[NUM_SETS];
     for (int set = 0; set < NUM_SETS; set++) sets[set].insert(sheetOf(set).px.begin(), sheetOf(set).px.end());
@@ -191,6 +221,13 @@ TEST(GfxDataSheets, TheThreeSetsLookDifferent) {
     EXPECT_GT(sets[SET_DELUXE].size(), 3 * sets[SET_CLASSIC].size());
     EXPECT_EQ(sets[SET_GB],
               (std::set<uint32_t>{PIC_KEY, picGbShades[0], picGbShades[1], picGbShades[2], picGbShades[3]}));
+    // not one drawing in three palettes: the colours differ clearly, and deluxe has shapes of its own
+    const double diff = meanDifference(sheetOf(SET_CLASSIC), sheetOf(SET_DELUXE));
+    const int outlines = outlinesThatDiffer(sheetOf(SET_CLASSIC), sheetOf(SET_DELUXE));
+    printf("classic and deluxe: mean colour difference %.1f of 255, %d tiles with another outline\n", diff,
+           outlines);
+    EXPECT_GE(diff, 15.0);   // one drawing in three palettes measured 12.9
+    EXPECT_GE(outlines, 40); // and 0 outlines of its own
 }
 
 TEST(GfxDataFonts, EveryCharacterHasAGlyph) {
@@ -248,5 +285,47 @@ TEST(GfxDataColours, WaterGroundAndPitNeverShareAColour) {
             }
         printf("set %d: the closest pair is %s\n", set, pair.c_str());
         RecordProperty("smallest_distance_set" + std::to_string(set), int(smallest));
+    }
+}
+
+// A tile line may name one graphic set: that picture replaces the plain one in that set
+// only. Anything else after the code is a fault the builder names.
+TEST(GfxDataArt, TileLinesForOneSet) {
+    const std::string rows = std::string(16, '.') + "\n";
+    std::string block;
+    for (int i = 0; i < 16; i++) block += rows;
+    std::string wide;
+    for (int i = 0; i < 16; i++) wide += std::string(32, '.') + "\n";
+    const struct {
+        std::string text;
+        bool ok;
+        int onlySet, wTiles;
+    } cases[] = {
+        {"color . key\ntile 5\n" + block, true, -1, 1},
+        {"color . key\ntile 5 deluxe\n" + block, true, SET_DELUXE, 1},
+        {"color . key\ntile 5 classic\n" + block, true, SET_CLASSIC, 1},
+        {"color . key\ntile 5 2x1 handheld\n" + wide, true, SET_GB, 2},
+        {"color . key\ntile 5 shiny\n" + block, false, -1, 1},
+        {"color . key\ntile 5 2x1 deluxe extra\n" + wide, true, SET_DELUXE, 2}, // free words after the set
+    };
+    for (const auto& c : cases) {
+        ArtFile f;
+        std::string err;
+        const bool ok = parseArt(c.text, "t.txt", f, err);
+        EXPECT_EQ(ok, c.ok) << c.text.substr(0, 40) << " " << err;
+        if (!ok || !c.ok) continue;
+        ASSERT_EQ(f.tiles.size(), 1u);
+        EXPECT_EQ(f.tiles[0].onlySet, c.onlySet) << c.text.substr(0, 40);
+        EXPECT_EQ(f.tiles[0].wTiles, c.wTiles) << c.text.substr(0, 40);
+    }
+    // the deluxe sheet draws its own cloud and grass tuft; the other sets keep the plain ones
+    for (int code : {25, 50, 51, 168}) {
+        int differ = 0;
+        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16; y++)
+            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++)
+                differ += (picGet(sheetOf(SET_DELUXE), x, y) == PIC_KEY) !=
+                          (picGet(sheetOf(SET_CLASSIC), x, y) == PIC_KEY);
+        EXPECT_GT(differ, 10) << "tile " << code;
+        EXPECT_EQ(tileKey(sheetOf(SET_CLASSIC), code), tileKey(sheetOf(SET_GB), code)) << "tile " << code;
     }
 }

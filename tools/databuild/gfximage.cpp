@@ -305,6 +305,17 @@ bool parseArt(const std::string& text, const std::string& name, ArtFile& out, st
             opt[2] <= '4') {
             t.wTiles = opt[0] - '0';
             t.hTiles = opt[2] - '0';
+            opt.clear();
+            words >> opt;
+        }
+        static const char* const setWords[NUM_SETS] = {"classic", "deluxe", "handheld"};
+        for (int i = 0; i < NUM_SETS; i++)
+            if (opt == setWords[i]) t.onlySet = i;
+        if (!opt.empty() && t.onlySet < 0) {
+            snprintf(msg, sizeof(msg), "%s:%d: unknown word '%s' after tile %d", name.c_str(), lineNo,
+                     opt.c_str(), t.code);
+            err = msg;
+            return false;
         }
         if (t.code % 20 + t.wTiles > 20 || t.code / 20 + t.hTiles > 12) {
             snprintf(msg, sizeof(msg), "%s:%d: tile %d runs off the sheet", name.c_str(), lineNo, t.code);

@@ -52,6 +52,8 @@ std::vector<uint8_t> picToBmp(const Pic& p);
 //   tile <code> [WxH] [words...]   followed by 16*H lines of 16*W characters
 //   tile <code> mirror <code>       the picture of another tile, left and right swapped
 //   tile <code> copy <code>         the same picture as another tile
+//   tile <code> [WxH] <set>         a picture for one set only (classic, deluxe or handheld)
+//                                   that replaces the plain tile of that code in that set
 // Colour lines apply to the tiles after them; a later line for the same char replaces it.
 struct ArtColor {
     bool used = false;
@@ -67,6 +69,7 @@ struct ArtTile {
     int hTiles = 1;
     int mirrorOf = -1; // >= 0: drawn as the mirror image of that code
     int copyOf = -1;   // >= 0: drawn as a copy of that code
+    int onlySet = -1;  // >= 0: this picture is for that graphic set only
     std::vector<std::string> rows;
     std::vector<ArtColor> palette; // 128 entries, by character
 };

@@ -57,11 +57,17 @@ uint32_t tone(const Ctx& c, const Ramp& r, int i) {
     return r.c[i];
 }
 
-// A tone shifted by tile-local grain; only the deluxe set has grain.
+// A tone shifted by tile-local grain. Deluxe: a rich random grain. Handheld: a regular
+// stipple of the next darker shade, the printed-dot look of a four-shade screen.
+// Classic: none, flat colour.
 uint32_t grain(const Ctx& c, const Ramp& r, int base, int x, int y, int seed) {
+    if (c.set == SET_GB) {
+        const int shade = r.gb[base < 0 ? 0 : base > 3 ? 3 : base];
+        return picGbShades[(y & 1) == 0 && ((x + y / 2) & 3) == 0 && shade < 3 ? shade + 1 : shade];
+    }
     if (c.set != SET_DELUXE) return tone(c, r, base);
     uint32_t n = picNoise(x & 15, y & 15, seed) % 16;
-    return tone(c, r, base + (n == 0 ? -1 : n == 15 ? 1 : 0));
+    return tone(c, r, base + (n <= 1 ? -1 : n >= 13 ? 1 : 0));
 }
 
 void put(Ctx& c, int x, int y, uint32_t v) {
@@ -154,15 +160,41 @@ void rockFill(Ctx& c, const Ramp& r, int seed) {
 
 // ---- terrain ----
 
+// Deluxe only: blades of grass that hang over the soil and a few tiny flowers in the turf.
+void richTurf(Ctx& c, const Ramp& cap, int seed, int depth, const uint32_t* petals, int numPetals) {
+    if (c.set != SET_DELUXE) return;
+    for (int x = 0; x < T; x++) {
+        if (picNoise(x, 1, seed) % 3) continue;
+        int d = depth + static_cast<int>(picNoise(x, 0, seed) % 3) - ((x % 5 == 2) ? 1 : 0);
+        const int len = 1 + static_cast<int>(picNoise(x, 2, seed) % 3);
+        for (int y = d; y < d + len && y < T; y++) put(c, x, y, tone(c, cap, y == d + len - 1 ? 1 : 2));
+        if (d + len < T) put(c, x, d + len, tone(c, cap, 0));
+    }
+    for (int i = 0; i < numPetals; i++) {
+        const int x = 1 + static_cast<int>(picNoise(i, 5, seed) % 14),
+                  y = 1 + static_cast<int>(picNoise(i, 6, seed) % 2);
+        put(c, x, y, petals[i]);
+        put(c, x, y + 1, tone(c, cap, 0));
+    }
+}
+
 void meadowTop(Ctx& c) {
     soilFill(c, rEarth, 3, 0);
     capTop(c, rGrass, 4, 4);
+    static const uint32_t petals[3] = {0xfff070, 0xffffff, 0xf07090};
+    richTurf(c, rGrass, 4, 4, petals, 3);
 }
 void meadowEarth(Ctx& c) {
     soilFill(c, rEarth, 5, 0);
 }
 void castleStone(Ctx& c) {
     blocksFill(c, rStone, 8, 16, 0x2a2a32, 6);
+    if (c.set != SET_DELUXE) return;
+    // deluxe: old stone, a crack in one block and moss in the joints
+    static const int crack[][2] = {{4, 2}, {5, 3}, {5, 4}, {6, 5}, {11, 10}, {12, 11}, {12, 12}};
+    for (const auto& k : crack) put(c, k[0], k[1], tone(c, rStone, 0));
+    static const int moss[][2] = {{2, 7}, {3, 7}, {9, 15}, {10, 15}, {10, 14}, {14, 7}};
+    for (const auto& k : moss) put(c, k[0], k[1], 0x4a7a30);
 }
 void castleDark(Ctx& c) {
     blocksFill(c, rDark, 8, 8, 0x101018, 7);
@@ -174,6 +206,8 @@ void forestTop(Ctx& c) {
         int x = picNoise(i, 3, 9) % 14, y = 1 + picNoise(i, 4, 9) % 3;
         put(c, x, y, i & 1 ? 0xc86a20 : 0xd8a030);
     }
+    static const uint32_t spores[2] = {0xd8e890, 0xa0c060};
+    richTurf(c, rMoss, 9, 5, spores, 2);
 }
 void forestSoil(Ctx& c) {
     soilFill(c, rSoil, 10, 0);
@@ -215,6 +249,8 @@ void iceBlock(Ctx& c) {
 void nightTop(Ctx& c) {
     soilFill(c, rNightSoil, 16, 0);
     capTop(c, rNightGrass, 17, 4);
+    static const uint32_t dew[2] = {0xa0f0e0, 0xe0fff8};
+    richTurf(c, rNightGrass, 17, 4, dew, 2);
 }
 void nightSoil(Ctx& c) {
     soilFill(c, rNightSoil, 18, 0);
