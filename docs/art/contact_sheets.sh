@@ -2,6 +2,8 @@
 # Remakes the contact sheets docs/art/blocks_classic.png, blocks_deluxe.png and
 # blocks_gb.png from the built gfx archive: every tile of a block sheet twice its
 # size with its block code under it; the see-through magenta shows as dark grey.
+# Then blocks_side_by_side.png: every tile that shows anything, classic, deluxe and
+# handheld next to each other, so the three sets can be compared tile by tile.
 #
 #   docs/art/contact_sheets.sh [build folder]     (default: build)
 #
@@ -27,4 +29,17 @@ for pair in blocks:classic newblocks:deluxe gbblocks:gb; do
     convert "$tmp/$look.png" -colors 255 -strip -define png:exclude-chunks=date,time \
         "png8:$here/blocks_$look.png"
 done
+# side by side: one strip of three per tile, empty tiles left out
+triples=()
+for i in $(seq 1 239); do
+    if [ "$(convert "$tmp/deluxe/$i.png" -format '%k' info:)" = 1 ]; then continue; fi # one colour: empty
+    convert "$tmp/classic/$i.png" "$tmp/deluxe/$i.png" "$tmp/gb/$i.png" -background '#18181c' -splice 2x0 \
+        +append -set label "$i" "$tmp/t$i.png"
+    triples+=("$tmp/t$i.png")
+done
+montage -background '#18181c' -fill '#e8e8e8' -font DejaVu-Sans-Mono -pointsize 10 \
+    "${triples[@]}" -tile 10x -geometry +4+2 \
+    -title "classic | deluxe | handheld, tile by tile" "$tmp/side.png"
+convert "$tmp/side.png" -colors 255 -strip -define png:exclude-chunks=date,time \
+    "png8:$here/blocks_side_by_side.png"
 ls -l "$here"/blocks_*.png
