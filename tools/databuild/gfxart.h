@@ -12,6 +12,8 @@ constexpr int NUM_TILES = 240;
 
 // The block sheet of one graphic set, drawn from the sources in assetsDir/gfx. gfxblocks.cpp.
 Pic makeBlockSheet(const std::string& assetsDir, int set);
+// The deluxe set's own leafy tree crown and bush, over the placed pixel art. gfxfoliage.cpp.
+void drawDeluxeFoliage(Pic& sheet);
 // A font sheet of one set: 8 x 8 glyphs (big false) or 16 x 16, 16 to a row, codes 32..127. gfxfont.cpp.
 Pic makeFontSheet(const std::string& assetsDir, int set, bool big);
 // The night sky drawn behind the play area (classic or deluxe). gfxback.cpp.

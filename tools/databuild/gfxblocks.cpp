@@ -119,5 +119,6 @@ Pic makeBlockSheet(const std::string& assetsDir, int set) {
             placeTile(sheet, p, t.code);
         }
     }
+    if (set == SET_DELUXE) drawDeluxeFoliage(sheet);
     return sheet;
 }
