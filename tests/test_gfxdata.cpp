@@ -274,6 +274,14 @@ TEST(GfxDataColours, WaterGroundAndPitNeverShareAColour) {
             parts.push_back({"ground " + std::to_string(code),
                              mainColour(sheet, 16 * (code % 20), 16 * (code / 20), 16, 16), 1});
         parts.push_back({"the back picture's lower band", lowerBand(set), 2});
+        // a pit is the darkest thing on the screen: its band is near black, every ground lighter
+        const int pit = picLuma(parts.back().colour);
+        EXPECT_LE(pit, 16) << "set " << set << ": the lower band is too light for a pit";
+        for (const Part& g : parts) {
+            if (g.kind != 1) continue;
+            EXPECT_GE(picLuma(g.colour), pit + 24)
+                << "set " << set << ": " << g.what << " is nearly as dark as a pit";
+        }
         double smallest = 1e9;
         std::string pair;
         for (const Part& a : parts)
