@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Animated objects: the code each kind writes update by update, the restart
 // at a busy cell, a full pool, and cells outside the map.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The sound of the whole game, captured with SDL's disk audio driver while the
 // harness plays in real time: the title's music fades in; a menu move clicks even
 // with the music turned off; and at the default volumes every sound effect stands

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Our own blitters against SDL's: every pixel they draw must be the one SDL's
 // blit, fill or 50 % blend would have drawn, in the 5-6-5 and the 24-bit frame
 // formats, at every clipping position, for every pixel value that matters.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The command line: later options override earlier ones, "-h" stops everything.
 #include "game/startup.h"
 #include "gfx/gfx.h"

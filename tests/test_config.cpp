@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The configuration file: reading hand-made and written files, and writing it back.
 #include "audio/music.h"
 #include "audio/sound.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Demos: a recorded way through every level, replayed with the world code from
 // a fresh level start. A change to the figure, the monsters, the animated
 // objects or a level map that alters how a level plays shows up here as the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The GPU display through the real presenter on Mesa's off-screen EGL: where the
 // picture lands on displays of several shapes, every pixel against a CPU
 // reference of the scan-line shader, the scan lines themselves, a shader that

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The play-field and the HUD, composed from the shipped pictures and checked by
 // the pixels they leave in the frame.
 #include "game/fps.h"

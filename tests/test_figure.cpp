@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The player figure, driven frame by frame the way the game flow does:
 // jumping, hopping, coasting, crawling, scrolling, the cells it touches,
 // dying, time and air.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fonts: where texts and numbers land, clipping at the edge, and characters
 // without a glyph.
 #include "gfx/font.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Frame pacing against the simulated clock.
 #include "game/fps.h"
 #include "platform/sys.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The fuzz targets and the soak, outside the fuzzer: our own data goes through
 // every target as accepted input, small files keep the targets' promises, the
 // targets leave no file behind, every input kept in tests/regress/<target>/

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The data the build makes: every entry the game asks for is there and readable,
 // and the builder makes the same bytes every time.
 #include "audio/sound.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Surfaces: bitmap loading and its fatal errors, the colour key rule, tiles and
 // water tiles in both frame formats, sprite culling, darkening and screenshots.
 #include "gfx/gfx.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game's pictures as the data builder makes them: every bitmap loads in SDL at
 // the size the game cuts it by, the tile sheets keep their promises (sprites have a
 // see-through background, ground is solid, the water strip wraps without a seam),

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Golden frames: whole games played by the harness in every graphic set at 16
 // and 24 bits per pixel, with the hash of the frame surface's colours taken at
 // chosen moments (intro screens, title, menus, hiscore and options pages, level

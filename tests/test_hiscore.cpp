@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The hiscore table and its scrambled file hiscores.dat.
 #include "io/config.h"
 #include "io/hiscore.h"

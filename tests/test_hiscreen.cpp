@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The name entry after a game and the hiscore page, driven by scripted keys on
 // the simulated clock.
 #include "game/fps.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The program's icon: the PNG files a desktop reads are well-formed and carry the
 // picture drawn, and the picture is Blomp on a clear background at every size.
 #include "icon.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Keyboard and pad input fed through the simulated event queue.
 #include "game/options.h"
 #include "game/stuff.h"

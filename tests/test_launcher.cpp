@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The installed launcher: it gives each player a folder of their own with links
 // to the installed data, starts the game there with the options given, keeps a
 // data folder the player made, and says why when there is no folder to use.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The sequences after a level: the bonus count, frame by frame on the simulated clock.
 #include "game/run.h"
 #include "game/stuff.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level check's reading of the cells: each rule it enforces on the levels
 // must catch a level that breaks it, and let a sound one pass.
 #include "levelscan.h"

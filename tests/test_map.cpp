@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level map: loading level files (good, short, odd), the position
 // queries beyond the map's edges, the column scan and the scrolling.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level builder: the text sources, the finished level files and the reach check
 // that keeps every level finishable.
 #include "build.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Monsters: the stomp and kill boxes of each kind, the hoglet's spines, the
 // stunned hat guy, leaving the play and a full pool.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The module music player driven buffer by buffer on our own modules: fades,
 // volume changes, loops and the end of a module, as the audio thread would
 // see them. The device is opened (dummy driver) but paused, so only the tests

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game's music modules: they load and play in libmodplug the way the game sets
 // it up, sound neither silent nor clipped, all about as loud and soft enough for
 // the effects to stand out, end in time, loop without a gap or a stumbled beat,

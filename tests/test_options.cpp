@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The options page: cursor, volumes and the capture of new bindings, frame by frame.
 #include "audio/sound.h"
 #include "game/options.h"

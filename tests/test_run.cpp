@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Whole games through the real program on the simulated clock: the harness runs
 // blompMain with scripted keys in a folder of its own, and reports the game's
 // state at chosen moments. The levels are tiny maps made here, so the flow is

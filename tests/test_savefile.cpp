@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Replacing the files the game owns: a writer killed at any moment leaves each
 // file whole, old or new, and no pile of temporary files beside it.
 #include "platform/savefile.h"

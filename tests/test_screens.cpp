@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The intro screens, driven through runScreens with the simulated clock and a
 // scripted player that taps keys on given frames of given screens.
 #include "game/screens.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Sound effects and music selection: effects loaded from our archive onto a
 // full mixer, the volume scale, modules by number and stopping them. The
 // device is opened with the dummy driver and paused, so the channels stay busy.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The sound effects the data builder makes: valid WAV files SDL_mixer loads,
 // short, about equally loud, loud enough to stand out over the music, click-free
 // at both ends and the same on every build; and the recipe reader's answer to

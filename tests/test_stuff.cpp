@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Score, lives and the saved game: points and the extra life per hundred,
 // the cap, the four saved bytes and every file the reader must refuse.
 #include <gtest/gtest.h>

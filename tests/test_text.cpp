@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game's text table: the characters the fonts can draw, the room the screens have,
 // the wording players know, and lookups by language.
 #include "game/text.h"

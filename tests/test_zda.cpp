@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Resource archives: our writer against the game's reader, and archives that lie.
 #include "platform/zda.h"
 #include "platform/zdawrite.h"

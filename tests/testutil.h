@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Small helpers shared by the tests: a scratch folder to run in, files in and out.
 #pragma once
 

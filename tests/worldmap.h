@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Test maps drawn as rows of characters, one per cell, bottom rows last;
 // missing rows at the top are empty, and so are '.' and unknown characters.
 #pragma once

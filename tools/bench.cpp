@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompbench: measures what one frame of the game costs on this machine, so the
 // budget of a Pi Zero (16.7 ms a frame for everything) can be checked: the world's
 // update and the composition of the frame for each level, and the memory used.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompdisplaybench: what presenting one frame costs the game, for callgrind
 // (collect only presentFrame) or the wall clock.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompframecost: counts the instructions one frame of the game costs, under
 // valgrind's callgrind, so that the numbers are the same on every run and can be
 // compared across commits. It replays the recorded demo of every level to its

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompharness: runs the whole game headless on the simulated clock with input
 // from a script, saving frames as PNG pictures and printing the game's state at
 // chosen moments. Used for screenshots and by the tests that play whole games.

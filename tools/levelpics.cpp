@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level check's pictures: overview strips of whole levels and the chart of
 // the difficulty measure, drawn with the game's own tiles and font.
 #include "levelpics.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Pictures of the level check: a level's whole map drawn with the game's own
 // tiles, folded into rows, with the bot's path over it; and the chart of the
 // difficulty measure over the sixteen levels.

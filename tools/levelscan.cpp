@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level check's reading of the cells: hazards, the walking line, repeats,
 // checkpoints, water, bump blocks and first meetings (see levelscan.h).
 #include "levelscan.h"

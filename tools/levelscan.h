@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // What the level check reads from a level's cells alone, without playing it:
 // the hazards, the items off the walking line, stretches that repeat, the
 // rhythm of the checkpoints, items under water, bump blocks without a reward,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompplaycheck: proves that each level can be finished by playing it with the
 // game's own world code. A beam search tries inputs held for a few frames at a
 // time from snapshots of the whole world, keeps the most promising states that

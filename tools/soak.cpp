@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompsoak: the monkey soak. Plays the whole game, from the intro screens to
 // the exit, with random input on the simulated clock, session after session,
 // until a number of frames has passed, and prints how often each state of the

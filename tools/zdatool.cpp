@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // zdatool: lists, extracts and packs the game's ".zda" resource archives, for
 // people who make data for the game.
 //

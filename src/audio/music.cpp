@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The module music player: libmodplug renders into SDL_mixer's music hook.
 #include "audio/music.h"
 

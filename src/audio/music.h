@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The module music player: tracker modules decoded by libmodplug and rendered
 // straight into SDL_mixer's music hook, with a volume that fades one step per
 // audio buffer and a loop counter. The hook runs on SDL_mixer's audio thread;

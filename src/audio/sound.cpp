@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Sound effects on SDL_mixer's channels and music modules by number.
 #include "audio/sound.h"
 

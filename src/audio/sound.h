@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Sound effects and music selection: the thirteen effects of the "sound"
 // archive on SDL_mixer's mixing channels, the eighteen modules of the "music"
 // archive by number, and the two volume settings.

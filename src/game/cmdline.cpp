@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The command line: a table of options, each setting some of the start-up values.
 #include "game/startup.h"
 

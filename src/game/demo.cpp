@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Reading demo files: a few "<key> <number>" lines, then runs of frame inputs
 // "<mask> <frames>"; lines starting with # are comments.
 #include "game/demo.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Demos: a recorded way through a level, the input of every frame from the
 // level's first frame of play to the frame the figure enters the door. Made by
 // blompplaycheck -d; replayed by the demo test and the frame-cost benchmark.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The fatal-error exit used by start-up and the resource loaders.
 #include "game/startup.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Frame pacing: 60 frames per second in groups of three frames of 17, 17 and
 // 16 milliseconds. A late frame is owed back by skipping the drawing of the
 // next one, so the game logic keeps its speed on a slow machine.

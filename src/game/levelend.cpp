@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The sequences with a picture of their own: the bonus count after a level, the
 // story before the first level, the ending after the last, and game over with
 // the question whether to continue.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The options page: re-binding the start, left, right and jump keys and the
 // start and jump buttons of a pad, and the two volumes in steps of 5 percent.
 #include "game/options.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The options page of the title screen: re-binding keys and pad buttons and
 // setting the two volumes.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game flow: level starts, the frame loop and its states, deaths, the
 // title's menus, and the steps between levels.
 #include "game/run.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game flow: one frame loop for every state in which the world is shown
 // (title, level intro, play, pause, death countdown) and the sequences with a
 // picture of their own (level complete, story, ending, game over), from the

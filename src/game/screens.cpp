@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The intro screens and their driver. Each screen is four operations in the
 // `screens` table; the driver runs them in order, once each, and every screen
 // is left only by its own input.

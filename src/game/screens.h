@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The intro screens between start-up and the game: language, quotation,
 // warning, credits and graphic set, one record of four operations each.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Start-up and shutdown: the whole program from the command line to the last
 // release, in a fixed order.
 #include "game/startup.h"

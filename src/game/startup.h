@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Start-up, command line and shutdown of the game, and the one fatal-error exit.
 #pragma once
 

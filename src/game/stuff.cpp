@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Score, lives, the game resets and the four-byte saved game.
 #include "game/stuff.h"
 

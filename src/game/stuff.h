@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The values of one play-through (score, lives, level, menu state), the rules
 // that change them, the game resets, and the four-byte saved game.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game's texts in four languages: one table, looked up by number.
 #include "game/text.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Our own blitters for the frame format: prepared colour-keyed pictures, plain
 // copies, fills and the halving of the darkening. See blit.h for why.
 #include "gfx/blit.h"

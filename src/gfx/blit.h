@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game's own blitters for pictures in the frame format. SDL's general blit
 // costs a few hundred instructions of set-up per call and tests every pixel of a
 // colour-keyed picture; a frame holds over a hundred small pictures. Here a

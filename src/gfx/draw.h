@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Composing a frame of the game: back picture and moon, the map's tiles, the
 // monsters and the figure, the HUD band, and the overlays of the moment (level
 // intro, death message, pause menu, the title's logo, scroller and menu).

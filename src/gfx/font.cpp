@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Bitmap fonts: glyph tables cut from a font sheet, and the text and number drawing
 // every screen uses. Glyph i shows the character 32 + i; all glyphs of a table
 // share the size of glyph 0, which is also the advance.

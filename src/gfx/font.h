@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Bitmap fonts: glyph tables cut from a font sheet, and text and number drawing.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The frame surface, the named colours, the darkening overlay and the small blit
 // functions all drawing goes through; presenting a finished frame.
 #include "gfx/gfx.h"

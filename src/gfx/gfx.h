@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Surfaces, graphic sets and blitting. Every frame is composed into the 320 x 240
 // frame surface `screen`: the play area (rows 0-191) on top, the HUD band
 // (rows 192-239) below. All drawing of the game goes through these functions.

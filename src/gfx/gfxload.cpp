@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Loading bitmaps from the "gfx" archive into the frame format, the colour key
 // rule, and cutting the block sheet into tiles and water tiles.
 #include "gfx/gfx.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The hiscore page and the name entry: a name of up to eight characters typed
 // letter by letter with the direction keys over the darkened last picture.
 #include "gfx/hiscreen.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // A small PNG writer: one IHDR, one IDAT of zlib-compressed RGB scan lines, IEND.
 // Every surface depth is read through its own format, so what is written is the
 // colour SDL would show.

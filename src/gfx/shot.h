@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Screenshots: any surface written as an RGB PNG file, for tests and for looking at screens.
 #pragma once
 

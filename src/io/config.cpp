@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Paths of the game's own files, and the configuration file: read once at
 // start-up, written once at exit.
 #include "io/config.h"

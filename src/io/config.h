@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The configuration file blomp.cfg and the paths of all the files the game owns.
 //
 // blomp.cfg is plain text, one "key=number" line per setting: the two volumes in

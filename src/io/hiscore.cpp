@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The hiscore table: defaults on the first start, the check of the file at every
 // start, the insertion of a new score and the scrambled file.
 #include "io/hiscore.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The hiscore table of ten entries and its scrambled 160-byte file hiscores.dat.
 //
 // The file is the ten entries of 16 bytes, best first: name (9 bytes, zero-ended,

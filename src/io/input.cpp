@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Keyboard and pad input: SDL events into held and released controls, the
 // per-frame flags, and the capture of new bindings for the options page.
 #include "io/input.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Keyboard and pad input. Once per frame the event queue is drained into the
 // held controls `lastKey` and the control released during that poll
 // (`lastKeyTyped`); checkKey turns them into the per-frame flags the figure

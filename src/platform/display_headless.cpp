@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The off-screen display: an EGL buffer of any size on Mesa's surfaceless
 // platform, with no window and no screen. Continuous integration draws the real
 // presenter's pictures into it and reads them back.

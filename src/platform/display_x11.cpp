@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // EGL on the X11 window SDL opened: the desktop's way to the GPU (any Linux
 // desktop, and the Raspberry Pi OS desktop under X11 or through XWayland). SDL
 // keeps the window and its events; EGL draws into it over a connection of ours.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The GPU display's state and the interface of the window providers, for the
 // presenter, the providers and the tests that look inside.
 #pragma once

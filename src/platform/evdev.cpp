@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Console keyboards read straight from /dev/input: each key press and release
 // becomes an SDL key event. The devices are grabbed, so the keys do not also
 // reach the shell on the console behind the game.

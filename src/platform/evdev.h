@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The keyboard on the console display: SDL has no window there, so key presses
 // are read from the kernel's input devices and handed to SDL's event queue, where
 // the game's input code finds them as from any window. Pads stay with SDL.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The console display: the first DRM card with a connected screen, in the mode
 // that screen prefers, EGL on a GBM surface, each finished picture shown by a
 // page flip on vertical blank. The mode the console had is put back when the

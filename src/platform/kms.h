@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The console display without a desktop: KMS/DRM with GBM (Raspberry Pi OS Lite,
 // kiosks, cabinets). Built where libdrm and libgbm are found.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The GPU presenter: EGL and OpenGL ES 2 on the native window a provider hands
 // over; one texture updated every frame, drawn as two triangles through the
 // scan-line shader, scaled to the display with the frame's aspect kept.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The GPU display: every presented frame is uploaded into one texture, drawn over
 // the display through the scan-line shader with its aspect kept, and swapped in
 // step with the display's refresh. The native window comes from one of several

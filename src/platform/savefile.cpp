@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Atomic replacement of small files: temporary file, fsync, rename.
 #include "platform/savefile.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Writing the files the game owns (configuration, hiscores, saved game) and the
 // archives the tools make, so that a crash or a power cut never leaves a
 // half-written file in place of the old one.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Clock, events and joystick: SDL's own, or a simulation driven by a script.
 #include "platform/sys.h"
 

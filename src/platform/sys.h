@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The game's clock, event queue, keyboard state and joystick, behind one thin
 // layer. Normally each call goes straight to SDL. In simulation (tests and the
 // screenshot harness) the clock is a counter that only moves when the game

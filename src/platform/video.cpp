@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Bringing SDL's video, pad and audio subsystems up and down, and choosing how
 // frames reach the screen: the GPU display on an X11 window, on the console
 // (KMS) or off screen, or SDL's own window when no GPU path can start.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The display and devices as SDL brings them up: video, the frame surface and the
 // display-side surface, the darkening overlay, the caption, the pad, the audio
 // subsystem. Start-up calls these in its fixed order and turns a failure into

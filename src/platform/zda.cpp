@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Resource archive reader: finds entries by name, inflates them with zlib and
 // restores the chained XOR. Every failure returns no buffer and prints nothing;
 // the caller decides whether the game can go on.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Resource archives: the seven ".zda" files in ./data that hold every bitmap,
 // level map, music module and sound sample, and plain-file loading.
 //

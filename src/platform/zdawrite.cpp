@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Archive writer: scrambles each entry with the chained XOR, deflates it and lays
 // out head, entry table and data. The same entries always give the same bytes.
 #include "platform/zdawrite.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Writing ".zda" archives: the other half of the archive reader, used by the data
 // builder and by the archive tool that people who make data use.
 #pragma once

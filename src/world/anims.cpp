@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The animated-object pool: each object rewrites one map cell, once per
 // frame, from a fixed sequence of block codes, and frees itself at the end.
 #include "world/anims.h"

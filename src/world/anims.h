@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Animated objects: map cells that change over a few frames (crumbling bricks
 // and floors, springing spikes, a shining bump block, a shutting trap door, a
 // lighting checkpoint, a vanishing pickup), in a fixed pool of slots.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The player figure: walking, jumping, falling, what it does to the cells it
 // touches, dying, time and air, and the pause menu.
 #include "world/figure.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The player figure: walking, jumping, falling, dying, and everything it does
 // to the cells it touches.
 #pragma once

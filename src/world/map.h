@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level map: a grid of 16 x 16 cells, 12 rows high, stored column by column.
 // Each cell holds a block code that is both its picture and its behaviour.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The monster pool: starting, moving, stomping, killing and drawing monsters.
 #include "world/monsters.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Monsters: blobs, hoglets, bats, piranhas and hat guys, in a fixed pool of slots.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: a resource archive. The bytes become ./data/maps.zda; the game
 // opens its archives, and every entry the table lists (and a few names it does
 // not) is looked up and inflated the way the loaders do it.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: a bitmap. The bytes are stored in a graphics archive as a plain
 // picture, as the block sheet and as both font sheets; the game loads the
 // picture, cuts the sheet into its tiles and the fonts into glyphs, and draws

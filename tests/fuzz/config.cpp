@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: blomp.cfg. The bytes are read as the configuration; whatever
 // they hold, the settings stay in their ranges, and the file the game then
 // writes reads back to the same settings. The one change a read-back may make

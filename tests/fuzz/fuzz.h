@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The fuzz targets: one entry function for every kind of file the game reads,
 // each feeding the bytes through the game's own loaders and the code that uses
 // what they loaded, headless, in a private folder. libFuzzer drives them (one

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: hiscores.dat. The game reads the file either as the table it
 // holds (default entries renamed) or, when it fails the check, as the cheaters'
 // table; the table it then writes reads back the same, and a new score goes in

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // One libFuzzer program: the target named by BLOMP_FUZZ_TARGET at build time.
 #include "fuzz.h"
 

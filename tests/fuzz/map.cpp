@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: a level map. The bytes become the test level's plain file; the
 // game starts it as at a level start (from the start point or a checkpoint
 // column the input picks) and plays a few hundred frames of pseudo-random

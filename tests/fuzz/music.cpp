@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: an XM module. The bytes are stored as a module of the music
 // archive; the game loads it by number and the music hook renders a few seconds
 // of it into audio buffers, with mixer settings and a loop count the input picks,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: savegame.dat. Whatever the file holds, the game reads a level
 // count of 0 (no saved game) to 16; what it writes for that level it reads back.
 #include "fuzz.h"

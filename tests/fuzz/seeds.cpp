@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // blompfuzzseeds: builds the fuzzers' seed corpora from the game's own data.
 //
 //   blompfuzzseeds <run folder> <corpus folder>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // What the fuzz targets share: the private scratch folder, catching the game's
 // fatal error, the frame surface and the game's own graphics, and the table of targets.
 #include "fuzz.h"

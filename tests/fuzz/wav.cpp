@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Fuzz target: a WAV. The bytes are stored as the first sound effect of a sound
 // archive whose other twelve effects are a small sound of our own; the game
 // loads all effects onto SDL_mixer (dummy driver, paused so that every channel

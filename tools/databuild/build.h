@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The data builder: turns the sources in assets/ into the game's archive entries.
 // Each builder below lives in its own file of this folder and appends finished
 // entries (name with extension, bytes) to the list it is given. main.cpp packs

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // buildGfx: every bitmap of the "gfx" archive, in a fixed order.
 #include "build.h"
 #include "gfxart.h"

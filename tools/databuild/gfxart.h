@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The picture generators behind buildGfx, one file each: block sheets, fonts,
 // and the single pictures (back pictures, moon, logos, quotation picture, flags, cursor).
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The night behind the play area, and the moon. One picture sits behind every theme
 // (meadow, forest, cave, castle, ice, night), so it shows nothing that belongs to only
 // one of them: a starry sky, a far range of snowy peaks, a nearer dark ridge and a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The block sheets: 240 tiles of 16 x 16 for each graphic set. Terrain, water and the
 // working parts of a level (bricks, doors, traps) are drawn by code in gfxtiles.cpp;
 // the figure, the monsters, pickups and decoration come from the pixel-art sources.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The deluxe set's own foliage: the leafy tree's crown and the bush are drawn as clumps
 // of leaves, each clump a ball lit by the moon from the upper left, with dark seams where
 // one clump lies over another and a few fruits. The plain pixel art of these tiles stays

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The font sheets: letters from assets/gfx/font.txt (5 x 7 pictures), shaded into
 // 8 x 8 cells for the small font and smoothed to double size for the big one.
 #include "gfxart.h"

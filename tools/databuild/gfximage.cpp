@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Pixel grids, colours, the BMP writer and the pixel-art reader of the picture builder.
 #include "gfximage.h"
 

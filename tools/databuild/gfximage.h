@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Pictures of the data builder: a plain RGB pixel grid, the few drawing
 // primitives the art generators need, the BMP writer and the reader of the
 // text pixel-art sources in assets/gfx.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The BLOMP title logo: chunky letters from a coarse grid, smoothed, outlined and shaded.
 #include "gfxart.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The pictures of the intro screens: the quotation picture, the four flags and the cursor.
 #include "gfxart.h"
 

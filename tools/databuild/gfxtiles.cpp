@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Tiles drawn by code. Each drawer paints one 16 x 16 tile in the deluxe manner (shaded,
 // textured) or, for the classic set, flat; the handheld set is the deluxe tile brought
 // down to four shades. Ground tiles never use magenta: they must be fully opaque.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The icon: Blomp as a round body with the logo's orange gradient, its dark
 // outline, a rim of light on the upper left and shade on the lower right, and
 // the logo's two upright eyes looking to the right. All in integer arithmetic on

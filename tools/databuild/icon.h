@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The program's icon: Blomp himself, the round fellow with the big eyes who is
 // the O of the title logo, in the logo's colours, drawn at any size with soft
 // edges, and the PNG files that carry it to a desktop.

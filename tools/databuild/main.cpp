@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // databuild: builds the game's data from the sources in assets/.
 //
 //   databuild <assetsDir> <runDir>

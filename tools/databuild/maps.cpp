@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level maps of the four maps archives and the plain test map, built from
 // the text grids in assets/levels (see assets/levels/README.md).
 #include "build.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Level sources: the legend, the text grids of assets/levels and the finished
 // ".bin" layout (2 bytes column count - 1, little-endian, then 12 bytes per
 // column, top row first). maps.cpp builds the entries, maps_parse.cpp reads the

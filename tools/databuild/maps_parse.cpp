@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Reading the level sources: the legend and the text grids of assets/levels.
 #include "maps.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The level maker's safety net: can a player finish this level going right?
 //
 // The figure is moved frame by frame with the game's own walking, jumping,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The music builder: reads the eighteen song texts of assets/music and writes each
 // as an XM module entry of the "music" archive.
 #include "build.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The "sound" archive: the thirteen effects of the game, each synthesized from
 // its recipe text in assets/sound (see the README there).
 #include "build.h"

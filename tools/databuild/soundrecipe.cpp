@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // Reads the effect recipes of assets/sound: one line per voice, e.g.
 //   voice sine at 0 len 0.1 freq 640 520 decay 0.02 level 1
 // plus the effect-wide lines "length SECONDS", "peak DB" and "drive DB". '#' starts a comment.

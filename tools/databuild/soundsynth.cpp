@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The effect synthesizer: renders a recipe of voices into 16-bit samples.
 // Everything here is plain IEEE arithmetic plus our own sine and exponential,
 // so every machine builds the same bytes.

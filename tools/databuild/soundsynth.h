@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The effect synthesizer of the data builder: a recipe of voices (oscillator or
 // noise, pitch glide, envelope, filter) is rendered into 16-bit mono samples at
 // 22050 Hz and wrapped in a WAV file. sound.cpp drives it for the 13 effects of

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The XM module writer: header, packed patterns, instruments and delta-coded
 // sample data, every field written byte by byte in little-endian order.
 #include "xm.h"

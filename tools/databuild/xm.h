@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The XM module writer: a song held in memory (patterns, order list, instruments
 // with one sample each) is turned into the bytes of a FastTracker 2 module, version
 // 0x0104, the format libmodplug plays in the game.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The song reader. A song text is a list of statements, one per line, each line
 // starting in the first column; indented lines continue the statement above.
 // Tracks are one channel's notes for one pattern; patterns put tracks side by

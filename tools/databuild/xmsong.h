@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The song reader: turns the text of a song (tempo, instruments, tracks, patterns
 // and order list in our compact notation, see assets/music/README.txt) into a module
 // ready for the XM writer.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The instrument maker: single-cycle tones and one-shot drums, computed from a
 // handful of numbers so every module carries only a few kilobytes of samples.
 #include "xmsynth.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
 // The instrument maker: synthesizes the one sample of a module instrument (looped
 // single-cycle waves for the tones, one-shot noise and sweeps for the drums) and
 // sets its tuning, volume, panning, envelope and vibrato from named settings.
