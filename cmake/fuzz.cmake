@@ -1,4 +1,4 @@
-# Fuzzing and soaking: the fuzz targets (tests/fuzz), shared by the libFuzzer
+# Fuzzing and soaking: the fuzz targets (tools/fuzz), shared by the libFuzzer
 # programs and the regression test that replays kept inputs; the seed corpora
 # built from the game's data; the monkey soak. Included at the end of the top
 # CMakeLists.txt, once every target of the game exists.
@@ -25,7 +25,7 @@ if(BLOMP_FUZZ)
 endif()
 
 # The targets' code, without the libFuzzer entry and the seed builder.
-set(BLOMP_FUZZ_DIR ${CMAKE_SOURCE_DIR}/tests/fuzz)
+set(BLOMP_FUZZ_DIR ${CMAKE_SOURCE_DIR}/tools/fuzz)
 file(GLOB BLOMP_FUZZ_SOURCES CONFIGURE_DEPENDS ${BLOMP_FUZZ_DIR}/*.cpp)
 list(REMOVE_ITEM BLOMP_FUZZ_SOURCES ${BLOMP_FUZZ_DIR}/main.cpp ${BLOMP_FUZZ_DIR}/seeds.cpp)
 add_library(blompfuzztargets STATIC ${BLOMP_FUZZ_SOURCES})
