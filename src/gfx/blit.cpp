@@ -100,46 +100,33 @@ inline void copySpan(uint8_t* d, const uint8_t* s, int n) {
     }
 }
 
-// d = (d AND m) OR s over n bytes. Doing a byte twice gives the same result
-// (s is zero where m keeps), so the last wide step may overlap the one before.
-inline void maskSpan(uint8_t* d, const uint8_t* s, const uint8_t* m, int n) {
-    if (n >= 16) {
-        Wide vd, vs, vm;
-        for (int i = 0; i + 16 < n; i += 16) {
-            memcpy(&vd, d + i, 16);
-            memcpy(&vs, s + i, 16);
-            memcpy(&vm, m + i, 16);
-            vd = (vd & vm) | vs;
-            memcpy(d + i, &vd, 16);
-        }
-        memcpy(&vd, d + n - 16, 16);
-        memcpy(&vs, s + n - 16, 16);
-        memcpy(&vm, m + n - 16, 16);
+// d = (d AND m) OR s over n >= sizeof(W) bytes in steps of W. Doing a byte
+// twice gives the same result (s is zero where m keeps), so the last step may
+// overlap the one before.
+template <typename W> inline void maskWords(uint8_t* d, const uint8_t* s, const uint8_t* m, int n) {
+    constexpr int size = (int)sizeof(W);
+    W vd, vs, vm;
+    for (int at = 0;; at += size) {
+        if (at + size >= n) at = n - size;
+        memcpy(&vd, d + at, size);
+        memcpy(&vs, s + at, size);
+        memcpy(&vm, m + at, size);
         vd = (vd & vm) | vs;
-        memcpy(d + n - 16, &vd, 16);
-    } else if (n >= 8) {
-        for (int at = 0;; at = n - 8) {
-            uint64_t vd, vs, vm;
-            memcpy(&vd, d + at, 8);
-            memcpy(&vs, s + at, 8);
-            memcpy(&vm, m + at, 8);
-            vd = (vd & vm) | vs;
-            memcpy(d + at, &vd, 8);
-            if (at == n - 8) break;
-        }
-    } else if (n >= 4) {
-        for (int at = 0;; at = n - 4) {
-            uint32_t vd, vs, vm;
-            memcpy(&vd, d + at, 4);
-            memcpy(&vs, s + at, 4);
-            memcpy(&vm, m + at, 4);
-            vd = (vd & vm) | vs;
-            memcpy(d + at, &vd, 4);
-            if (at == n - 4) break;
-        }
-    } else {
-        for (int i = 0; i < n; i++) d[i] = (uint8_t)((d[i] & m[i]) | s[i]);
+        memcpy(d + at, &vd, size);
+        if (at == n - size) break;
     }
+}
+
+// d = (d AND m) OR s over n bytes, in the widest steps that fit.
+inline void maskSpan(uint8_t* d, const uint8_t* s, const uint8_t* m, int n) {
+    if (n >= 16)
+        maskWords<Wide>(d, s, m, n);
+    else if (n >= 8)
+        maskWords<uint64_t>(d, s, m, n);
+    else if (n >= 4)
+        maskWords<uint32_t>(d, s, m, n);
+    else
+        for (int i = 0; i < n; i++) d[i] = (uint8_t)((d[i] & m[i]) | s[i]);
 }
 
 // Draws rows sy .. sy + h - 1, columns sx .. sx + w - 1 of a prepared picture
