@@ -7,32 +7,13 @@
 // makes <dir>/hicolor/NxN/apps/blomp.png for each size; the build runs it and
 // `cmake --install` copies the result to share/icons. Exits with status 1 and a
 // message when a file cannot be written.
+#include "build.h"
 #include "icon.h"
 
 #include "platform/savefile.h"
 
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
-
-namespace {
-
-// Makes every missing folder of path, like mkdir -p.
-bool makeDirs(const std::string& path) {
-    for (size_t at = 1; at <= path.size(); at++) {
-        if (at < path.size() && path[at] != '/') continue;
-        const std::string part = path.substr(0, at);
-        struct stat st;
-        if (stat(part.c_str(), &st) == 0) {
-            if (!S_ISDIR(st.st_mode)) return false;
-        } else if (mkdir(part.c_str(), 0755) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -37,3 +37,7 @@ std::vector<uint8_t> buildTestMap(const std::string& assetsDir);
 
 // Reads a whole source file into text; false when it cannot be opened. sources.cpp.
 bool readTextFile(const std::string& path, std::string& text);
+
+// Makes every missing folder of path, like mkdir -p; false when one cannot be made
+// or a part of the path is not a folder. sources.cpp.
+bool makeDirs(const std::string& path);

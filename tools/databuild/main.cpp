@@ -16,16 +16,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
-#include <sys/stat.h>
 
 namespace {
-
-// Makes a folder if it is not there yet.
-bool makeDir(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    return mkdir(path.c_str(), 0755) == 0;
-}
 
 // Packs one archive; entries keep the order their builder gave them.
 bool writeArchive(const std::string& runDir, int archive, const Entries& entries) {
@@ -55,7 +47,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::string assets = argv[1], run = argv[2];
-    if (!makeDir(run) || !makeDir(run + "/data") || !makeDir(run + "/mapsen")) {
+    if (!makeDirs(run + "/data") || !makeDirs(run + "/mapsen")) {
         fprintf(stderr, "databuild: cannot make the folders in %s\n", run.c_str());
         return 1;
     }

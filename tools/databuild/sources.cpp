@@ -4,6 +4,7 @@
 #include "build.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 // Reads a whole file into text. Called by the level, music and sound builders.
 bool readTextFile(const std::string& path, std::string& text) {
@@ -14,5 +15,20 @@ bool readTextFile(const std::string& path, std::string& text) {
     size_t n;
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
     fclose(f);
+    return true;
+}
+
+// Makes every missing folder of path, like mkdir -p. Called by the data builder and the icon tool.
+bool makeDirs(const std::string& path) {
+    for (size_t at = 1; at <= path.size(); at++) {
+        if (at < path.size() && path[at] != '/') continue;
+        const std::string part = path.substr(0, at);
+        struct stat st;
+        if (stat(part.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode)) return false;
+        } else if (mkdir(part.c_str(), 0755) != 0) {
+            return false;
+        }
+    }
     return true;
 }
