@@ -44,7 +44,6 @@ sudo=""
 
 # 1. Packages. --no-remove makes apt refuse anything that would take a host package away.
 step "packages"
-scripts/deps.sh
 if ! dpkg --print-foreign-architectures | grep -qx "$debarch"; then
   $sudo dpkg --add-architecture "$debarch"
   $sudo apt-get update -qq
@@ -56,16 +55,7 @@ packages=(
   "libegl-dev:$debarch" "libgles-dev:$debarch" "libx11-dev:$debarch" "libdrm-dev:$debarch" "libgbm-dev:$debarch"
   "libegl-mesa0:$debarch" "libgl1-mesa-dri:$debarch" # the off-screen GPU display of the tests
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-remove --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+scripts/deps.sh "${packages[@]}"
 
 # 2. The SDL -dev files of the target, unpacked, their .pc files and .so links pointing there.
 if [ ! -f "$sysroot/usr/lib/$triplet/pkgconfig/sdl.pc" ]; then

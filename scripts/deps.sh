@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Blomp needs to build and test, if any are missing.
 # Uses sudo when not run as root. Safe to run again: it does nothing when all is there.
+#   scripts/deps.sh [--ci] [package...]
+# --ci adds the tools only CI's checks use; further names are installed too (the
+# cross builds and the packaging script name theirs). apt never removes a package
+# here (--no-remove), so a foreign-architecture library cannot take the host's away.
 set -euo pipefail
 
 packages=(
@@ -13,7 +17,9 @@ packages=(
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang-format clang libclang-rt-14-dev)
   packages+=(xvfb xdotool imagemagick) # the display check under a real X server
+  shift
 fi
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,4 +35,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-remove -o DPkg::Lock::Timeout=600 "${missing[@]}"

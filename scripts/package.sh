@@ -26,18 +26,7 @@ start=$SECONDS
 step() { echo "== [package $((SECONDS - start))s] $*"; }
 fail() { echo "package.sh: $*" >&2; exit 1; }
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-tools=(lintian desktop-file-utils appstream dpkg-dev file)
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+scripts/deps.sh lintian desktop-file-utils appstream dpkg-dev file
 
 # 1. The ARM builds and their tests (cross.sh also builds the host's tools in build-cross/host).
 for arch in arm64 armhf; do
