@@ -45,15 +45,17 @@ choose_set() {
   esac
 }
 
+# Through the language, quotation, warning, credits and graphic-set screens to the title.
+to_title() {
+  printf 'tap 600 return\ntap 2100 return\ntap 3100 up\ntap 3600 up\n'
+  choose_set "$1"
+}
+
 for set in classic deluxe handheld; do
-  choose=$(choose_set $set)
+  intro=$(to_title $set)
   script="$work/$set.txt"
   cat > "$script" <<EOT
-tap 600 return
-tap 2100 return
-tap 3100 up
-tap 3600 up
-$choose
+$intro
 shot 9000 ${set}_title.png
 tap 9500 return
 tap 10000 return
@@ -74,11 +76,7 @@ EOT
     lvl=${theme##*:}
     script="$work/$set-$name.txt"
     cat > "$script" <<EOT
-tap 600 return
-tap 2100 return
-tap 3100 up
-tap 3600 up
-$choose
+$intro
 tap 9500 return
 tap 10000 return
 shot 14000 theme_${set}_$name.png
