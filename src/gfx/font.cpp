@@ -69,7 +69,7 @@ void drawRun(SDL_Surface* dst, const char* text, int n, int x, int y, SDL_Surfac
         if (index < 0 || index >= count) continue;
         SDL_Rect src = {0, 0, (Uint16)w, (Uint16)h};
         SDL_Rect to = {(Sint16)x, (Sint16)y, (Uint16)w, (Uint16)h};
-        if (!fastBlit(glyphs[index], &src, dst, &to)) SDL_UpperBlit(glyphs[index], &src, dst, &to);
+        blitSurface(glyphs[index], &src, dst, &to);
     }
 }
 

@@ -54,10 +54,11 @@ void blitImage(SDL_Surface* src, int x, int y, SDL_Surface* dst) {
     r.y = (Sint16)y;
     r.w = (Uint16)src->w;
     r.h = (Uint16)src->h;
-    if (!fastBlit(src, nullptr, dst, &r)) SDL_UpperBlit(src, nullptr, dst, &r);
+    blitSurface(src, nullptr, dst, &r);
 }
 
-// SDL's clipping blit, unchanged. Used by the language screen for the cursor.
+// SDL's clipping blit, drawn by our own blitters where they can. Used by the
+// picture and text functions and the language screen's cursor.
 void blitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect* dstRect) {
     if (!src || !dst) return;
     if (!fastBlit(src, srcRect, dst, dstRect)) SDL_UpperBlit(src, srcRect, dst, dstRect);
