@@ -74,11 +74,11 @@ struct Capture {
 Capture capture(const std::string& config, const std::string& script) {
     ScratchDir dir;
     dir.linkGameData();
-    if (!config.empty()) writeFile("blomp.cfg", std::vector<uint8_t>(config.begin(), config.end()));
+    if (!config.empty()) writeText("blomp.cfg", config);
     std::string text = "realtime 1\n"
                        "tap 100 return\ntap 1100 return\ntap 1200 up\ntap 1300 up\ntap 1400 right\n" +
                        script;
-    writeFile("script.txt", std::vector<uint8_t>(text.begin(), text.end()));
+    writeText("script.txt", text);
     int status = -1;
     runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=out.raw SDL_DISKAUDIODELAY=46 " +
                    std::string(HARNESS_BINARY) + " script.txt >/dev/null 2>&1",

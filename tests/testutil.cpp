@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,9 +48,30 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     fclose(f);
 }
 
+std::string readText(const std::string& path) {
+    const std::vector<uint8_t> b = readFile(path);
+    return std::string(b.begin(), b.end());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 bool fileExists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> folderNames(const std::string& dir) {
+    std::vector<std::string> out;
+    DIR* d = opendir(dir.c_str());
+    if (!d) return out;
+    while (dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n != "." && n != "..") out.push_back(n);
+    }
+    closedir(d);
+    return out;
 }
 
 std::string runCommand(const std::string& command, int* status) {

@@ -24,7 +24,10 @@ private:
 
 std::vector<uint8_t> readFile(const std::string& path); // whole file, empty when missing
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string readText(const std::string& path); // whole file as text, empty when missing
+void writeText(const std::string& path, const std::string& text);
 bool fileExists(const std::string& path);
+std::vector<std::string> folderNames(const std::string& dir);    // names in a folder, "." and ".." aside
 std::string runCommand(const std::string& command, int* status); // standard output and exit status
 
 Uint32 pixelAt(SDL_Surface* s, int x, int y);                        // one raw pixel value
