@@ -36,19 +36,8 @@ void stuckGuard() {
 
 class Hiscreen : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        videoOpenOffscreen();
-        if (chdir(BLOMP_RUN_DIR) != 0) return;
-        openArchives();
-        loadSpriteFont(1);
-        initBlocks(1);
-    }
-    static void TearDownTestSuite() {
-        freeBlocks();
-        destroyFonts();
-        closeArchives();
-        videoCloseOffscreen();
-    }
+    static void SetUpTestSuite() { openLevelScreen(); }
+    static void TearDownTestSuite() { closeLevelScreen(); }
 
     ScratchDir dir;
     Figure figure{};
@@ -88,25 +77,20 @@ protected:
     }
 };
 
-TEST_F(Hiscreen, AScoreEqualToTheTenthEntersNothing) {
-    EXPECT_EQ(enter(250), -1);
-    EXPECT_EQ(hiscores[9].score, 250);
-    EXPECT_FALSE(fileExists("hiscores.dat"));
-}
-
-TEST_F(Hiscreen, StartAtOnceSavesTheNameA) {
-    tap(100, SDLK_RETURN);
-    EXPECT_EQ(enter(2501), 0);
-    EXPECT_STREQ(hiscores[0].name, "A");
-    EXPECT_EQ(hiscores[1].score, 2500); // the old first is second now
-    EXPECT_EQ(hiscores[9].score, 500);  // and the old tenth is gone
-    EXPECT_TRUE(fileExists("hiscores.dat"));
-}
-
-TEST_F(Hiscreen, AnEqualScoreRanksBelowTheOlderOne) {
-    tap(100, SDLK_RETURN);
-    EXPECT_EQ(enter(2500), 1);
-    EXPECT_STREQ(hiscores[0].name, "OLD0");
+TEST_F(Hiscreen, AScoreTakesItsPlaceBelowEqualOnes) {
+    const struct {
+        int32_t score;
+        int rank; // -1: not in the table
+    } cases[] = {{250, -1}, {2500, 1}, {2501, 0}};
+    for (const auto& c : cases) {
+        SetUp();
+        remove("hiscores.dat");
+        tap(100, SDLK_RETURN);
+        EXPECT_EQ(enter(c.score), c.rank) << c.score;
+        EXPECT_EQ(fileExists("hiscores.dat"), c.rank >= 0) << c.score;
+        EXPECT_STREQ(hiscores[0].name, c.rank == 0 ? "A" : "OLD0") << c.score;
+        EXPECT_EQ(hiscores[9].score, c.rank < 0 ? 250 : 500) << c.score; // the old tenth drops out
+    }
 }
 
 TEST_F(Hiscreen, TypedKeysSpellTheName) {
@@ -115,6 +99,7 @@ TEST_F(Hiscreen, TypedKeysSpellTheName) {
         std::vector<int> keys;
         const char* name;
     } cases[] = {
+        {{}, "A"}, // start at once
         {{SDLK_UP, SDLK_RIGHT, SDLK_DOWN, SDLK_RIGHT, SDLK_DOWN, SDLK_DOWN},
          "B Z"},                                        // up: B, down: blank, twice: Z
         {{SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT}, "AAAA"}, // each position reached is an A

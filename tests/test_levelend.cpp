@@ -3,34 +3,18 @@
 // The sequences after a level: the bonus count, frame by frame on the simulated clock.
 #include "game/run.h"
 #include "game/stuff.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
 #include "platform/sys.h"
-#include "platform/video.h"
-#include "platform/zda.h"
+#include "testutil.h"
 #include "world/map.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 namespace {
 
 class LevelEnd : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        videoOpenOffscreen();
-        if (chdir(BLOMP_RUN_DIR) != 0) return;
-        openArchives();
-        loadSpriteFont(1);
-        initBlocks(1);
-    }
-    static void TearDownTestSuite() {
-        freeBlocks();
-        destroyFonts();
-        closeArchives();
-        videoCloseOffscreen();
-    }
+    static void SetUpTestSuite() { openLevelScreen(); }
+    static void TearDownTestSuite() { closeLevelScreen(); }
     void SetUp() override { simStart(0); }
     void TearDown() override { simStop(); }
 };

@@ -3,6 +3,11 @@
 // Helpers shared by the tests.
 #include "testutil.h"
 
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "platform/video.h"
+#include "platform/zda.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +110,21 @@ bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y) {
             if (pixelAt(dst, x + i, y + j) != v) return false;
         }
     return true;
+}
+
+void openLevelScreen() {
+    videoOpenOffscreen();
+    if (chdir(BLOMP_RUN_DIR) != 0) return;
+    openArchives();
+    loadSpriteFont(1);
+    initBlocks(1);
+}
+
+void closeLevelScreen() {
+    freeBlocks();
+    destroyFonts();
+    closeArchives();
+    videoCloseOffscreen();
 }
 
 namespace {

@@ -32,3 +32,8 @@ std::string runCommand(const std::string& command, int* status); // standard out
 
 Uint32 pixelAt(SDL_Surface* s, int x, int y);                        // one raw pixel value
 bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y); // dst at (x, y) shows pic, its key aside
+
+// The offscreen frame with the game's archives, sprite font and level 1 blocks loaded
+// from the run folder (which becomes the working folder); close undoes it all.
+void openLevelScreen();
+void closeLevelScreen();
