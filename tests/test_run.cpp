@@ -63,6 +63,17 @@ std::vector<uint8_t> playArea(const std::string& path) {
     return out;
 }
 
+// A hiscore table of low scores, so the bonuses of one level are enough to enter it.
+void writeLowHiscores() {
+    std::vector<uint8_t> low(160, 0);
+    for (int i = 0; i < 10; i++) {
+        memcpy(&low[16 * i], "LOW", 3);
+        low[16 * i + 12] = (uint8_t)(10 - i);
+    }
+    codebuf(low.data(), 160, HISCORE_SEED);
+    writeFile("hiscores.dat", low);
+}
+
 // One state line of the harness, as numbers by name.
 using State = std::map<std::string, int>;
 
@@ -94,6 +105,38 @@ protected:
     }
 
     void add(const std::string& line) { script += line + "\n"; }
+    void tap(unsigned t, const char* key) { add("tap " + std::to_string(t) + " " + key); }
+    void state(unsigned t) { add("state " + std::to_string(t)); }
+
+    // From the title through NEW GAME and the story: level 1 starts.
+    void newGame() {
+        tap(5000, "return");
+        tap(5500, "return");
+        tap(6500, "return");
+    }
+
+    // Holds right after a level's intro: the figure walks into the door of the tiny level.
+    void walkIntoTheDoor(unsigned t) {
+        add("key " + std::to_string(t) + " right down");
+        add("key " + std::to_string(t + 1500) + " right up");
+    }
+
+    // Escape in play, yes to the quit question, escape on the title: the program ends.
+    void quitAt(unsigned t) {
+        tap(t, "escape");
+        tap(t + 500, "left");
+        tap(t + 2000, "escape");
+    }
+
+    // A saved game after level 15 and a low hiscore table; CONTINUE starts level 16 and
+    // the figure walks into its door.
+    void finishTheLastLevel() {
+        writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
+        writeLowHiscores();
+        tap(5000, "return");
+        tap(5500, "return");
+        walkIntoTheDoor(10000);
+    }
 
     // Runs the game with the script; fills states and status.
     void play(const std::string& options = "") {
@@ -119,40 +162,34 @@ protected:
 
     // Presses the pause key, moves the cursor up to SUICIDE and confirms.
     void suicideAt(unsigned t) {
-        add("tap " + std::to_string(t) + " space");
-        add("tap " + std::to_string(t + 200) + " up");
-        add("tap " + std::to_string(t + 400) + " return");
+        tap(t, "space");
+        tap(t + 200, "up");
+        tap(t + 400, "return");
     }
 };
 
 TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractState) {
-    add("state 4500");
-    add("tap 5000 down"); // attract -> NEW GAME
-    add("state 5500");
-    add("tap 6000 down");
-    add("tap 6500 down"); // HISCORES
-    add("state 7000");
-    add("tap 7500 up"); // up reports jump, which is "back" with the default keys
-    add("state 8000");
-    add("tap 8500 down");
-    add("tap 9000 down");
-    add("tap 9500 down");
-    add("tap 10000 down"); // EXIT wraps to NEW GAME
-    add("state 10500");
-    add("tap 11000 escape");
+    state(4500);
+    tap(5000, "down"); // attract -> NEW GAME
+    state(5500);
+    tap(6000, "down");
+    tap(6500, "down"); // HISCORES
+    state(7000);
+    tap(7500, "up"); // up reports jump, which is "back" with the default keys
+    state(8000);
+    for (unsigned t = 8500; t <= 10000; t += 500) tap(t, "down"); // EXIT wraps to NEW GAME
+    state(10500);
+    tap(11000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[4500]["workflow"], 0);
-    EXPECT_EQ(states[5500]["workflow"], 1);
-    EXPECT_EQ(states[7000]["workflow"], 3);
-    EXPECT_EQ(states[8000]["workflow"], 2);
-    EXPECT_EQ(states[10500]["workflow"], 1);
+    const int workflows[][2] = {{4500, 0}, {5500, 1}, {7000, 3}, {8000, 2}, {10500, 1}};
+    for (const auto& w : workflows) EXPECT_EQ(states[w[0]]["workflow"], w[1]) << "at " << w[0];
     EXPECT_EQ(states[10500]["level"], 0);
 }
 
 TEST_F(Run, EscapeOnTheTitleEndsTheProgramWithoutADialog) {
-    add("tap 5000 return"); // the menu
-    add("tap 6000 escape");
+    tap(5000, "return"); // the menu
+    tap(6000, "escape");
     add("limit 8000");
     play();
     EXPECT_EQ(status, 0); // ended by itself, long before the limit
@@ -161,16 +198,14 @@ TEST_F(Run, EscapeOnTheTitleEndsTheProgramWithoutADialog) {
 }
 
 TEST_F(Run, ContinueWithoutASavedGameIsANewGame) {
-    add("tap 5000 return"); // confirm in attract: cursor on NEW GAME, no saved game
-    add("state 5500");
-    add("tap 6000 down"); // CONTINUE
-    add("tap 6500 return");
-    add("state 7000"); // the story
-    add("tap 8000 return");
-    add("state 9000");
-    add("tap 20000 escape");
-    add("tap 20500 left");
-    add("tap 22000 escape");
+    tap(5000, "return"); // confirm in attract: cursor on NEW GAME, no saved game
+    state(5500);
+    tap(6000, "down"); // CONTINUE
+    tap(6500, "return");
+    state(7000); // the story
+    tap(8000, "return");
+    state(9000);
+    quitAt(20000);
     play();
     EXPECT_EQ(states[5500]["workflow"], 1);
     EXPECT_EQ(states[7000]["level"], 1);
@@ -181,13 +216,11 @@ TEST_F(Run, ContinueWithoutASavedGameIsANewGame) {
 TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
     // A saved game after level 5: key 0x1234, n = 5.
     writeFile("savegame.dat", {0x12, 0x34 ^ 5, 0x34, 0x12 ^ 5});
-    add("tap 5000 return"); // the cursor starts on CONTINUE
-    add("state 5500");
-    add("tap 6000 return");
-    add("state 7000");
-    add("tap 20000 escape");
-    add("tap 20500 left");
-    add("tap 22000 escape");
+    tap(5000, "return"); // the cursor starts on CONTINUE
+    state(5500);
+    tap(6000, "return");
+    state(7000);
+    quitAt(20000);
     play();
     EXPECT_EQ(states[5500]["workflow"], 2);
     EXPECT_EQ(states[5500]["saved"], 5);
@@ -197,16 +230,14 @@ TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
 }
 
 TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndYesReturnsToTheTitle) {
-    add("tap 5000 return");
-    add("tap 5500 return"); // NEW GAME
-    add("tap 6500 return"); // past the story
-    add("tap 11000 escape");
-    add("tap 12000 right"); // no
-    add("state 12500");
-    add("tap 13000 escape");
-    add("tap 14000 left"); // yes
-    add("state 15000");
-    add("tap 16000 escape");
+    newGame();
+    tap(11000, "escape");
+    tap(12000, "right"); // no
+    state(12500);
+    tap(13000, "escape");
+    tap(14000, "left"); // yes
+    state(15000);
+    tap(16000, "escape");
     play();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(states[12500]["level"], 1);
@@ -216,20 +247,16 @@ TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndYesReturnsToTheTitle) {
 }
 
 TEST_F(Run, TheQuitDialogFromThePauseMenuStandsAloneOverThePlayField) {
-    add("tap 5000 return");
-    add("tap 5500 return"); // NEW GAME
-    add("tap 6500 return"); // past the story
-    add("tap 11000 escape");
+    newGame();
+    tap(11000, "escape");
     add("shot 11500 play.png");
-    add("tap 12000 right"); // no
-    add("tap 13000 space"); // the pause menu
-    add("tap 14000 escape");
+    tap(12000, "right"); // no
+    tap(13000, "space"); // the pause menu
+    tap(14000, "escape");
     add("shot 14500 paused.png");
-    add("tap 15000 right"); // no: the pause menu is still open
-    add("state 15500");
-    add("tap 16000 escape");
-    add("tap 16500 left"); // yes
-    add("tap 18000 escape");
+    tap(15000, "right"); // no: the pause menu is still open
+    state(15500);
+    quitAt(16000);
     play();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(states[15500]["paused"], 1);
@@ -240,46 +267,26 @@ TEST_F(Run, TheQuitDialogFromThePauseMenuStandsAloneOverThePlayField) {
     EXPECT_TRUE(play == playArea("paused.png"));
 }
 
-TEST_F(Run, SixDeathsEndTheGameAndContinueRestartsTheLostLevel) {
-    add("tap 5000 return");
-    add("tap 5500 return");
-    add("tap 6500 return");
+TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
+    writeLowHiscores(); // the game's score would enter the table: the question still comes first
+    newGame();
+    walkIntoTheDoor(10000);
+    state(12000); // counting the bonuses
+    state(18000); // level 2
     // Each death: the fall, the 180-frame countdown, then the level's intro again.
-    unsigned t = 10000;
-    for (int i = 0; i < 6; i++) {
+    unsigned t = 22000;
+    for (int i = 0; i < 7; i++, t += 10000) {
         suicideAt(t);
-        add("state " + std::to_string(t + 1000));
-        t += 10000;
+        state(t + 1000);
     }
-    add("state " + std::to_string(t));
-    add("tap " + std::to_string(t + 500) + " return"); // past "GAME OVER!"
-    add("tap " + std::to_string(t + 2000) + " left");  // continue: yes
-    add("state " + std::to_string(t + 3000));
-    add("tap " + std::to_string(t + 8000) + " escape");
-    add("tap " + std::to_string(t + 8500) + " left");
-    add("tap " + std::to_string(t + 10000) + " escape");
-    play();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[11000]["lives"], 6); // the first suicide is counted when the countdown ends
-    EXPECT_EQ(states[21000]["lives"], 5);
-    EXPECT_EQ(states[61000]["lives"], 1);
-    EXPECT_EQ(states[70000]["lives"], 0); // game over
-    EXPECT_EQ(states[73000]["level"], 1);
-    EXPECT_EQ(states[73000]["lives"], 6);
-    EXPECT_EQ(states[73000]["score"], 0);
-}
-
-TEST_F(Run, ALevelCompletedCountsItsBonusesAndSavesTheGame) {
-    add("tap 5000 return");
-    add("tap 5500 return");
-    add("tap 6500 return");      // level 1 starts
-    add("key 10000 right down"); // after the intro
-    add("key 11500 right up");
-    add("state 12000"); // counting
-    add("state 18000"); // level 2
-    add("tap 25000 escape");
-    add("tap 25500 left");
-    add("tap 27000 escape");
+    state(t);
+    tap(t + 1000, "return"); // past "GAME OVER!"
+    add("key " + std::to_string(t + 2000) + " right down");
+    add("key " + std::to_string(t + 5000) + " right up");
+    state(t + 6000);
+    tap(t + 7000, "left"); // continue: yes
+    state(t + 8000);
+    quitAt(t + 14000);
     play();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(states[12000]["level"], 1);
@@ -288,36 +295,30 @@ TEST_F(Run, ALevelCompletedCountsItsBonusesAndSavesTheGame) {
     EXPECT_EQ(states[18000]["lives"], 7);
     EXPECT_GE(states[18000]["score"], 107);
     EXPECT_EQ(states[18000]["saved"], 1);
+    EXPECT_EQ(states[23000]["lives"], 7); // the first suicide is counted when the countdown ends
+    EXPECT_EQ(states[33000]["lives"], 6);
+    EXPECT_EQ(states[83000]["lives"], 1);
+    EXPECT_EQ(states[t]["lives"], 0); // game over
+    // CONTINUE? waits for an answer the player has seen: the key held over GAME OVER is none
+    EXPECT_EQ(states[t + 6000]["level"], 2);
+    EXPECT_EQ(states[t + 6000]["lives"], 0);
+    EXPECT_EQ(states[t + 8000]["level"], 2); // the lost level again, with full lives and no points
+    EXPECT_EQ(states[t + 8000]["lives"], 6);
+    EXPECT_EQ(states[t + 8000]["score"], 0);
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 1);
     EXPECT_EQ(save[2] ^ save[1], 1);
 }
 
-// A hiscore table of low scores, so the bonuses of one level are enough to enter it.
-void writeLowHiscores() {
-    std::vector<uint8_t> low(160, 0);
-    for (int i = 0; i < 10; i++) {
-        memcpy(&low[16 * i], "LOW", 3);
-        low[16 * i + 12] = (uint8_t)(10 - i);
-    }
-    codebuf(low.data(), 160, HISCORE_SEED);
-    writeFile("hiscores.dat", low);
-}
-
 TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
-    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15}); // 15 levels done
-    writeLowHiscores();
-    add("tap 5000 return");
-    add("tap 5500 return"); // CONTINUE: level 16
-    add("state 6000");
-    add("key 10000 right down");
-    add("key 11500 right up");
-    add("state 18000");      // the ending
-    add("tap 19000 return"); // the name entry: score 116 or so beats the table's last entry
-    add("tap 21000 return"); // start: the name "A"
-    add("state 23000");
-    add("tap 24000 escape");
+    finishTheLastLevel();
+    state(6000);
+    state(18000);         // the ending
+    tap(19000, "return"); // the name entry: score 116 or so beats the table's last entry
+    tap(21000, "return"); // start: the name "A"
+    state(23000);
+    tap(24000, "escape");
     play();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(states[6000]["level"], 16);
@@ -339,50 +340,17 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
 }
 
 TEST_F(Run, TheKeyThatCompletesANameIsNotTakenByTheNextScreen) {
-    const std::string intro = script;
     // After the ending: the name completed by holding right; the title opens at PRESS START.
-    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
-    writeLowHiscores();
-    add("tap 5000 return");
-    add("tap 5500 return"); // CONTINUE: level 16
-    add("key 10000 right down");
-    add("key 11500 right up");
-    add("tap 19000 return");     // past the ending
+    finishTheLastLevel();
+    tap(19000, "return");        // past the ending
     add("key 19500 right down"); // eight moves right, 11 frames apart, complete the name
     add("key 22000 right up");
-    add("state 23000");
-    add("tap 24000 escape");
+    state(23000);
+    tap(24000, "escape");
     play();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(states[23000]["level"], 0);
     EXPECT_EQ(states[23000]["workflow"], 0);
-    // After game over: CONTINUE? waits for an answer the player has seen.
-    script = intro;
-    states.clear();
-    remove("savegame.dat");
-    writeLowHiscores();
-    add("tap 5000 return");
-    add("tap 5500 return"); // NEW GAME
-    add("tap 6500 return"); // past the story
-    add("key 10000 right down");
-    add("key 11500 right up"); // level 1 done: over 100 points, a seventh life
-    unsigned t = 22000;
-    for (int i = 0; i < 7; i++, t += 10000) suicideAt(t);
-    add("tap " + std::to_string(t + 1000) + " return"); // past "GAME OVER!"
-    add("key " + std::to_string(t + 2000) + " right down");
-    add("key " + std::to_string(t + 5000) + " right up");
-    add("state " + std::to_string(t + 6000));
-    add("tap " + std::to_string(t + 7000) + " left"); // continue: yes
-    add("state " + std::to_string(t + 8000));
-    add("tap " + std::to_string(t + 14000) + " escape");
-    add("tap " + std::to_string(t + 14500) + " left");
-    add("tap " + std::to_string(t + 16000) + " escape");
-    play();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[t + 6000]["level"], 2); // the question is still up
-    EXPECT_EQ(states[t + 6000]["lives"], 0);
-    EXPECT_EQ(states[t + 8000]["level"], 2);
-    EXPECT_EQ(states[t + 8000]["lives"], 6);
 }
 
 TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) {
@@ -415,12 +383,12 @@ TEST_F(Run, APadAloneCanPlayTheWholeWay) {
     press(5500, 7);      // NEW GAME
     press(6500, 7);      // past the story
     hat(10000, 2, 1500); // walk into the door
-    add("state 18000");
+    state(18000);
     press(21500, 1); // after level 2's intro: the pause menu, on GO ON
     hat(22000, 4);   // down to EXIT
     press(22500, 7); // EXIT: the quit question
     hat(23500, 8);   // left: yes
-    add("state 25000");
+    state(25000);
     hat(25500, 1);   // back from the attract state: the cursor on EXIT
     press(26000, 7); // leave the game
     add("limit 32000");
