@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class Fps : public ::testing::Test {
@@ -23,53 +25,42 @@ protected:
     }
 };
 
-TEST_F(Fps, FramesOfLightWorkEndOnTheGroupGrid) {
-    EXPECT_EQ(frame(5), 17u);
-    EXPECT_EQ(frame(5), 34u);
-    EXPECT_EQ(frame(5), 50u);
-    EXPECT_EQ(frame(5), 67u);
-    EXPECT_EQ(frame(5), 84u);
-    EXPECT_EQ(frame(5), 100u);
-    EXPECT_EQ(skipFrame, 0);
-    EXPECT_EQ(fpsSum, 0);
-}
-
-TEST_F(Fps, ALateFrameIsOwedBackBySkippingTheNext) {
-    EXPECT_EQ(frame(25), 25u); // no wait when late
-    EXPECT_EQ(fpsSum, 8);
-    EXPECT_EQ(skipFrame, 1);
-    EXPECT_EQ(frame(5), 34u); // 8 + 5 = 13 <= 17: waits 4 ms
-    EXPECT_EQ(fpsSum, 0);
-    EXPECT_EQ(skipFrame, 0);
-}
-
-TEST_F(Fps, AFrameExactlyOnBudgetNeitherWaitsNorSkips) {
-    EXPECT_EQ(frame(17), 17u);
-    EXPECT_EQ(skipFrame, 0);
-    EXPECT_EQ(fpsSum, 0);
-}
-
-TEST_F(Fps, TheThirdFrameMeasuresTheWholeGroupPlusTheDebt) {
-    frame(20); // 3 owed
-    EXPECT_EQ(fpsSum, 3);
-    frame(20); // 3 + 20 = 23 > 17: 6 owed
-    EXPECT_EQ(fpsSum, 6);
-    // Third frame: 40 ms since the group began plus 6 owed = 46 <= 50, waits 4.
-    EXPECT_EQ(frame(0), 44u);
-    EXPECT_EQ(skipFrame, 0);
-    EXPECT_EQ(cntFrames, 0);
-    EXPECT_EQ(fpsGrpTick, 1044u);
+TEST_F(Fps, FramesWaitForTheGridAndALateOneIsOwedBackBySkippingTheNext) {
+    // each frame: the work before controlFPS; then the clock, the skip flag and the debt after it
+    // (-1: not checked)
+    struct Step {
+        uint32_t work, clock;
+        int skip, owed;
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"light work ends on the group grid",
+         {{5, 17, 0, 0}, {5, 34, 0, 0}, {5, 50, 0, 0}, {5, 67, 0, 0}, {5, 84, 0, 0}, {5, 100, 0, 0}}},
+        {"late: no wait, then 8 + 5 <= 17 waits 4", {{25, 25, 1, 8}, {5, 34, 0, 0}}},
+        {"exactly on budget", {{17, 17, 0, 0}}},
+        // third frame: 40 ms since the group began plus 6 owed = 46 <= 50, waits 4
+        {"the third frame measures the group plus the debt",
+         {{20, 20, -1, 3}, {20, 40, -1, 6}, {0, 44, 0, -1}}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        for (const Step& s : c.steps) {
+            EXPECT_EQ(frame(s.work), s.clock) << c.name;
+            if (s.skip >= 0) EXPECT_EQ(skipFrame, s.skip) << c.name << " at " << s.clock;
+            if (s.owed >= 0) EXPECT_EQ(fpsSum, s.owed) << c.name << " at " << s.clock;
+        }
+    }
 }
 
 TEST_F(Fps, InitForgetsTheDebt) {
     frame(100);
-    EXPECT_EQ(skipFrame, 1);
+    ASSERT_EQ(skipFrame, 1);
     initFPS();
-    EXPECT_EQ(skipFrame, 0);
-    EXPECT_EQ(fpsSum, 0);
-    EXPECT_EQ(cntFrames, 0);
     frame(5);
     EXPECT_EQ(skipFrame, 0);
+    EXPECT_EQ(fpsSum, 0);
 }
 
 } // namespace
