@@ -268,7 +268,7 @@ TEST_F(Run, TheQuitDialogFromThePauseMenuStandsAloneOverThePlayField) {
 }
 
 TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
-    writeLowHiscores(); // the game's score would enter the table: the question still comes first
+    writeLowHiscores(); // the game's score enters the table: a name entry comes after the game over
     newGame();
     walkIntoTheDoor(10000);
     state(12000); // counting the bonuses
@@ -280,8 +280,8 @@ TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
         state(t + 1000);
     }
     state(t);
-    tap(t + 1000, "return"); // past "GAME OVER!"
-    add("key " + std::to_string(t + 2000) + " right down");
+    tap(t + 1000, "return");                                // past "GAME OVER!"
+    add("key " + std::to_string(t + 2000) + " right down"); // the name completed by holding right
     add("key " + std::to_string(t + 5000) + " right up");
     state(t + 6000);
     tap(t + 7000, "left"); // continue: yes
@@ -299,7 +299,7 @@ TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
     EXPECT_EQ(states[33000]["lives"], 6);
     EXPECT_EQ(states[83000]["lives"], 1);
     EXPECT_EQ(states[t]["lives"], 0); // game over
-    // CONTINUE? waits for an answer the player has seen: the key held over GAME OVER is none
+    // CONTINUE? waits for an answer the player has seen: the release of the name's key is none
     EXPECT_EQ(states[t + 6000]["level"], 2);
     EXPECT_EQ(states[t + 6000]["lives"], 0);
     EXPECT_EQ(states[t + 8000]["level"], 2); // the lost level again, with full lives and no points
