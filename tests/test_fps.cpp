@@ -48,8 +48,12 @@ TEST_F(Fps, FramesWaitForTheGridAndALateOneIsOwedBackBySkippingTheNext) {
         SetUp();
         for (const Step& s : c.steps) {
             EXPECT_EQ(frame(s.work), s.clock) << c.name;
-            if (s.skip >= 0) EXPECT_EQ(skipFrame, s.skip) << c.name << " at " << s.clock;
-            if (s.owed >= 0) EXPECT_EQ(fpsSum, s.owed) << c.name << " at " << s.clock;
+            if (s.skip >= 0) {
+                EXPECT_EQ(skipFrame, s.skip) << c.name << " at " << s.clock;
+            }
+            if (s.owed >= 0) {
+                EXPECT_EQ(fpsSum, s.owed) << c.name << " at " << s.clock;
+            }
         }
     }
 }
