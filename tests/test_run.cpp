@@ -229,37 +229,28 @@ TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
     EXPECT_EQ(states[7000]["lives"], 6);
 }
 
-TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndYesReturnsToTheTitle) {
-    newGame();
-    tap(11000, "escape");
-    tap(12000, "right"); // no
-    state(12500);
-    tap(13000, "escape");
-    tap(14000, "left"); // yes
-    state(15000);
-    tap(16000, "escape");
-    play();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[12500]["level"], 1);
-    EXPECT_EQ(states[15000]["level"], 0);
-    EXPECT_EQ(states[15000]["workflow"], 0);
-    EXPECT_FALSE(fileExists("savegame.dat"));
-}
-
-TEST_F(Run, TheQuitDialogFromThePauseMenuStandsAloneOverThePlayField) {
+TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverThePlayField) {
     newGame();
     tap(11000, "escape");
     add("shot 11500 play.png");
     tap(12000, "right"); // no
+    state(12500);
     tap(13000, "space"); // the pause menu
     tap(14000, "escape");
     add("shot 14500 paused.png");
     tap(15000, "right"); // no: the pause menu is still open
     state(15500);
-    quitAt(16000);
+    tap(16000, "escape");
+    tap(16500, "left"); // yes
+    state(17500);
+    tap(18000, "escape");
     play();
     EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[12500]["level"], 1);
     EXPECT_EQ(states[15500]["paused"], 1);
+    EXPECT_EQ(states[17500]["level"], 0); // yes: back to the title, no game saved
+    EXPECT_EQ(states[17500]["workflow"], 0);
+    EXPECT_FALSE(fileExists("savegame.dat"));
     // the figure stands still and the frozen play-field is drawn without it: the
     // same picture under both questions, with no pause menu text under the second
     const std::vector<uint8_t> play = playArea("play.png");
