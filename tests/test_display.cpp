@@ -135,18 +135,6 @@ const Shape shapes[] = {
     {640, 480, 0, 0, 640, 480},
 };
 
-TEST(DisplayAspect, ThePictureKeepsTheFramesShape) {
-    for (const Shape& s : shapes) {
-        float sx, sy;
-        uint32_t ow, oh;
-        gles2_aspect(FW, FH, (uint32_t)s.sw, (uint32_t)s.sh, &sx, &sy, &ow, &oh);
-        EXPECT_EQ(ow, (uint32_t)s.w) << s.sw << "x" << s.sh;
-        EXPECT_EQ(oh, (uint32_t)s.h) << s.sw << "x" << s.sh;
-        EXPECT_FLOAT_EQ(sx, (float)s.w / s.sw);
-        EXPECT_FLOAT_EQ(sy, (float)s.h / s.sh);
-    }
-}
-
 // Every pixel of the display: black outside the aspect rectangle, the shader's
 // colour inside, on all four display shapes.
 TEST(DisplayPicture, EveryPixelMatchesTheShaderOnEveryShape) {
@@ -295,11 +283,7 @@ TEST_F(DisplayStart, AForcedPathThatWorksPresentsThroughTheGPU) {
     if (!ok && gpuOptOut()) GTEST_SKIP();
     ASSERT_TRUE(ok) << platformError();
     ASSERT_NE(_dispvars, nullptr);
-    EXPECT_EQ(_dispvars->screen_width, 800u);
-    EXPECT_EQ(_dispvars->pixels, screen->pixels);
-    EXPECT_EQ(screen->format->Rmask, 0xF800u); // the texture's 5-6-5 layout
-    EXPECT_EQ(screen->pitch, 640);
-    SDL_FillRect(screen, nullptr, 0xF800);
+    SDL_FillRect(screen, nullptr, 0xF800); // red only in the texture's 5-6-5 layout
     flipScreen();
     uint8_t p[4];
     glReadPixels(400, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
@@ -445,13 +429,11 @@ TEST(DisplayBinary, NoPictureMeansTheVideoErrorAndStatusOne) {
 TEST(DisplayBinary, AWholeRunOnTheGPUDisplayEndsWell) {
     ScratchDir dir;
     dir.linkGameData();
-    const std::string script = "tap 500 return\ntap 2000 return\ntap 2500 up\ntap 3000 up\ntap 3500 right\n"
-                               "tap 5000 return\ntap 6000 escape\nlimit 8000\nshot 4800 title.png\n";
-    writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
     int status = -1;
-    const std::string out = runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy BLOMP_DISPLAY=headless "
-                                       "BLOMP_DISPLAY_SIZE=640x480 " HARNESS_BINARY " script.txt 2>&1",
-                                       &status);
+    const std::string out =
+        runHarness("tap 500 return\ntap 2000 return\ntap 2500 up\ntap 3000 up\ntap 3500 right\n"
+                   "tap 5000 return\ntap 6000 escape\nlimit 8000\nshot 4800 title.png\n",
+                   "BLOMP_DISPLAY=headless BLOMP_DISPLAY_SIZE=640x480", "", &status);
     if (status != 0 && gpuOptOut()) GTEST_SKIP();
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(out.find("through SDL"), std::string::npos) << "it fell back: " << out;

@@ -5,14 +5,12 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "platform/zda.h"
-#include "platform/zdawrite.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -97,7 +95,6 @@ TEST_F(FontTest, TextsAndNumbersLandWhereTheScreensPutThem) {
 
 TEST_F(FontTest, ASheetOfMoreCellsThanByteCodesGivesOneGlyphPerCodeOnly) {
     ScratchDir dir;
-    mkdir("data", 0755);
     // 256 cells of 8 x 8, cell n painted in a colour of its own
     SDL_Surface* sheet = SDL_CreateRGBSurface(SDL_SWSURFACE, 128, 128, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
     for (int n = 0; n < 256; n++) {
@@ -106,9 +103,7 @@ TEST_F(FontTest, ASheetOfMoreCellsThanByteCodesGivesOneGlyphPerCodeOnly) {
     }
     SDL_SaveBMP(sheet, "sheet.bmp");
     SDL_FreeSurface(sheet);
-    const std::vector<uint8_t> bmp = readFile("sheet.bmp");
-    const ZdaItem item = {"sheet.bmp", bmp.data(), (int32_t)bmp.size()};
-    ASSERT_EQ(writeZDA("data/gfx.zda", &item, 1), 1);
+    ASSERT_TRUE(writeDataArchive("gfx", {{"sheet.bmp", readFile("sheet.bmp")}}));
     openArchives();
     SDL_Surface** t = createFont("sheet", 8, 8);
     ASSERT_NE(t, nullptr);

@@ -11,8 +11,6 @@
 // After a deliberate change of art, levels or a screen, rewrite the stored hashes:
 //   BLOMP_UPDATE_GOLDEN=1 build-test/blomp_tests --gtest_filter='Golden*'
 // (or scripts/update-golden.sh), look at the new frames, and commit the file.
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -137,22 +135,6 @@ std::vector<uint8_t> smallLevel() {
     return m;
 }
 
-// Writes every maps archive with the small level under every level's name.
-void writeSmallMaps() {
-    static const char* const names[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
-                                          "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
-                                          "planb", "plan5",    "pland", "plane", "planf"};
-    std::vector<uint8_t> level = smallLevel();
-    std::vector<std::string> files;
-    for (const char* n : names) files.push_back(std::string(n) + ".bin");
-    std::vector<ZdaItem> items;
-    for (const std::string& f : files) items.push_back({f.c_str(), level.data(), (int32_t)level.size()});
-    for (int lang = 0; lang < 4; lang++) {
-        std::string path = std::string("data/") + archives[maps[lang]] + ".zda";
-        writeZDA(path.c_str(), items.data(), (int)items.size());
-    }
-}
-
 // The stored hashes, by frame key.
 std::map<std::string, std::string> readGolden() {
     std::map<std::string, std::string> out;
@@ -182,7 +164,9 @@ void writeGolden(const std::string& prefix, const std::map<std::string, std::str
 }
 
 // Turns a run into a harness script for one set: frame lines become a shot and a hash.
-std::string harnessScript(const GoldenRun& run, const GfxChoice& set) {
+// The frames' names are added to `frames` when given.
+std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
+                          std::vector<std::string>* frames = nullptr) {
     std::string in = std::string(run.intro) + set.script + run.afterwards, out;
     std::istringstream lines(in);
     std::string line;
@@ -192,6 +176,7 @@ std::string harnessScript(const GoldenRun& run, const GfxChoice& set) {
         if (sscanf(line.c_str(), "frame %u %63s", &at, name) == 2) {
             out += "shot " + std::to_string(at) + " " + name + ".png\n";
             out += "hash " + std::to_string(at) + " " + name + "\n";
+            if (frames) frames->push_back(name);
         } else {
             out += line + "\n";
         }
@@ -203,20 +188,14 @@ std::string harnessScript(const GoldenRun& run, const GfxChoice& set) {
 std::map<std::string, std::string> playRun(const GoldenRun& run, const GfxChoice& set, int bpp,
                                            std::string& scratch, int& status) {
     std::map<std::string, std::string> hashes;
-    mkdir("data", 0755);
-    for (const char* a : {"gfx", "music", "sound", "maps", "mapsde", "mapsfr", "mapses"}) {
-        if (run.tinyMaps && a[0] == 'm' && a[1] == 'a') continue;
-        std::string name = std::string(a) + ".zda";
-        symlink((std::string(BLOMP_RUN_DIR "/data/") + name).c_str(), ("data/" + name).c_str());
+    if (run.tinyMaps) {
+        linkDataArchives({"gfx", "music", "sound"});
+        writeLevelMaps(smallLevel());
+    } else {
+        linkDataArchives({"gfx", "music", "sound", "maps", "mapsde", "mapsfr", "mapses"});
     }
-    if (run.tinyMaps) writeSmallMaps();
     if (run.savegame) writeFile("savegame.dat", std::vector<uint8_t>(run.savegame, run.savegame + 4));
-    std::string script = harnessScript(run, set);
-    writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
-    std::string out =
-        runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " HARNESS_BINARY " script.txt -b" +
-                       std::to_string(bpp) + " 2>&1",
-                   &status);
+    const std::string out = runHarness(harnessScript(run, set), "", "-b" + std::to_string(bpp), &status);
     std::istringstream lines(out);
     std::string line;
     while (std::getline(lines, line)) {
@@ -245,12 +224,9 @@ TEST_P(Golden, FramesMatchTheStoredHashes) {
         std::map<std::string, std::string> got = playRun(run, set, bpp, scratch, status);
         EXPECT_EQ(status, 0) << run.name << tag << ": the game did not end by itself";
         // Every frame of the script was taken (a shot line the game never reached is a failure too).
-        std::istringstream lines(run.intro + std::string(run.afterwards));
-        std::string line;
-        while (std::getline(lines, line)) {
-            char name[64];
-            unsigned at = 0;
-            if (sscanf(line.c_str(), "frame %u %63s", &at, name) != 2) continue;
+        std::vector<std::string> frames;
+        harnessScript(run, set, &frames);
+        for (const std::string& name : frames) {
             const std::string key = run.name + tag + name;
             auto g = got.find(name);
             if (g == got.end()) {

@@ -3,91 +3,31 @@
 // The program's icon: the PNG files a desktop reads are well-formed and carry the
 // picture drawn, and the picture is Blomp on a clear background at every size.
 #include "icon.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <zlib.h>
 
 namespace {
 
-uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
-    return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
-}
-
-// A PNG file taken apart the way a viewer would: chunks with checked CRCs,
-// the header's fields, and the inflated rows without their filter bytes.
-struct Decoded {
-    bool ok = false;
-    std::string error;
-    uint32_t w = 0, h = 0;
-    std::vector<uint8_t> rgba;
-};
-
-Decoded decodePNG(const std::vector<uint8_t>& f) {
-    Decoded d;
-    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (f.size() < 8 || memcmp(f.data(), signature, 8) != 0) return d.error = "signature", d;
-    std::vector<uint8_t> idat;
-    std::vector<std::string> order;
-    size_t at = 8;
-    while (at + 12 <= f.size()) {
-        const uint32_t len = get32(f, at);
-        if (at + 12 + len > f.size()) return d.error = "chunk past the end", d;
-        const std::string type(f.begin() + at + 4, f.begin() + at + 8);
-        uLong crc = crc32(0L, Z_NULL, 0);
-        crc = crc32(crc, f.data() + at + 4, len + 4);
-        if (get32(f, at + 8 + len) != (uint32_t)crc) return d.error = "CRC of " + type, d;
-        order.push_back(type);
-        if (type == "IHDR") {
-            if (len != 13) return d.error = "IHDR length", d;
-            d.w = get32(f, at + 8);
-            d.h = get32(f, at + 12);
-            const uint8_t* rest = &f[at + 16];
-            if (rest[0] != 8 || rest[1] != 6 || rest[2] || rest[3] || rest[4])
-                return d.error = "not 8-bit RGBA", d;
-        } else if (type == "IDAT") {
-            idat.insert(idat.end(), f.begin() + at + 8, f.begin() + at + 8 + len);
-        }
-        at += 12 + len;
-    }
-    if (at != f.size()) return d.error = "bytes after the last chunk", d;
-    if (order.empty() || order.front() != "IHDR" || order.back() != "IEND") return d.error = "chunk order", d;
-    const size_t stride = 1 + (size_t)d.w * 4;
-    std::vector<uint8_t> raw(stride * d.h);
-    uLongf rawLen = (uLongf)raw.size();
-    if (uncompress(raw.data(), &rawLen, idat.data(), (uLong)idat.size()) != Z_OK || rawLen != raw.size())
-        return d.error = "IDAT does not inflate to the picture's size", d;
-    for (uint32_t y = 0; y < d.h; y++) {
-        if (raw[y * stride] != 0) return d.error = "filter byte", d;
-        d.rgba.insert(d.rgba.end(), raw.begin() + y * stride + 1, raw.begin() + (y + 1) * stride);
-    }
-    d.ok = true;
-    return d;
-}
-
+// The icon files at every size, and a 3 x 2 picture with every byte distinct (a
+// writer that mixes up width and height fails on it), read back as a viewer would.
 TEST(Icon, EverySizeIsAValidPngOfThePictureDrawn) {
-    for (int size : ICON_SIZES) {
-        const std::vector<uint8_t> pic = drawIcon(size);
-        ASSERT_EQ(pic.size(), (size_t)size * size * 4) << size;
-        const Decoded d = decodePNG(pngRGBA(pic, size, size));
-        ASSERT_TRUE(d.ok) << size << ": " << d.error;
-        EXPECT_EQ(d.w, (uint32_t)size);
-        EXPECT_EQ(d.h, (uint32_t)size);
-        EXPECT_TRUE(d.rgba == pic) << size;
+    std::vector<std::pair<int, int>> shapes = {{3, 2}};
+    for (int size : ICON_SIZES) shapes.push_back({size, size});
+    for (const auto& s : shapes) {
+        std::vector<uint8_t> pic(3 * 2 * 4);
+        for (size_t i = 0; i < pic.size(); i++) pic[i] = (uint8_t)(i * 7 + 1);
+        if (s.first == s.second) pic = drawIcon(s.first);
+        ASSERT_EQ(pic.size(), (size_t)s.first * s.second * 4) << s.first;
+        const DecodedPng d = decodePng(pngRGBA(pic, s.first, s.second));
+        ASSERT_TRUE(d.ok) << s.first << ": " << d.error;
+        EXPECT_EQ(d.channels, 4) << s.first;
+        EXPECT_EQ(d.w, (uint32_t)s.first);
+        EXPECT_EQ(d.h, (uint32_t)s.second);
+        EXPECT_TRUE(d.pixels == pic) << s.first;
     }
-}
-
-TEST(Icon, APictureOtherThanSquareKeepsItsRows) {
-    // 3 x 2 with every byte distinct: a writer that mixes up width and height fails
-    std::vector<uint8_t> pic(3 * 2 * 4);
-    for (size_t i = 0; i < pic.size(); i++) pic[i] = (uint8_t)(i * 7 + 1);
-    const Decoded d = decodePNG(pngRGBA(pic, 3, 2));
-    ASSERT_TRUE(d.ok) << d.error;
-    EXPECT_EQ(d.w, 3u);
-    EXPECT_EQ(d.h, 2u);
-    EXPECT_TRUE(d.rgba == pic);
 }
 
 TEST(Icon, BlompSitsOnAClearBackgroundWithHisEyesOpen) {

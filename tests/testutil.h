@@ -5,7 +5,9 @@
 
 #include <SDL.h>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Makes a fresh empty folder under /tmp and changes into it; the destructor
@@ -37,3 +39,28 @@ bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y); // dst at (
 // from the run folder (which becomes the working folder); close undoes it all.
 void openLevelScreen();
 void closeLevelScreen();
+
+// Files for a hand-made archive: name inside it and bytes.
+using ArchiveFiles = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+bool writeDataArchive(const std::string& name, const ArchiveFiles& files); // ./data/<name>.zda, 1 on success
+void linkDataArchives(std::initializer_list<const char*> names); // ./data/<name>.zda -> the built ones
+bool writeLevelMaps(const std::vector<uint8_t>& level); // every language's maps, the level under every name
+
+// Runs the harness on `script` (written to ./script.txt) with the dummy drivers;
+// env goes before the command, options after the script. Returns what it printed.
+std::string runHarness(const std::string& script, const std::string& env, const std::string& options,
+                       int* status);
+
+uint32_t readBe32(const std::vector<uint8_t>& b, size_t at); // big-endian 32-bit field
+
+// A PNG file taken apart the way a viewer would: chunks with checked CRCs, the
+// header's fields, and the inflated rows without their filter bytes. Takes 8-bit
+// RGB or RGBA without interlace; anything else is an error.
+struct DecodedPng {
+    bool ok = false;
+    std::string error;
+    uint32_t w = 0, h = 0;
+    int channels = 0;            // 3 for RGB, 4 for RGBA
+    std::vector<uint8_t> pixels; // rows top down, channels bytes a pixel
+};
+DecodedPng decodePng(const std::vector<uint8_t>& file);
