@@ -129,95 +129,95 @@ void closeLevelScreen() {
     destroyFonts();
     closeArchives();
     videoCloseOffscreen();
-    bool writeDataArchive(const std::string& name, const ArchiveFiles& files) {
-        mkdir("data", 0755);
-        std::vector<ZdaItem> items;
-        for (const auto& f : files)
-            items.push_back({f.first.c_str(), f.second.data(), (int32_t)f.second.size()});
-        return writeZDA(("data/" + name + ".zda").c_str(), items.data(), (int)items.size()) == 1;
-    }
+}
 
-    void linkDataArchives(std::initializer_list<const char*> names) {
-        mkdir("data", 0755);
-        for (const char* a : names) {
-            const std::string file = std::string(a) + ".zda";
-            if (symlink((BLOMP_RUN_DIR "/data/" + file).c_str(), ("data/" + file).c_str()) != 0) return;
+bool writeDataArchive(const std::string& name, const ArchiveFiles& files) {
+    mkdir("data", 0755);
+    std::vector<ZdaItem> items;
+    for (const auto& f : files) items.push_back({f.first.c_str(), f.second.data(), (int32_t)f.second.size()});
+    return writeZDA(("data/" + name + ".zda").c_str(), items.data(), (int)items.size()) == 1;
+}
+
+void linkDataArchives(std::initializer_list<const char*> names) {
+    mkdir("data", 0755);
+    for (const char* a : names) {
+        const std::string file = std::string(a) + ".zda";
+        if (symlink((BLOMP_RUN_DIR "/data/" + file).c_str(), ("data/" + file).c_str()) != 0) return;
+    }
+}
+
+bool writeLevelMaps(const std::vector<uint8_t>& level) {
+    static const char* const names[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
+                                          "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
+                                          "planb", "plan5",    "pland", "plane", "planf"};
+    ArchiveFiles files;
+    for (const char* n : names) files.push_back({std::string(n) + ".bin", level});
+    for (int lang = 0; lang < 4; lang++)
+        if (!writeDataArchive(archives[maps[lang]], files)) return false;
+    return true;
+}
+
+std::string runHarness(const std::string& script, const std::string& env, const std::string& options,
+                       int* status) {
+    writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
+    return runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + env +
+                          " " HARNESS_BINARY " script.txt " + options + " 2>&1",
+                      status);
+}
+
+uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {
+    return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
+}
+
+DecodedPng decodePng(const std::vector<uint8_t>& f) {
+    DecodedPng d;
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (f.size() < 8 || memcmp(f.data(), signature, 8) != 0) return d.error = "signature", d;
+    std::vector<uint8_t> idat;
+    std::vector<std::string> order;
+    size_t at = 8;
+    while (at + 12 <= f.size()) {
+        const uint32_t len = readBe32(f, at);
+        if (at + 12 + len > f.size()) return d.error = "chunk past the end", d;
+        const std::string type(f.begin() + at + 4, f.begin() + at + 8);
+        if (readBe32(f, at + 8 + len) != (uint32_t)crc32(0L, f.data() + at + 4, len + 4))
+            return d.error = "CRC of " + type, d;
+        order.push_back(type);
+        if (type == "IHDR") {
+            if (len != 13) return d.error = "IHDR length", d;
+            d.w = readBe32(f, at + 8);
+            d.h = readBe32(f, at + 12);
+            const uint8_t* rest = &f[at + 16];
+            d.channels = rest[1] == 6 ? 4 : rest[1] == 2 ? 3 : 0;
+            if (rest[0] != 8 || !d.channels || rest[2] || rest[3] || rest[4])
+                return d.error = "not 8-bit RGB(A)", d;
+        } else if (type == "IDAT") {
+            idat.insert(idat.end(), f.begin() + at + 8, f.begin() + at + 8 + len);
         }
+        at += 12 + len;
     }
-
-    bool writeLevelMaps(const std::vector<uint8_t>& level) {
-        static const char* const names[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
-                                              "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
-                                              "planb", "plan5",    "pland", "plane", "planf"};
-        ArchiveFiles files;
-        for (const char* n : names) files.push_back({std::string(n) + ".bin", level});
-        for (int lang = 0; lang < 4; lang++)
-            if (!writeDataArchive(archives[maps[lang]], files)) return false;
-        return true;
+    if (at != f.size()) return d.error = "bytes after the last chunk", d;
+    if (order.empty() || order.front() != "IHDR" || order.back() != "IEND") return d.error = "chunk order", d;
+    const size_t stride = 1 + (size_t)d.w * d.channels;
+    std::vector<uint8_t> raw(stride * d.h);
+    uLongf rawLen = (uLongf)raw.size();
+    if (uncompress(raw.data(), &rawLen, idat.data(), (uLong)idat.size()) != Z_OK || rawLen != raw.size())
+        return d.error = "IDAT does not inflate to the picture's size", d;
+    for (uint32_t y = 0; y < d.h; y++) {
+        if (raw[y * stride] != 0) return d.error = "filter byte", d;
+        d.pixels.insert(d.pixels.end(), raw.begin() + y * stride + 1, raw.begin() + (y + 1) * stride);
     }
+    d.ok = true;
+    return d;
+}
 
-    std::string runHarness(const std::string& script, const std::string& env, const std::string& options,
-                           int* status) {
-        writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
-        return runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + env +
-                              " " HARNESS_BINARY " script.txt " + options + " 2>&1",
-                          status);
+namespace {
+// Every test runs headless: no window, no sound card. Set before any test touches SDL,
+// whoever starts the binary (CTest, a developer, a debugger).
+struct Headless {
+    Headless() {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
     }
-
-    uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {
-        return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
-    }
-
-    DecodedPng decodePng(const std::vector<uint8_t>& f) {
-        DecodedPng d;
-        static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-        if (f.size() < 8 || memcmp(f.data(), signature, 8) != 0) return d.error = "signature", d;
-        std::vector<uint8_t> idat;
-        std::vector<std::string> order;
-        size_t at = 8;
-        while (at + 12 <= f.size()) {
-            const uint32_t len = readBe32(f, at);
-            if (at + 12 + len > f.size()) return d.error = "chunk past the end", d;
-            const std::string type(f.begin() + at + 4, f.begin() + at + 8);
-            if (readBe32(f, at + 8 + len) != (uint32_t)crc32(0L, f.data() + at + 4, len + 4))
-                return d.error = "CRC of " + type, d;
-            order.push_back(type);
-            if (type == "IHDR") {
-                if (len != 13) return d.error = "IHDR length", d;
-                d.w = readBe32(f, at + 8);
-                d.h = readBe32(f, at + 12);
-                const uint8_t* rest = &f[at + 16];
-                d.channels = rest[1] == 6 ? 4 : rest[1] == 2 ? 3 : 0;
-                if (rest[0] != 8 || !d.channels || rest[2] || rest[3] || rest[4])
-                    return d.error = "not 8-bit RGB(A)", d;
-            } else if (type == "IDAT") {
-                idat.insert(idat.end(), f.begin() + at + 8, f.begin() + at + 8 + len);
-            }
-            at += 12 + len;
-        }
-        if (at != f.size()) return d.error = "bytes after the last chunk", d;
-        if (order.empty() || order.front() != "IHDR" || order.back() != "IEND")
-            return d.error = "chunk order", d;
-        const size_t stride = 1 + (size_t)d.w * d.channels;
-        std::vector<uint8_t> raw(stride * d.h);
-        uLongf rawLen = (uLongf)raw.size();
-        if (uncompress(raw.data(), &rawLen, idat.data(), (uLong)idat.size()) != Z_OK || rawLen != raw.size())
-            return d.error = "IDAT does not inflate to the picture's size", d;
-        for (uint32_t y = 0; y < d.h; y++) {
-            if (raw[y * stride] != 0) return d.error = "filter byte", d;
-            d.pixels.insert(d.pixels.end(), raw.begin() + y * stride + 1, raw.begin() + (y + 1) * stride);
-        }
-        d.ok = true;
-        return d;
-    }
-
-    namespace {
-    // Every test runs headless: no window, no sound card. Set before any test touches SDL,
-    // whoever starts the binary (CTest, a developer, a debugger).
-    struct Headless {
-        Headless() {
-            setenv("SDL_VIDEODRIVER", "dummy", 0);
-            setenv("SDL_AUDIODRIVER", "dummy", 0);
-        }
-    } headless;
-    } // namespace
+} headless;
+} // namespace
