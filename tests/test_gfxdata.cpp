@@ -178,14 +178,6 @@ TEST(GfxDataEntries, EveryBitmapLoadsInSdlAtItsSize) {
     EXPECT_TRUE(decodeWithSdl("newblocks.bmp").px == sheetOf(SET_DELUXE).px);
 }
 
-TEST(GfxDataEntries, SameSourcesGiveTheSameBytes) {
-    Entries again;
-    buildGfx(assets, again);
-    ASSERT_EQ(again.size(), built().size());
-    for (size_t i = 0; i < again.size(); i++)
-        EXPECT_TRUE(again[i].name == built()[i].name && again[i].bytes == built()[i].bytes) << again[i].name;
-}
-
 TEST(GfxDataSheets, SpritesHaveSeeThroughBackgroundsAndGroundIsSolid) {
     for (int set = 0; set < NUM_SETS; set++) {
         // each set draws in its own manner, but the figure, the monsters and the pickups
