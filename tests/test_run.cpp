@@ -5,8 +5,6 @@
 // state at chosen moments. The levels are tiny maps made here, so the flow is
 // tested apart from the shipped level design.
 #include "io/hiscore.h"
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +15,8 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <zlib.h>
 
 namespace {
-
-const char* const levelFiles[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
-                                    "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
-                                    "planb", "plan5",    "pland", "plane", "planf"};
 
 // A 30-column level: ground along the bottom, the open exit door at columns 5-6
 // standing on it, nothing else. The figure walks into the door in about 40 frames.
@@ -44,23 +36,12 @@ std::vector<uint8_t> tinyLevel() {
     return m;
 }
 
-uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
-    return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
-}
-
 // The play area (rows 0-191) of a frame the harness saved as PNG, three bytes a
-// pixel; empty when the file is not the harness's one-chunk RGB picture.
+// pixel; empty when the file is not a whole RGB picture.
 std::vector<uint8_t> playArea(const std::string& path) {
-    const std::vector<uint8_t> f = readFile(path);
-    if (f.size() < 57) return {};
-    const uint32_t w = be32(f, 16), h = be32(f, 20), len = be32(f, 33), row = 1 + 3 * w;
-    std::vector<uint8_t> raw((size_t)row * h);
-    uLongf n = raw.size();
-    if (h < 192 || 41 + (size_t)len > f.size() || uncompress(raw.data(), &n, &f[41], len) != Z_OK) return {};
-    std::vector<uint8_t> out;
-    for (uint32_t y = 0; y < 192; y++)
-        out.insert(out.end(), raw.begin() + y * row + 1, raw.begin() + (y + 1) * row);
-    return out;
+    const DecodedPng png = decodePng(readFile(path));
+    if (!png.ok || png.channels != 3 || png.h < 192) return {};
+    return std::vector<uint8_t>(png.pixels.begin(), png.pixels.begin() + (size_t)png.w * 3 * 192);
 }
 
 // A hiscore table of low scores, so the bonuses of one level are enough to enter it.
@@ -85,21 +66,8 @@ protected:
     int status = -1;
 
     void SetUp() override {
-        mkdir("data", 0755);
-        for (const char* a : {"gfx", "music", "sound"}) {
-            std::string name = std::string(a) + ".zda";
-            ASSERT_EQ(symlink((std::string(BLOMP_RUN_DIR "/data/") + name).c_str(), ("data/" + name).c_str()),
-                      0);
-        }
-        std::vector<uint8_t> level = tinyLevel();
-        std::vector<ZdaItem> items;
-        std::vector<std::string> names;
-        for (const char* n : levelFiles) names.push_back(std::string(n) + ".bin");
-        for (const std::string& n : names) items.push_back({n.c_str(), level.data(), (int32_t)level.size()});
-        for (int lang = 0; lang < 4; lang++) {
-            std::string path = std::string("data/") + archives[maps[lang]] + ".zda";
-            ASSERT_EQ(writeZDA(path.c_str(), items.data(), (int)items.size()), 1);
-        }
+        linkDataArchives({"gfx", "music", "sound"});
+        ASSERT_TRUE(writeLevelMaps(tinyLevel()));
         // Through the intro screens: language, quotation, warning, credits, deluxe graphics.
         script = "tap 500 return\ntap 2000 return\ntap 2500 up\ntap 3000 up\ntap 3500 right\n";
     }
@@ -140,10 +108,7 @@ protected:
 
     // Runs the game with the script; fills states and status.
     void play(const std::string& options = "") {
-        writeFile("script.txt", std::vector<uint8_t>(script.begin(), script.end()));
-        std::string out = runCommand(
-            "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " HARNESS_BINARY " script.txt " + options + " 2>&1",
-            &status);
+        std::string out = runHarness(script, "", options, &status);
         std::istringstream lines(out);
         std::string line;
         while (std::getline(lines, line)) {
