@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
-// Animated objects: the code each kind writes update by update, the restart
+// Animated objects: what each kind leaves and when it ends, the restart
 // at a busy cell, a full pool, and cells outside the map.
 #include <gtest/gtest.h>
 
@@ -52,25 +52,29 @@ protected:
 
 } // namespace
 
-TEST_F(Anims, EveryKindWritesItsSequenceIntoItsOwnCellAndEnds) {
+TEST_F(Anims, EveryKindEndsOnTimeWithItsLastPictureInItsOwnCell) {
+    // What stays in the map when the object ends (a bumped brick leaves an empty
+    // cell, the shine an item...) and the updates it takes.
     const struct {
         int kind;
-        int32_t before;
-        V seen;
+        int32_t before, last;
+        size_t updates;
     } kinds[] = {
-        {ANIM_BRICK, 99, {200, 200, 201, 201, 202, 202, 203, 203, 0, 0, 0}},
-        {ANIM_FLOOR, 99, {180, 180, 181, 181, 182, 182, 183, 183, 0, 0, 0}},
-        {ANIM_SPIKES, 99, {0, 0, 87, 87, 105, 105, 105}},
-        {ANIM_SHINE, 99, {80, 80, 100, 100, 120, 120, 20, 20, 20}},
-        {ANIM_TRAPDOOR, 99, {89, 89, 89, 89, 69}},
-        {ANIM_CHECKPOINT, 99, {17, 17, 17, 17, 17, 17, 18, 18, 18, 18, 18, 18, 19, 19, 19, 19}},
-        {ANIM_PICKUP, 41, {0}},
-        {3, 99, {99}}, // an unknown kind writes nothing and frees its slot
-        {-1, 99, {99}},
+        {ANIM_BRICK, 99, 0, 11},
+        {ANIM_FLOOR, 99, 0, 11},
+        {ANIM_SPIKES, 99, 105, 7},
+        {ANIM_SHINE, 99, 20, 9},
+        {ANIM_TRAPDOOR, 99, 69, 5},
+        {ANIM_CHECKPOINT, 99, 19, 16},
+        {ANIM_PICKUP, 41, 0, 1},
+        {3, 99, 99, 1}, // an unknown kind writes nothing and frees its slot
+        {-1, 99, 99, 1},
     };
     for (const auto& k : kinds) {
         mapData[3 * MAP_ROWS + 4] = k.before;
-        EXPECT_EQ(run(48, 64, k.kind), k.seen) << k.kind;
+        const V seen = run(48, 64, k.kind);
+        EXPECT_EQ(seen.size(), k.updates) << k.kind;
+        EXPECT_EQ(cellAt(3, 4), k.last) << k.kind;
         expectUntouched();
     }
 }
