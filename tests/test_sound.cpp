@@ -11,13 +11,11 @@
 
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "audio/sound.h"
 #include "platform/zda.h"
-#include "platform/zdawrite.h"
 #include "testutil.h"
 
 namespace {
@@ -81,16 +79,11 @@ std::vector<uint8_t> wav(uint32_t rate, int channels, int bits, int coding = 1, 
 
 // In a scratch folder, a sound archive of our effects with klonk replaced.
 void soundArchiveWithKlonk(const std::vector<std::vector<uint8_t>>& ours, const std::vector<uint8_t>& klonk) {
-    mkdir("data", 0755);
-    std::vector<std::string> names;
-    std::vector<ZdaItem> items;
-    for (int i = 0; i < NUM_SFX; i++) names.push_back(std::string(snd_name[i]) + ".wav");
-    for (int i = 0; i < NUM_SFX; i++) {
-        const std::vector<uint8_t>& b = i == SFX_KLONK ? klonk : ours[i];
-        items.push_back({names[i].c_str(), b.data(), (int32_t)b.size()});
-    }
+    ArchiveFiles files;
+    for (int i = 0; i < NUM_SFX; i++)
+        files.push_back({std::string(snd_name[i]) + ".wav", i == SFX_KLONK ? klonk : ours[i]});
     closeArchives();
-    ASSERT_EQ(writeZDA("data/sound.zda", items.data(), NUM_SFX), 1);
+    ASSERT_TRUE(writeDataArchive("sound", files));
     openArchives();
 }
 

@@ -80,12 +80,8 @@ protected:
     void TearDown() override { closeArchives(); }
 
     // Writes archive `archive` with our writer.
-    void pack(int archive, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& entries) {
-        std::vector<ZdaItem> items;
-        for (const auto& e : entries)
-            items.push_back({e.first.c_str(), e.second.data(), (int32_t)e.second.size()});
-        std::string path = std::string("data/") + archives[archive] + ".zda";
-        ASSERT_EQ(writeZDA(path.c_str(), items.data(), (int)items.size()), 1);
+    void pack(int archive, const ArchiveFiles& entries) {
+        ASSERT_TRUE(writeDataArchive(archives[archive], entries));
     }
     void putRaw(int archive, const std::vector<uint8_t>& bytes) {
         writeFile(std::string("data/") + archives[archive] + ".zda", bytes);
