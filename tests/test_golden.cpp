@@ -12,6 +12,7 @@
 //   BLOMP_UPDATE_GOLDEN=1 build-test/blomp_tests --gtest_filter='Golden*'
 // (or scripts/update-golden.sh), look at the new frames, and commit the file.
 #include "testutil.h"
+#include "worldmap.h"
 
 #include <gtest/gtest.h>
 
@@ -117,22 +118,10 @@ const GoldenRun goldenRuns[] = {
 // A 40-column level: ground along the bottom, the open exit door at columns 8-9,
 // a pond of water over the ground from column 14 on, and bricks.
 std::vector<uint8_t> smallLevel() {
-    const int columns = 40;
-    std::vector<uint8_t> m = {(uint8_t)(columns - 1), 0};
-    for (int c = 0; c < columns; c++) {
-        for (int r = 0; r < 12; r++) {
-            uint8_t code = r == 11 ? 21 : 0;
-            if (c >= 14 && r == 9) code = c % 2 ? 161 : 160;
-            if (c >= 14 && r == 10) code = 162;
-            if (c == 8 && r == 9) code = 27;
-            if (c == 9 && r == 9) code = 28;
-            if (c == 8 && r == 10) code = 47;
-            if (c == 9 && r == 10) code = 48;
-            if (c >= 3 && c <= 5 && r == 6) code = 40;
-            m.push_back(code);
-        }
-    }
-    return m;
+    std::string wave;
+    for (int c = 14; c < 40; c += 2) wave += "~=";
+    return levelFile({row(40, '.'), "...BBB" + row(34, '.'), row(40, '.'), row(40, '.'),
+                      "........12...." + wave, "........34...." + row(26, '_'), row(40, '#')});
 }
 
 // The stored hashes, by frame key.

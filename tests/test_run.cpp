@@ -6,6 +6,7 @@
 // tested apart from the shipped level design.
 #include "io/hiscore.h"
 #include "testutil.h"
+#include "worldmap.h"
 
 #include <gtest/gtest.h>
 
@@ -21,19 +22,7 @@ namespace {
 // A 30-column level: ground along the bottom, the open exit door at columns 5-6
 // standing on it, nothing else. The figure walks into the door in about 40 frames.
 std::vector<uint8_t> tinyLevel() {
-    const int columns = 30;
-    std::vector<uint8_t> m = {(uint8_t)(columns - 1), 0};
-    for (int c = 0; c < columns; c++) {
-        for (int r = 0; r < 12; r++) {
-            uint8_t code = r == 11 ? 21 : 0;
-            if (c == 5 && r == 9) code = 27;
-            if (c == 6 && r == 9) code = 28;
-            if (c == 5 && r == 10) code = 47;
-            if (c == 6 && r == 10) code = 48;
-            m.push_back(code);
-        }
-    }
-    return m;
+    return levelFile({row(30, '.'), ".....12" + row(23, '.'), ".....34" + row(23, '.'), row(30, '#')});
 }
 
 // The play area (rows 0-191) of a frame the harness saved as PNG, three bytes a

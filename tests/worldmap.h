@@ -12,11 +12,11 @@
 
 #include "world/map.h"
 
-// Block code of a map character.
+// Block code of a map character ("~=" the two halves of the water's surface, "_" the water under it).
 inline int32_t cellCode(char c) {
-    static const char keys[] = "#*kohvpgGsxX1234wBcL^Tb5678";
-    static const int32_t codes[] = {21, 41, 17, 9,  13, 33, 53, 67, 121, 87, 105, 140, 27, 28,
-                                    47, 48, 85, 40, 22, 26, 86, 88, 20,  38, 39,  58,  59};
+    static const char keys[] = "#*kohvpgGsxX1234wBcL^Tb5678~=_";
+    static const int32_t codes[] = {21, 41, 17, 9,  13, 33, 53, 67, 121, 87, 105, 140, 27,  28,  47,
+                                    48, 85, 40, 22, 26, 86, 88, 20, 38,  39, 58,  59,  160, 161, 162};
     const char* k = c ? strchr(keys, c) : nullptr;
     return k ? codes[k - keys] : 0;
 }
