@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The command line: later options override earlier ones, "-h" stops everything.
+// (The fatal error line is checked where files fail to load: test_gfx, test_map, test_binary.)
 #include "game/startup.h"
 #include "gfx/gfx.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -48,30 +47,6 @@ TEST(CmdLine, LaterOptionsOverrideEarlierOnesAndHelpStopsEverything) {
         for (const char* a : c.args) line += std::string(a) + " ";
         for (int i = 0; i < 7; i++) EXPECT_EQ(got[i], want[i]) << "'" << line << "' value " << i;
     }
-}
-
-// Runs error() in a child process with standard output sent to a file; returns what it printed.
-std::string errorOutput(const char* message, const char* detail) {
-    char path[] = "/tmp/blomp_errorXXXXXX";
-    int fd = mkstemp(path);
-    close(fd);
-    EXPECT_EXIT(
-        {
-            if (!freopen(path, "w", stdout)) _exit(3);
-            error(message, detail);
-        },
-        ::testing::ExitedWithCode(1), "");
-    std::string text;
-    FILE* f = fopen(path, "r");
-    for (int c; f && (c = fgetc(f)) != EOF;) text += (char)c;
-    if (f) fclose(f);
-    remove(path);
-    return text;
-}
-
-TEST(CmdLine, ErrorPrintsMessageAndDetailAndExitsWithOne) {
-    EXPECT_EQ(errorOutput("Can't load file", "plan3"), "Can't load file: plan3\n");
-    EXPECT_EQ(errorOutput("Can't load file", nullptr), "Can't load file: unknown\n");
 }
 
 } // namespace
