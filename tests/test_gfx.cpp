@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // Surfaces: bitmap loading and its fatal errors, the colour key rule, tiles and
-// water tiles in both frame formats, sprite culling, darkening and screenshots.
+// water tiles in both frame formats, sprite culling and screenshots. (The darkening
+// is checked against SDL in test_blit and, in place, by the golden frames.)
 #include "gfx/gfx.h"
 #include "gfx/shot.h"
 #include "platform/zda.h"
@@ -306,22 +307,6 @@ TEST_F(GfxTest, SpritesOutOfViewAreCulledAtTheirEdges) {
             for (int x = 0; x < 360; x++) red += rgbAt(screen, x, y).r != 0;
         EXPECT_EQ(red, c[2]) << c[0] << "," << c[1];
     }
-}
-
-TEST_F(GfxTest, DarkenHalvesThePlayAreaOnly) {
-    black = createSurface(320, 192, 0);
-    SDL_SetAlpha(black, SDL_SRCALPHA, 128);
-    auto was = [](int x, int y) { return (Uint16)((x * 211 + y * 97) & 0xFFFF); };
-    for (int y = 0; y < 240; y++)
-        for (int x = 0; x < 320; x++) fillRect(screen, x, y, 1, 1, was(x, y));
-    darken();
-    for (int y = 0; y < 240; y++)
-        for (int x = 0; x < 320; x++) {
-            const Uint16 now = ((Uint16*)((uint8_t*)screen->pixels + y * screen->pitch))[x];
-            ASSERT_EQ(now, y < 192 ? (was(x, y) & 0xF7DE) >> 1 : was(x, y)) << x << "," << y;
-        }
-    SDL_FreeSurface(black);
-    black = nullptr;
 }
 
 TEST_F(GfxTest, ScreenshotsAreValidPngFilesOfTheSurfaceColours) {
