@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // Resource archives: our writer against the game's reader, and archives that lie.
+// (Plain files are read through the same loader by the configuration, the test
+// level and the archive tool, whose tests cover it.)
 #include "platform/zda.h"
 #include "platform/zdawrite.h"
 #include "testutil.h"
@@ -218,21 +220,6 @@ TEST_F(Zda, TheWriterRefusesNamesThatDoNotFitAndEmptyEntries) {
     ZdaItem bad2[] = {{"empty.bmp", x.data(), 0}};
     EXPECT_EQ(writeZDA("data/gfx.zda", bad2, 1), 0);
     EXPECT_FALSE(fileExists("data/gfx.zda"));
-}
-
-TEST_F(Zda, PlainFiles) {
-    writeFile("cfg.txt", bytesOf("mus_volume=50\n"));
-    int32_t size = -1;
-    uint8_t* data = loadBINFile("cfg.txt", &size);
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(size, 14);
-    EXPECT_EQ(memcmp(data, "mus_volume=50\n", 14), 0);
-    free(data);
-    writeFile("empty.txt", {});
-    size = -1;
-    EXPECT_EQ(loadBINFile("empty.txt", &size), nullptr);
-    EXPECT_EQ(loadBINFile("missing.txt", &size), nullptr);
-    EXPECT_EQ(size, -1); // untouched
 }
 
 // Runs the archive tool with these arguments and gives its exit status; `out` gets what it printed.
