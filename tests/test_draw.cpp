@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The play-field and the HUD, composed from the shipped pictures and checked by
-// the pixels they leave in the frame.
+// the pixels they leave in the frame: what changes over time or lies beyond the
+// moments the golden frames hold (every set, its bars and back picture, there).
 #include "game/fps.h"
 #include "game/stuff.h"
 #include "game/text.h"
@@ -101,22 +102,6 @@ TEST_F(Draw, BarsShowTimeAndAirLeft) {
     timeLeft = 0;
     drawScreen(200, figure, 0);
     EXPECT_EQ(pixelAt(screen, 64, 198), DRED);
-}
-
-TEST_F(Draw, TheHiddenSetDrawsItsBarsInGreysAndNoBackPicture) {
-    SDL_Surface* back = background;
-    background = nullptr;
-    gfxSet = 2;
-    timeLeft = 3500;
-    airLeft = 250;
-    drawScreen(200, figure, 0);
-    gfxSet = 1;
-    background = back;
-    EXPECT_EQ(pixelAt(screen, 64, 198), LGREY);
-    EXPECT_EQ(pixelAt(screen, 200, 198), GREY);
-    EXPECT_EQ(pixelAt(screen, 64, 208), GREY);
-    EXPECT_EQ(pixelAt(screen, 200, 208), DGREY);
-    for (int y = 0; y < 192; y += 7) EXPECT_EQ(pixelAt(screen, 150, y), BLACK);
 }
 
 TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
