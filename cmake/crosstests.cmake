@@ -1,5 +1,5 @@
 # A cross build runs its tests under qemu-user. Every program of the target that
-# a test may start (the test program itself, the game, zdatool, the harness,
+# a test may start (the test program itself, the game, zdatool, the harness, the soak,
 # databuild) gets a twin script in emulated/ that starts it through qemu, and the
 # tests are told the twins' names instead of the programs'. Included at the end
 # of CMakeLists.txt; cross.cmake made emulated/run the emulator CTest uses.
@@ -20,7 +20,11 @@ file(GENERATE OUTPUT ${BLOMP_EMULATED}/run
   CONTENT "#!/bin/sh\n# Runs a program of the target through its twin: run PROGRAM [ARGS...]\nprogram=$(basename \"$1\")\nshift\nGALLIUM_DRIVER=\"\${GALLIUM_DRIVER:-softpipe}\"\nexport GALLIUM_DRIVER\nexec \"${BLOMP_EMULATED}/$program\" \"$@\"\n"
   FILE_PERMISSIONS ${BLOMP_SCRIPT_MODE})
 get_target_property(blomp_test_defs blomp_tests COMPILE_DEFINITIONS)
-foreach(program blomp_tests blomp zdatool blompharness databuild)
+set(blomp_emulated_programs blomp_tests blomp zdatool blompharness databuild)
+if(TARGET blompsoak)
+  list(APPEND blomp_emulated_programs blompsoak)
+endif()
+foreach(program ${blomp_emulated_programs})
   file(GENERATE OUTPUT ${BLOMP_EMULATED}/${program}
     CONTENT "#!/bin/sh\nexec ${BLOMP_QEMU} -0 \"$0\" \"$<TARGET_FILE:${program}>\" \"$@\"\n"
     FILE_PERMISSIONS ${BLOMP_SCRIPT_MODE})
