@@ -73,13 +73,13 @@ set(CPACK_PACKAGE_VENDOR "The Blomp developers")
 set(CPACK_PACKAGE_CONTACT "The Blomp developers <blomp@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "side-scrolling platform game with a small round hero")
+# The long description only: CPack puts the summary on the first line and indents the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"side-scrolling platform game with a small round hero
- You steer Blomp, a small round creature, through sixteen side-scrolling
- levels: collect every item of a level to open its exit door, while monsters,
- spikes, crumbling floors, trap doors, a time limit and, under water, your air
- supply try to stop you. The game speaks English, German, French and Spanish,
- has three graphic sets, and runs well on a Raspberry Pi.")
+"You steer Blomp, a small round creature, through sixteen side-scrolling
+levels: collect every item of a level to open its exit door, while monsters,
+spikes, crumbling floors, trap doors, a time limit and, under water, your air
+supply try to stop you. The game speaks English, German, French and Spanish,
+has three graphic sets, and runs well on a Raspberry Pi.")
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${BLOMP_DEB_ARCH})

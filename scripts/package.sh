@@ -3,6 +3,7 @@
 # the way a user would meet it:
 #
 #   scripts/package.sh [ARM64_TESTS [ARMHF_TESTS]]    each full (default) or smoke
+#                                                     (none: package the cross build as it is)
 #
 #  1. scripts/cross.sh for arm64 and armhf: the cross builds, their test suites
 #     under qemu (full, or the smoke part), and a scripted game against the host's;
@@ -14,7 +15,8 @@
 #  4. dpkg installs it into a throwaway root (an empty dpkg database made for the
 #     purpose: nothing touches this machine's own), the installed launcher
 #     starts the game from an empty home folder with the dummy drivers (an ARM
-#     game through qemu), and dpkg --purge leaves nothing behind.
+#     game through qemu), the game runs until SIGTERM ends it in order, and
+#     dpkg --purge leaves nothing behind.
 # The packages end up in build-pkg/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +32,10 @@ scripts/deps.sh lintian desktop-file-utils appstream dpkg-dev file
 
 # 1. The ARM builds and their tests (cross.sh also builds the host's tools in build-cross/host).
 for arch in arm64 armhf; do
+  if [ "${modes[$arch]}" = none ]; then
+    [ -f "$root/build-cross/$arch/CPackConfig.cmake" ] || fail "no cross build of $arch to package"
+    continue
+  fi
   step "cross build and tests of $arch (${modes[$arch]})"
   scripts/cross.sh "$arch" "${modes[$arch]}"
 done
@@ -50,6 +56,7 @@ done
 
 # 3 and 4. The checks.
 declare -A machine=([amd64]="x86-64" [arm64]="ARM aarch64" [armhf]="ARM, EABI5")
+declare -A triplet=([amd64]="x86_64-linux-gnu" [arm64]="aarch64-linux-gnu" [armhf]="arm-linux-gnueabihf")
 declare -A qemu=([amd64]="" [arm64]="qemu-aarch64" [armhf]="qemu-arm")
 for arch in amd64 arm64 armhf; do
   deb=$(echo "$out/blomp_"*"_$arch.deb")
@@ -59,9 +66,15 @@ for arch in amd64 arm64 armhf; do
   [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "$deb: wrong Architecture"
   depends=$(dpkg-deb -f "$deb" Depends)
   echo "Depends: $depends"
-  for lib in libc6 libsdl1.2debian libsdl-mixer1.2 libmodplug1 zlib1g libstdc++6; do
-    echo "$depends" | grep -q "\b$lib\b" || fail "$deb: Depends lacks $lib"
+  # Every library the game is linked with must come from a package named in Depends.
+  tree=$(mktemp -d)
+  dpkg-deb -x "$deb" "$tree"
+  for so in $(readelf -d "$tree/usr/libexec/blomp/blomp" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do
+    lib=$(dpkg -S "*/${triplet[$arch]}/$so" 2>/dev/null | head -1 | cut -d: -f1)
+    [ -n "$lib" ] || fail "$deb: no package of this machine ships $so"
+    echo "$depends" | grep -q "\(^\|, \)$lib\( \|,\|$\)" || fail "$deb: the game needs $so, but Depends lacks $lib"
   done
+  rm -rf "$tree"
 
   # lintian: errors fail; warnings are printed for the reader.
   lintian_out=$(lintian --allow-root --no-tag-display-limit "$deb" 2>&1) || true
@@ -103,11 +116,15 @@ for arch in amd64 arm64 armhf; do
   fi
   home=$(mktemp -d)
   status=0
+  started=$SECONDS
+  # After 15 s timeout sends SIGTERM: a game still waiting for its player then ends
+  # as after its last quit, with status 0 and its settings written.
   env -i PATH=/usr/bin:/bin HOME="$home" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    timeout -k 3 15 "$sys/usr/games/blomp" -x2 > "$home.out" 2>&1 || status=$?
+    timeout --preserve-status -k 10 15 "$sys/usr/games/blomp" -x2 > "$home.out" 2>&1 || status=$?
   cat "$home.out"
-  # 124 or 137 (killed): still running after 15 s, as a game waiting for its player does
-  [ $status -eq 124 ] || [ $status -eq 137 ] || fail "$deb: the game ended with status $status instead of running"
+  [ $((SECONDS - started)) -ge 15 ] || fail "$deb: the game ended with status $status before its 15 s were up"
+  [ $status -eq 0 ] || fail "$deb: the game ended with status $status on SIGTERM (137: it did not stop)"
+  [ -s "$home/.local/share/blomp/blomp.cfg" ] || fail "$deb: no settings written in the player's folder"
   [ ! -s "$home.out" ] || fail "$deb: the game printed something on start"
   [ "$(readlink "$home/.local/share/blomp/data")" = "$sys/usr/share/games/blomp/data" ] ||
     fail "$deb: the player's folder does not link the installed data"

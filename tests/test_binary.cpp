@@ -50,4 +50,23 @@ TEST(Binary, AVideoSystemThatCannotStartIsFatal) {
     EXPECT_FALSE(fileExists("blomp.cfg"));
 }
 
+// kill or a logout ends the game at once, even on the intro screens, which wait
+// out a closed window: the settings are written as after the last quit, status 0.
+TEST(Binary, AStopSignalEndsTheGameWithItsSettingsWritten) {
+    ScratchDir dir;
+    dir.linkGameData();
+    for (const std::string sig : {"TERM", "HUP"}) {
+        remove("blomp.cfg");
+        int status = -1;
+        const std::string out = runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " BLOMP_BINARY
+                                           " </dev/null >/dev/null 2>&1 & game=$!; sleep 2; kill -" +
+                                               sig +
+                                               " $game; (sleep 20; kill -KILL $game) >/dev/null 2>&1 & "
+                                               "watchdog=$!; wait $game; echo $?; kill $watchdog",
+                                           &status);
+        EXPECT_EQ(out, "0\n") << "SIG" << sig << " (137: still running 20 s later)";
+        EXPECT_TRUE(fileExists("blomp.cfg")) << "SIG" << sig;
+    }
+}
+
 } // namespace

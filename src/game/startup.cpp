@@ -19,6 +19,8 @@
 #include "platform/zda.h"
 #include "world/map.h"
 
+#include <cstdlib>
+
 // The program. Called by main; returns the exit status.
 int blompMain(int argc, char** argv) {
     StartOptions opts;
@@ -30,6 +32,7 @@ int blompMain(int argc, char** argv) {
         printHelp();
         return 0;
     }
+    sysCatchStopSignals();
     if (!videoInit()) error("Unable to init SDL", platformError());
     if (!videoOpen(opts.zoom, opts.fullScreen, opts.bpp)) error("Unable to set video mode", platformError());
     mapColors();
@@ -37,6 +40,7 @@ int blompMain(int argc, char** argv) {
     joystickInit();
     if (!audioInit()) error("SDL_Init", platformError());
     if (MP_OpenAudio(22050, MP_FORMAT_S16LSB, 2, 1024) == -1) error("Mix_OpenAudio", platformError());
+    sysCatchStopSignals();
     allocateSFXChannels();
     videoSetCaption("BLOMP");
     openArchives();
@@ -57,6 +61,14 @@ int blompMain(int argc, char** argv) {
     loadHiscores();
     if (!done) run(opts.test);
     return exitGame();
+}
+
+// A stop signal (kill, a logout, Ctrl-C in the terminal) ends the game as the
+// player's last quit does: everything released, the settings written, status 0.
+// Called by checkInput on the first frame after the signal.
+void exitOnStopSignal() {
+    exitGame();
+    exit(0);
 }
 
 // Releases everything in its fixed order. Called once by blompMain; returns 0.

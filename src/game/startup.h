@@ -26,3 +26,4 @@ void printHelp(); // the help text on standard output
 
 int blompMain(int argc, char** argv); // the whole program: start-up, intro, game, shutdown
 int exitGame();                       // releases everything in its fixed order; returns 0
+void exitOnStopSignal();              // exitGame, then the program ends with status 0

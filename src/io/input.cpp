@@ -5,6 +5,7 @@
 #include "io/input.h"
 
 #include "game/options.h"
+#include "game/startup.h"
 #include "game/stuff.h"
 #include "platform/sys.h"
 
@@ -208,6 +209,7 @@ void buttonEvent(int button, int pressed) {
 void checkInput() {
     SDL_Event ev;
     lastKeyTyped = 0;
+    if (sysStopSignal) exitOnStopSignal();
     while (sysPollEvent(&ev)) {
         switch (ev.type) {
         case SDL_KEYDOWN: keyEvent(ev.key.keysym.sym, 1); break;

@@ -3,6 +3,7 @@
 // Clock, events and joystick: SDL's own, or a simulation driven by a script.
 #include "platform/sys.h"
 
+#include <csignal>
 #include <cstring>
 
 int sysSimulated = 0;
@@ -10,6 +11,7 @@ uint32_t simClock = 0;
 void (*simPollHook)() = nullptr;
 int simRealtime = 0;
 void (*sysInputHook)() = nullptr;
+volatile std::sig_atomic_t sysStopSignal = 0;
 
 namespace {
 
@@ -52,7 +54,39 @@ void pumpScript() {
     while (scriptNext < scriptCount && script[scriptNext].at <= simClock) deliver(script[scriptNext++].event);
 }
 
+// A stop signal: remembered for the game's next frame. A second one while the game
+// is still stopping ends it at once, the usual way.
+void onStopSignal(int sig) {
+    if (sysStopSignal) {
+        signal(sig, SIG_DFL);
+        raise(sig);
+        return;
+    }
+    sysStopSignal = sig;
+}
+
 } // namespace
+
+// Catches the stop signals, except those the game was started to ignore (nohup).
+// Called by blompMain at start, before SDL can take them, and again once SDL and
+// the display are up, over the console display's own last-resort handlers.
+void sysCatchStopSignals() {
+    static int known = 0, ignored[3];
+    const int signals[3] = {SIGTERM, SIGINT, SIGHUP};
+    for (int i = 0; i < 3; i++) {
+        struct sigaction action;
+        if (!known) {
+            sigaction(signals[i], nullptr, &action);
+            ignored[i] = action.sa_handler == SIG_IGN;
+        }
+        if (ignored[i]) continue;
+        memset(&action, 0, sizeof action);
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signals[i], &action, nullptr);
+    }
+    known = 1;
+}
 
 // Milliseconds since start. Called by the frame pacing and the hiscore seeding.
 uint32_t sysTicks() {

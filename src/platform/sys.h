@@ -8,6 +8,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <csignal>
 #include <cstdint>
 
 extern int sysSimulated;       // 1 while the simulated clock and scripted input are in use
@@ -15,6 +16,7 @@ extern uint32_t simClock;      // the simulated millisecond clock
 extern void (*simPollHook)();  // called whenever the game drains the event queue (simulation only)
 extern int simRealtime;        // simulation that also waits in real time, so the audio thread keeps pace
 extern void (*sysInputHook)(); // brings input SDL cannot see into its queue (the console's keyboards)
+extern volatile std::sig_atomic_t sysStopSignal; // the stop signal received (SIGTERM, SIGINT, SIGHUP), else 0
 
 // Clock and waiting.
 uint32_t sysTicks();              // milliseconds since start (SDL_GetTicks)
@@ -25,6 +27,11 @@ void sysWaitUntil(uint32_t tick); // busy-wait on the clock until it reaches tic
 int sysPollEvent(SDL_Event* event); // next pending event (SDL_PollEvent)
 void sysPumpEvents();               // refresh key and button state without taking events (SDL_PumpEvents)
 const uint8_t* sysKeyState(int* numkeys); // held keys by key symbol (SDL_GetKeyState)
+
+// Stop signals: SDL would turn them into a window-close request, which the intro
+// screens wait out and play answers with the quit question, so `kill` and a
+// logout could not end the game. Once caught they set sysStopSignal instead.
+void sysCatchStopSignals(); // at start, and again after SDL and the display (they install handlers too)
 
 // The joystick (first one), opened and read through here.
 int sysNumJoysticks();
