@@ -53,8 +53,10 @@ packages=(
   "libsdl1.2debian:$debarch" "libsdl-mixer1.2:$debarch"
   "libmodplug-dev:$debarch" "zlib1g-dev:$debarch" "libgtest-dev:$debarch"
   "libegl-dev:$debarch" "libgles-dev:$debarch" "libx11-dev:$debarch" "libdrm-dev:$debarch" "libgbm-dev:$debarch"
-  "libegl-mesa0:$debarch" "libgl1-mesa-dri:$debarch" # the off-screen GPU display of the tests
 )
+# Mesa's software GL for the off-screen display tests: its drivers and LLVM,
+# some 130 MB per architecture, which the smoke part and the ARMv6 check do without.
+[ "$mode" = full ] && [ "$arch" != armv6 ] && packages+=("libegl-mesa0:$debarch" "libgl1-mesa-dri:$debarch")
 scripts/deps.sh "${packages[@]}"
 
 # 2. The SDL -dev files of the target, unpacked, their .pc files and .so links pointing there.

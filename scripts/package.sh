@@ -16,7 +16,10 @@
 #     purpose: nothing touches this machine's own), the installed launcher
 #     starts the game from an empty home folder with the dummy drivers (an ARM
 #     game through qemu), the game runs until SIGTERM ends it in order, and
-#     dpkg --purge leaves nothing behind.
+#     dpkg --purge leaves nothing behind;
+#  5. scripts/clean-system.sh: the amd64 package on a freshly made minimal
+#     Debian 12, installed by apt with its libraries, started by a new user,
+#     purged without a trace.
 # The packages end up in build-pkg/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -140,5 +143,8 @@ for arch in amd64 arm64 armhf; do
   rm -rf "$sys" "$home" "$home.out"
   echo "$arch: installed, started from an empty home, purged without a trace"
 done
+# 5. The amd64 package on a clean Debian system, with apt fetching its libraries.
+step "the amd64 package on a clean system"
+scripts/clean-system.sh "$out/blomp_"*"_amd64.deb"
 ls -l "$out"/*.deb
 step "done"

@@ -54,14 +54,9 @@ void pumpScript() {
     while (scriptNext < scriptCount && script[scriptNext].at <= simClock) deliver(script[scriptNext++].event);
 }
 
-// A stop signal: remembered for the game's next frame. A second one while the game
-// is still stopping ends it at once, the usual way.
+// A stop signal: remembered for the game's next frame. More of them change nothing
+// (timeout, for one, signals both the program and its process group at once).
 void onStopSignal(int sig) {
-    if (sysStopSignal) {
-        signal(sig, SIG_DFL);
-        raise(sig);
-        return;
-    }
     sysStopSignal = sig;
 }
 
