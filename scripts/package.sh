@@ -120,12 +120,12 @@ for arch in amd64 arm64 armhf; do
   home=$(mktemp -d)
   status=0
   started=$SECONDS
-  # After 15 s timeout sends SIGTERM: a game still waiting for its player then ends
+  # After 10 s timeout sends SIGTERM: a game still waiting for its player then ends
   # as after its last quit, with status 0 and its settings written.
   env -i PATH=/usr/bin:/bin HOME="$home" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    timeout --preserve-status -k 10 15 "$sys/usr/games/blomp" -x2 > "$home.out" 2>&1 || status=$?
+    timeout --preserve-status -k 10 10 "$sys/usr/games/blomp" -x2 > "$home.out" 2>&1 || status=$?
   cat "$home.out"
-  [ $((SECONDS - started)) -ge 15 ] || fail "$deb: the game ended with status $status before its 15 s were up"
+  [ $((SECONDS - started)) -ge 10 ] || fail "$deb: the game ended with status $status before its 10 s were up"
   [ $status -eq 0 ] || fail "$deb: the game ended with status $status on SIGTERM (137: it did not stop)"
   [ -s "$home/.local/share/blomp/blomp.cfg" ] || fail "$deb: no settings written in the player's folder"
   [ ! -s "$home.out" ] || fail "$deb: the game printed something on start"
