@@ -80,7 +80,7 @@ cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DBLOMP_TESTS=OFF >/dev/null
 cmake --build "$host" --target databuild blompharness -j"$jobs" >/dev/null
 step "cross build"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$debarch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBLOMP_WERROR=ON -DBLOMP_HOST_TOOLS="$host" "${flags[@]}" >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBLOMP_WERROR=ON -DBLOMP_HOST_TOOLS="$host" "${flags[@]}" >/dev/null
 cmake --build "$build" -j"$jobs"
 if [ "$arch" = armv6 ]; then
   # Every object of ours must say ARMv6 (Debian's libraries beside them are ARMv7).

@@ -152,7 +152,7 @@ TEST(DisplayPicture, EveryPixelMatchesTheShaderOnEveryShape) {
                 const uint8_t* p = &rgba[((size_t)gy * s.sw + px) * 4];
                 const int row = s.sh - 1 - gy;
                 const bool inRect = px >= s.left && px < s.left + s.w && row >= s.top && row < s.top + s.h;
-                double ref[3];
+                double ref[3] = {0, 0, 0};
                 const bool inRef = reference(frame, s.sw, s.sh, px, gy, ref);
                 ASSERT_EQ(inRect, inRef)
                     << "the reference disagrees with the rectangle at " << px << "," << row;
