@@ -7,7 +7,7 @@
 # build-pkg/clean-system; in it `apt-get install ./blomp_*.deb` must fetch every
 # library the game needs, a user with an empty home folder starts `blomp` with
 # the dummy drivers and the game runs until SIGTERM ends it in order, and
-# `dpkg --purge blomp` must leave nothing of the package's behind (folders other
+# `dpkg -r blomp` must leave nothing of the package's behind (folders other
 # packages share aside) and add nothing.
 # Only for the build machine's own architecture (there is no binfmt_misc here
 # to run another's maintainer programs). Needs root (sudo otherwise) and
@@ -60,13 +60,13 @@ cat "$sys.out"
 [ ! -s "$sys.out" ] || fail "the game printed something"
 $sudo test -s "$sys/home/player/.local/share/blomp/blomp.cfg" || fail "no settings in the player's folder"
 
-step "dpkg --purge blomp"
+step "dpkg -r blomp"
 in_sys dpkg-query -L blomp | sort > "$sys.files"
 snapshot > "$sys.before"
-in_sys dpkg --purge blomp >/dev/null
+in_sys dpkg -r blomp >/dev/null # no conffiles: removing must leave nothing
 snapshot > "$sys.after"
 added=$(comm -13 "$sys.before" "$sys.after")
-[ -z "$added" ] || fail "the purge added $added"
+[ -z "$added" ] || fail "dpkg -r added $added"
 # Of the package's own paths only folders other packages own or use may stay.
 left=()
 while read -r path; do
@@ -76,9 +76,10 @@ while read -r path; do
   fi
   left+=("$path")
 done < <(comm -12 "$sys.files" "$sys.after")
-[ ${#left[@]} -eq 0 ] || fail "the purge left ${left[*]}"
+[ ${#left[@]} -eq 0 ] || fail "dpkg -r left ${left[*]}"
 stray=$(grep -i blomp "$sys.after" || true)
-[ -z "$stray" ] || fail "the purge left $stray"
+[ -z "$stray" ] || fail "dpkg -r left $stray"
+in_sys dpkg --purge blomp >/dev/null
 in_sys dpkg-query -W blomp >/dev/null 2>&1 && fail "blomp is still known to dpkg after the purge"
 $sudo rm -rf "$sys" "$sys.files" "$sys.before" "$sys.after" "$sys.out"
-step "done: installed with its libraries on a clean system, started by a new player, purged without a trace"
+step "done: installed with its libraries on a clean system, started by a new player, removed without a trace"
