@@ -309,23 +309,4 @@ TEST_F(GfxTest, SpritesOutOfViewAreCulledAtTheirEdges) {
     }
 }
 
-TEST_F(GfxTest, ScreenshotsAreValidPngFilesOfTheSurfaceColours) {
-    SDL_Surface* s = makeFrame(16, 5, 3);
-    for (int y = 0; y < 3; y++)
-        for (int x = 0; x < 5; x++)
-            fillRect(s, x, y, 1, 1, SDL_MapRGB(s->format, x * 60, y * 100, 255 - x * 50));
-    ASSERT_EQ(saveSurfacePNG(s, "a.png"), 1);
-    const DecodedPng png = decodePng(readFile("a.png"));
-    ASSERT_TRUE(png.ok) << png.error;
-    ASSERT_TRUE(png.w == 5 && png.h == 3 && png.channels == 3)
-        << png.w << "x" << png.h << "x" << png.channels;
-    for (int y = 0; y < 3; y++)
-        for (int x = 0; x < 5; x++) {
-            const uint8_t* p = &png.pixels[(y * 5 + x) * 3];
-            EXPECT_EQ((Rgb{p[0], p[1], p[2]}), rgbAt(s, x, y)) << x << "," << y;
-        }
-    EXPECT_EQ(saveSurfacePNG(s, "no/such/folder/c.png"), 0);
-    SDL_FreeSurface(s);
-}
-
 } // namespace

@@ -120,23 +120,6 @@ double colourDistance(uint32_t a, uint32_t b) {
     return std::sqrt(d);
 }
 
-// Mean difference of two sheets per colour channel (0..255) over the tiles that show
-// anything; a see-through pixel counts as the black behind it.
-double meanDifference(const Pic& a, const Pic& b) {
-    long sum = 0, n = 0;
-    for (int code = 1; code < 240; code++) {
-        if (tileKey(a, code) == 256 && tileKey(b, code) == 256) continue;
-        for (int y = 16 * (code / 20); y < 16 * (code / 20) + 16; y++)
-            for (int x = 16 * (code % 20); x < 16 * (code % 20) + 16; x++) {
-                const uint32_t p = picGet(a, x, y) == PIC_KEY ? 0 : picGet(a, x, y);
-                const uint32_t q = picGet(b, x, y) == PIC_KEY ? 0 : picGet(b, x, y);
-                for (int k = 0; k < 24; k += 8) sum += std::abs(int((p >> k) & 255) - int((q >> k) & 255));
-                n += 3;
-            }
-    }
-    return n ? double(sum) / n : 0;
-}
-
 // How many tiles of the codes first..last-1 have another outline (see-through pixels
 // elsewhere) in the two sheets.
 int outlinesThatDiffer(const Pic& a, const Pic& b, int first = 1, int last = 240) {
@@ -211,23 +194,6 @@ TEST(GfxDataSheets, WaterStripWrapsWithoutASeam) {
         for (int x = 0; x < 32; x++)
             EXPECT_LE(std::abs(crest[x] - crest[(x + 1) % 32]), 1) << "set " << set << " at " << x;
     }
-}
-
-TEST(GfxDataSheets, TheThreeSetsLookDifferent) {
-    std::set<uint32_t> sets[NUM_SETS];
-    for (int set = 0; set < NUM_SETS; set++) sets[set].insert(sheetOf(set).px.begin(), sheetOf(set).px.end());
-    // classic: a small fixed palette; handheld: four shades and the key; deluxe: rich
-    EXPECT_LE(sets[SET_CLASSIC].size(), 21u);
-    EXPECT_GT(sets[SET_DELUXE].size(), 3 * sets[SET_CLASSIC].size());
-    EXPECT_EQ(sets[SET_GB],
-              (std::set<uint32_t>{PIC_KEY, picGbShades[0], picGbShades[1], picGbShades[2], picGbShades[3]}));
-    // not one drawing in three palettes: the colours differ clearly, and deluxe has shapes of its own
-    const double diff = meanDifference(sheetOf(SET_CLASSIC), sheetOf(SET_DELUXE));
-    const int outlines = outlinesThatDiffer(sheetOf(SET_CLASSIC), sheetOf(SET_DELUXE));
-    printf("classic and deluxe: mean colour difference %.1f of 255, %d tiles with another outline\n", diff,
-           outlines);
-    EXPECT_GE(diff, 15.0);   // one drawing in three palettes measured 12.9
-    EXPECT_GE(outlines, 40); // and 0 outlines of its own
 }
 
 TEST(GfxDataFonts, EveryCharacterHasAGlyph) {
