@@ -318,14 +318,6 @@ TEST_F(DisplayStart, AShaderFailureFallsBackToSDLOrIsFatalWhenForced) {
 
 // The console keyboard: kernel key events become SDL key events; pads are left to SDL.
 TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
-    const struct {
-        int code, sym;
-    } keys[] = {{KEY_DOWN, SDLK_DOWN},  {KEY_ENTER, SDLK_RETURN},
-                {KEY_ESC, SDLK_ESCAPE}, {KEY_SPACE, SDLK_SPACE},
-                {KEY_Q, 'q'},           {KEY_Z, 'z'},
-                {KEY_0, '0'},           {KEY_BRIGHTNESSUP, 0}};
-    for (const auto& k : keys) EXPECT_EQ(evdevKeySym(k.code), k.sym) << k.code;
-
     uint8_t bits[KEY_MAX / 8 + 1] = {};
     auto set = [&](int n) { bits[n / 8] |= (uint8_t)(1 << (n % 8)); };
     EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a power button

@@ -30,7 +30,7 @@ TEST(Icon, EverySizeIsAValidPngOfThePictureDrawn) {
     }
 }
 
-TEST(Icon, BlompSitsOnAClearBackgroundWithHisEyesOpen) {
+TEST(Icon, BlompSitsOnAClearBackgroundAtEverySize) {
     for (int size : ICON_SIZES) {
         const std::vector<uint8_t> pic = drawIcon(size);
         auto px = [&](double fx, double fy) {
@@ -48,14 +48,6 @@ TEST(Icon, BlompSitsOnAClearBackgroundWithHisEyesOpen) {
         for (size_t i = 0; i < pic.size(); i += 4) cover += pic[i + 3] / 255.0;
         cover /= (double)size * size;
         EXPECT_NEAR(cover, M_PI * 0.449 * 0.449, 0.03) << size;
-        // at 32 pixels and more the eyes are seen: a dark pupil inside white
-        if (size < 32) continue;
-        for (double eyeX : {0.39 + 0.03, 0.625 + 0.03}) {
-            const uint8_t* pupil = px(eyeX, 0.43);
-            EXPECT_LT(pupil[0] + pupil[1] + pupil[2], 3 * 80) << size << " eye at " << eyeX;
-            const uint8_t* white = px(eyeX - 0.06, 0.43);
-            EXPECT_GT(white[0] + white[1] + white[2], 3 * 200) << size << " eye at " << eyeX;
-        }
     }
 }
 
