@@ -168,7 +168,7 @@ std::vector<uint8_t> hexBytes(const char* hex) {
 
 // A copy of a bitmap with one little-endian field of `width` bytes at `at` changed.
 std::vector<uint8_t> patched(std::vector<uint8_t> b, size_t at, uint32_t value, int width) {
-    for (int i = 0; i < width; i++) b[at + i] = (uint8_t)(value >> (8 * i));
+    for (int i = 0; i < width && at + i < b.size(); i++) b[at + i] = (uint8_t)(value >> (8 * i));
     return b;
 }
 
