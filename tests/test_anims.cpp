@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "game/run.h"
+#include "7game/run.h"
 #include "testutil.h"
-#include "world/anims.h"
+#include "5world/anims.h"
 #include "worldmap.h"
 
 namespace {

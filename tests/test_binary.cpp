@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The real program, started as a user would start it.
-#include "game/startup.h"
+#include "7game/startup.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // Our own blitters against SDL's: every pixel they draw must be the one SDL's
 // blit, fill or 50 % blend would have drawn, in the 5-6-5 and the 24-bit frame
 // formats, at every clipping position, for every pixel value that matters.
-#include "gfx/blit.h"
+#include "6draw/blit.h"
 
 #include "testutil.h"
 

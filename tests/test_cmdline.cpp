@@ -2,8 +2,8 @@
 // Copyright (C) 2026 The Blomp developers
 // The command line: later options override earlier ones, "-h" stops everything.
 // (The fatal error line is checked where files fail to load: test_gfx, test_map, test_binary.)
-#include "game/startup.h"
-#include "gfx/gfx.h"
+#include "7game/startup.h"
+#include "6draw/gfx.h"
 
 #include <gtest/gtest.h>
 

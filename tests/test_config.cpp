@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The configuration file: reading hand-made and written files, and writing it back.
-#include "audio/music.h"
-#include "audio/sound.h"
-#include "io/config.h"
-#include "io/input.h"
+#include "3audio/music.h"
+#include "3audio/sound.h"
+#include "4io/config.h"
+#include "4io/input.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

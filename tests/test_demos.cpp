@@ -5,16 +5,16 @@
 // objects or a level map that alters how a level plays shows up here as the
 // level and the frame where the replay went another way. After a deliberate
 // change, remake the demos with blompplaycheck -d (see docs/levels.md).
-#include "game/demo.h"
-#include "game/run.h"
-#include "game/stuff.h"
-#include "game/text.h"
-#include "io/input.h"
-#include "platform/zda.h"
-#include "world/anims.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "7game/demo.h"
+#include "7game/run.h"
+#include "7game/stuff.h"
+#include "1base/text.h"
+#include "4io/input.h"
+#include "2platform/zda.h"
+#include "5world/anims.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -5,14 +5,14 @@
 // reference of the scan-line shader, the scan lines themselves, a shader that
 // fails, the fallback to SDL, the console keyboard, and the pacing on displays
 // that refresh at 50, 60 and 75 Hz.
-#include "game/fps.h"
-#include "gfx/gfx.h"
-#include "platform/dispvars.h"
-#include "platform/evdev.h"
-#include "platform/kms.h"
-#include "platform/raspberrypi.h"
-#include "platform/sys.h"
-#include "platform/video.h"
+#include "2platform/fps.h"
+#include "6draw/gfx.h"
+#include "2platform/dispvars.h"
+#include "2platform/evdev.h"
+#include "2platform/kms.h"
+#include "2platform/raspberrypi.h"
+#include "2platform/sys.h"
+#include "2platform/video.h"
 #include "testutil.h"
 
 #include <GLES2/gl2.h>

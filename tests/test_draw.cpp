@@ -3,18 +3,18 @@
 // The play-field and the HUD, composed from the shipped pictures and checked by
 // the pixels they leave in the frame: what changes over time or lies beyond the
 // moments the golden frames hold (every set, its bars and back picture, there).
-#include "game/fps.h"
-#include "game/stuff.h"
-#include "game/text.h"
-#include "gfx/draw.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "io/input.h"
-#include "platform/video.h"
-#include "platform/zda.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "2platform/fps.h"
+#include "7game/stuff.h"
+#include "1base/text.h"
+#include "6draw/draw.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "4io/input.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

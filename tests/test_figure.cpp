@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "game/stuff.h"
-#include "io/input.h"
-#include "world/anims.h"
-#include "world/figure.h"
-#include "world/monsters.h"
+#include "7game/stuff.h"
+#include "4io/input.h"
+#include "5world/anims.h"
+#include "5world/figure.h"
+#include "5world/monsters.h"
 #include "worldmap.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // Copyright (C) 2026 The Blomp developers
 // Fonts: where texts and numbers land, clipping at the edge, and characters
 // without a glyph.
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "platform/zda.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // Frame pacing against the simulated clock.
-#include "game/fps.h"
-#include "platform/sys.h"
+#include "2platform/fps.h"
+#include "2platform/sys.h"
 
 #include <gtest/gtest.h>
 

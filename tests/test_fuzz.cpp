@@ -6,8 +6,8 @@
 // (named accepted-* or refused-* by how the game must take it) replays without
 // a crash or a broken promise, and the soak plays the same run from the same seed.
 #include "fuzz.h"
-#include "io/hiscore.h"
-#include "platform/zda.h"
+#include "4io/hiscore.h"
+#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

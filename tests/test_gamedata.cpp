@@ -2,13 +2,13 @@
 // Copyright (C) 2026 The Blomp developers
 // The data the build makes: every entry the game asks for is there and readable,
 // and the builder makes the same bytes every time.
-#include "audio/sound.h"
-#include "game/run.h"
-#include "game/text.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "platform/video.h"
-#include "platform/zda.h"
+#include "3audio/sound.h"
+#include "7game/run.h"
+#include "1base/text.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 // Surfaces: bitmap loading and its fatal errors, the colour key rule, tiles and
 // water tiles in both frame formats, sprite culling and screenshots. (The darkening
 // is checked against SDL in test_blit and, in place, by the golden frames.)
-#include "gfx/gfx.h"
-#include "gfx/shot.h"
-#include "platform/zda.h"
+#include "6draw/gfx.h"
+#include "6draw/shot.h"
+#include "2platform/zda.h"
 #include "testutil.h"
-#include "world/map.h"
+#include "5world/map.h"
 
 #include <gtest/gtest.h>
 

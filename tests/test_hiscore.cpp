@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The hiscore table and its scrambled file hiscores.dat.
-#include "io/config.h"
-#include "io/hiscore.h"
+#include "4io/config.h"
+#include "4io/hiscore.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -2,20 +2,20 @@
 // Copyright (C) 2026 The Blomp developers
 // The name entry after a game, driven by scripted keys on the simulated clock.
 // (The hiscore page itself is one of the golden frames.)
-#include "game/fps.h"
-#include "game/stuff.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "gfx/hiscreen.h"
-#include "io/hiscore.h"
-#include "io/input.h"
-#include "platform/sys.h"
-#include "platform/video.h"
-#include "platform/zda.h"
+#include "2platform/fps.h"
+#include "7game/stuff.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "6draw/hiscreen.h"
+#include "4io/hiscore.h"
+#include "4io/input.h"
+#include "2platform/sys.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
 #include "testutil.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +140,7 @@ TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelea
         EXPECT_GE(savedAt, t) << key;
         EXPECT_LT(savedAt, t + 100) << key; // saved in the frame of the last press: no wait for a start key
         EXPECT_GE(simClock, t + 1000) << key;
-        checkKey(-1, 0); // the next screen's first poll
+        checkKey(); // the next screen's first poll
         EXPECT_EQ(lastKeyTyped, 0) << key;
     }
 }

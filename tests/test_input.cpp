@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // Keyboard and pad input fed through the simulated event queue.
-#include "game/options.h"
-#include "game/stuff.h"
-#include "io/input.h"
-#include "platform/sys.h"
+#include "7game/options.h"
+#include "7game/stuff.h"
+#include "4io/input.h"
+#include "2platform/sys.h"
 
 #include <gtest/gtest.h>
 

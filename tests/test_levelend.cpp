@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The sequences after a level: the bonus count, frame by frame on the simulated clock.
-#include "game/run.h"
-#include "game/stuff.h"
-#include "platform/sys.h"
+#include "7game/run.h"
+#include "7game/stuff.h"
+#include "2platform/sys.h"
 #include "testutil.h"
-#include "world/map.h"
+#include "5world/map.h"
 
 #include <gtest/gtest.h>
 

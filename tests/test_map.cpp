@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "testutil.h"
-#include "world/anims.h"
-#include "world/monsters.h"
+#include "5world/anims.h"
+#include "5world/monsters.h"
 #include "worldmap.h"
 
 namespace {

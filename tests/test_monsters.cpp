@@ -4,9 +4,9 @@
 // stunned hat guy, leaving the play and a full pool.
 #include <gtest/gtest.h>
 
-#include "game/stuff.h"
-#include "world/figure.h"
-#include "world/monsters.h"
+#include "7game/stuff.h"
+#include "5world/figure.h"
+#include "5world/monsters.h"
 #include "worldmap.h"
 
 namespace {

@@ -12,8 +12,8 @@
 
 #include <cstdlib>
 
-#include "audio/music.h"
-#include "platform/zda.h"
+#include "3audio/music.h"
+#include "2platform/zda.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The options page: cursor, volumes and the capture of new bindings, frame by frame.
-#include "audio/sound.h"
-#include "game/options.h"
-#include "game/stuff.h"
-#include "io/input.h"
-#include "platform/sys.h"
+#include "3audio/sound.h"
+#include "7game/options.h"
+#include "7game/stuff.h"
+#include "4io/input.h"
+#include "2platform/sys.h"
 
 #include <gtest/gtest.h>
 
@@ -152,7 +152,7 @@ TEST_F(Options, PadCaptureRefusesTheStartButtonAsJump) {
 
 // One frame of the options page as the title runs it: input, then the capture or the page.
 void pageFrame() {
-    checkKey(0, 0);
+    checkKey();
     if (cfgStatus != 0)
         optionsCapture();
     else

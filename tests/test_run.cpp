@@ -4,7 +4,7 @@
 // blompMain with scripted keys in a folder of its own, and reports the game's
 // state at chosen moments. The levels are tiny maps made here, so the flow is
 // tested apart from the shipped level design.
-#include "io/hiscore.h"
+#include "4io/hiscore.h"
 #include "testutil.h"
 #include "worldmap.h"
 

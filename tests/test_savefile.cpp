@@ -2,7 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // Replacing the files the game owns: a writer killed at any moment leaves each
 // file whole, old or new, and no pile of temporary files beside it.
-#include "platform/savefile.h"
+#include "2platform/savefile.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -2,13 +2,13 @@
 // Copyright (C) 2026 The Blomp developers
 // The intro screens, driven through runScreens with the simulated clock and a
 // scripted player that taps keys on given frames of given screens.
-#include "game/screens.h"
-#include "game/text.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "io/input.h"
-#include "platform/sys.h"
-#include "platform/zda.h"
+#include "7game/screens.h"
+#include "1base/text.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "4io/input.h"
+#include "2platform/sys.h"
+#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

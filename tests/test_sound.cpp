@@ -14,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "audio/sound.h"
-#include "platform/zda.h"
+#include "3audio/sound.h"
+#include "2platform/zda.h"
 #include "testutil.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/stuff.h"
+#include "7game/stuff.h"
 #include "testutil.h"
 
 namespace {

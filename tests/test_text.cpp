@@ -2,7 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // The game's text table: the characters the fonts can draw, the room the screens have,
 // and lookups by language.
-#include "game/text.h"
+#include "1base/text.h"
 
 #include <gtest/gtest.h>
 

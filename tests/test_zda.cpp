@@ -3,8 +3,8 @@
 // Resource archives: our writer against the game's reader, and archives that lie.
 // (Plain files are read through the same loader by the configuration, the test
 // level and the archive tool, whose tests cover it.)
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 // Helpers shared by the tests.
 #include "testutil.h"
 
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "platform/video.h"
-#include "platform/zda.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +17,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 
 ScratchDir::ScratchDir() {
     char buf[4096];

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "world/map.h"
+#include "5world/map.h"
 
 // Block code of a map character ("~=" the two halves of the water's surface, "_" the water under it).
 inline int32_t cellCode(char c) {

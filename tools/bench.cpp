@@ -5,18 +5,18 @@
 // update and the composition of the frame for each level, and the memory used.
 //
 //   blompbench [frames per level]      (run in the run folder, which holds data/)
-#include "game/stuff.h"
-#include "game/run.h"
-#include "gfx/draw.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "io/input.h"
-#include "platform/video.h"
-#include "platform/zda.h"
-#include "world/anims.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "7game/stuff.h"
+#include "7game/run.h"
+#include "6draw/draw.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "4io/input.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
+#include "5world/anims.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 #include <chrono>
 #include <cstdio>

@@ -10,7 +10,7 @@
 #include "build.h"
 #include "icon.h"
 
-#include "platform/savefile.h"
+#include "2platform/savefile.h"
 
 #include <cstdio>
 #include <string>

@@ -8,10 +8,10 @@
 //   blompdisplaybench sdl16 [frames]       SDL's window at 16 bits, converted by SDL as before
 //
 //   valgrind --tool=callgrind --toggle-collect=presentFrame blompdisplaybench gpu 200
-#include "gfx/gfx.h"
-#include "platform/dispvars.h"
-#include "platform/raspberrypi.h"
-#include "platform/video.h"
+#include "6draw/gfx.h"
+#include "2platform/dispvars.h"
+#include "2platform/raspberrypi.h"
+#include "2platform/video.h"
 
 #include <chrono>
 #include <cstdio>

@@ -19,20 +19,20 @@
 // Run in the run folder (it reads data/). scripts/framecost.sh does all of this.
 // The counts come from callgrind's own dumps: before each measured step the
 // counters are zeroed, after it they are dumped to <base>.<n>, read back and removed.
-#include "game/demo.h"
-#include "game/run.h"
-#include "game/stuff.h"
-#include "gfx/draw.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "gfx/shot.h"
-#include "io/input.h"
-#include "platform/video.h"
-#include "platform/zda.h"
-#include "world/anims.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "7game/demo.h"
+#include "7game/run.h"
+#include "7game/stuff.h"
+#include "6draw/draw.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "6draw/shot.h"
+#include "4io/input.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
+#include "5world/anims.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 #include <valgrind/callgrind.h>
 

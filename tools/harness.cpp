@@ -22,14 +22,14 @@
 //   realtime 0|1                 1: the simulated clock also waits in real time, so that the audio
 //                                thread (for example SDL's disk audio driver) keeps pace with the game
 // Key names: up down left right return space escape s d l r c, a single letter or digit.
-#include "audio/sound.h"
-#include "game/startup.h"
-#include "game/stuff.h"
-#include "gfx/gfx.h"
-#include "gfx/shot.h"
-#include "io/input.h"
-#include "platform/sys.h"
-#include "world/map.h"
+#include "3audio/sound.h"
+#include "7game/startup.h"
+#include "7game/stuff.h"
+#include "6draw/gfx.h"
+#include "6draw/shot.h"
+#include "4io/input.h"
+#include "2platform/sys.h"
+#include "5world/map.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,15 +4,15 @@
 // the difficulty measure, drawn with the game's own tiles and font.
 #include "levelpics.h"
 
-#include "game/stuff.h"
-#include "gfx/draw.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "gfx/shot.h"
-#include "platform/video.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "7game/stuff.h"
+#include "6draw/draw.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "6draw/shot.h"
+#include "2platform/video.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 #include <SDL.h>
 

@@ -4,7 +4,7 @@
 // checkpoints, water, bump blocks and first meetings (see levelscan.h).
 #include "levelscan.h"
 
-#include "world/map.h"
+#include "5world/map.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -22,15 +22,15 @@
 // water, bump blocks, checkpoints and the first meeting with every danger.
 // -c draws two measure files as a chart. The exit status is 0 when every level
 // checked was finished (and with -s, when no level breaks a rule), 1 otherwise.
-#include "game/run.h"
-#include "game/stuff.h"
-#include "io/input.h"
-#include "platform/savefile.h"
-#include "platform/zda.h"
-#include "world/anims.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "7game/run.h"
+#include "7game/stuff.h"
+#include "4io/input.h"
+#include "2platform/savefile.h"
+#include "2platform/zda.h"
+#include "5world/anims.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 #include "levelpics.h"
 #include "levelscan.h"

@@ -19,17 +19,17 @@
 // ending are reached too. A frame is one poll of the input after the simulated
 // clock moved. Same seed, same run. Exit status 0 when every session ended
 // cleanly, 1 when one crashed, failed a sanitizer check or could not be left.
-#include "game/run.h"
-#include "game/screens.h"
-#include "game/startup.h"
-#include "game/stuff.h"
-#include "game/options.h"
-#include "gfx/gfx.h"
-#include "io/hiscore.h"
-#include "io/input.h"
-#include "platform/sys.h"
-#include "world/figure.h"
-#include "world/map.h"
+#include "7game/run.h"
+#include "7game/screens.h"
+#include "7game/startup.h"
+#include "7game/stuff.h"
+#include "7game/options.h"
+#include "6draw/gfx.h"
+#include "4io/hiscore.h"
+#include "4io/input.h"
+#include "2platform/sys.h"
+#include "5world/figure.h"
+#include "5world/map.h"
 
 #include <cstdio>
 #include <cstdlib>

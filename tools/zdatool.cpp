@@ -6,9 +6,9 @@
 //   zdatool list    <archive.zda>
 //   zdatool extract <archive.zda> <folder> [entry ...]
 //   zdatool pack    <archive.zda> <file> ...      (each file's base name is its entry name)
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
-#include "platform/savefile.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
+#include "2platform/savefile.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -9,9 +9,9 @@
 // bytes. Exits with status 1 and a message when anything cannot be built.
 #include "build.h"
 
-#include "platform/savefile.h"
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "2platform/savefile.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "build.h"
-#include "game/run.h"
+#include "7game/run.h"
 
 #include <cstdint>
 #include <string>

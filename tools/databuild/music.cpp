@@ -4,7 +4,7 @@
 // as an XM module entry of the "music" archive.
 #include "build.h"
 
-#include "audio/sound.h"
+#include "3audio/sound.h"
 #include "xm.h"
 #include "xmsong.h"
 

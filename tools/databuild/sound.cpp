@@ -3,7 +3,7 @@
 // The "sound" archive: the thirteen effects of the game, each synthesized from
 // its recipe text in assets/sound (see the README there).
 #include "build.h"
-#include "audio/sound.h"
+#include "3audio/sound.h"
 #include "soundsynth.h"
 
 #include <cstdio>

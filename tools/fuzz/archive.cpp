@@ -5,7 +5,7 @@
 // not) is looked up and inflated the way the loaders do it.
 #include "fuzz.h"
 
-#include "platform/zda.h"
+#include "2platform/zda.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -6,10 +6,10 @@
 // with all of them. A bitmap it cannot use gets its fatal line.
 #include "fuzz.h"
 
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 
 #include <cstdio>
 

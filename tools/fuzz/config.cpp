@@ -7,10 +7,10 @@
 // (0 by default, read back as 40, 10 and 5), after which the file stays as it is.
 #include "fuzz.h"
 
-#include "audio/music.h"
-#include "audio/sound.h"
-#include "io/config.h"
-#include "io/input.h"
+#include "3audio/music.h"
+#include "3audio/sound.h"
+#include "4io/config.h"
+#include "4io/input.h"
 
 #include <cstdio>
 

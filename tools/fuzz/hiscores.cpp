@@ -6,8 +6,8 @@
 // at its place. The table is drawn as the hiscore page.
 #include "fuzz.h"
 
-#include "gfx/hiscreen.h"
-#include "io/hiscore.h"
+#include "6draw/hiscreen.h"
+#include "4io/hiscore.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -7,15 +7,15 @@
 // death as the game does. Items still to collect never go below zero.
 #include "fuzz.h"
 
-#include "game/fps.h"
-#include "game/run.h"
-#include "game/stuff.h"
-#include "gfx/draw.h"
-#include "io/input.h"
-#include "world/anims.h"
-#include "world/figure.h"
-#include "world/map.h"
-#include "world/monsters.h"
+#include "2platform/fps.h"
+#include "7game/run.h"
+#include "7game/stuff.h"
+#include "6draw/draw.h"
+#include "4io/input.h"
+#include "5world/anims.h"
+#include "5world/figure.h"
+#include "5world/map.h"
+#include "5world/monsters.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 // fading in and out as the game does. A module libmodplug refuses is silence.
 #include "fuzz.h"
 
-#include "audio/music.h"
-#include "audio/sound.h"
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "3audio/music.h"
+#include "3audio/sound.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 
 #include <cstdio>
 

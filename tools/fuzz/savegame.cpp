@@ -4,7 +4,7 @@
 // count of 0 (no saved game) to 16; what it writes for that level it reads back.
 #include "fuzz.h"
 
-#include "game/stuff.h"
+#include "7game/stuff.h"
 
 #include <cstdio>
 #include <cstdlib>

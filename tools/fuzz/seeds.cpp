@@ -8,11 +8,11 @@
 // and a small one, every level map, the configuration, hiscore table and saved
 // game files the game writes itself, and the bitmaps, WAVs and XM modules of
 // the archives. Run by the build after the data.
-#include "game/stuff.h"
-#include "io/config.h"
-#include "io/hiscore.h"
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "7game/stuff.h"
+#include "4io/config.h"
+#include "4io/hiscore.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,11 +4,11 @@
 // fatal error, the frame surface and the game's own graphics, and the table of targets.
 #include "fuzz.h"
 
-#include "game/startup.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
-#include "platform/video.h"
-#include "platform/zda.h"
+#include "7game/startup.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+#include "2platform/video.h"
+#include "2platform/zda.h"
 
 #include <csetjmp>
 #include <cstdio>

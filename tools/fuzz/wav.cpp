@@ -6,10 +6,10 @@
 // keeps what it was given) and plays each once. A sound it cannot use gets its fatal line.
 #include "fuzz.h"
 
-#include "audio/music.h"
-#include "audio/sound.h"
-#include "platform/zda.h"
-#include "platform/zdawrite.h"
+#include "3audio/music.h"
+#include "3audio/sound.h"
+#include "2platform/zda.h"
+#include "2platform/zdawrite.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

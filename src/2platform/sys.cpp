@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
+// Clock, events and joystick: SDL's own, or a simulation driven by a script.
+#include "2platform/sys.h"
+
+#include <csignal>
+#include <cstring>
+
+int sysSimulated = 0;
+uint32_t simClock = 0;
+void (*simPollHook)() = nullptr;
+int simRealtime = 0;
+void (*sysInputHook)() = nullptr;
+volatile std::sig_atomic_t sysStopSignal = 0;
+
+namespace {
+
+constexpr int MAX_SCRIPT = 8192; // scripted events waiting for their time
+constexpr int MAX_QUEUE = 256;   // delivered events waiting to be polled (SDL's queue)
+constexpr int MAX_BUTTONS = 32;  // buttons of the simulated pad
+
+struct ScriptedEvent {
+    uint32_t at;
+    SDL_Event event;
+};
+
+ScriptedEvent script[MAX_SCRIPT]; // sorted by time; equal times keep their order
+int scriptCount = 0;
+int scriptNext = 0;
+SDL_Event queue[MAX_QUEUE];
+int queueHead = 0;
+int queueCount = 0;
+uint8_t simKeys[SDLK_LAST];
+uint8_t simButtons[MAX_BUTTONS];
+int simPadPresent = 0;
+int simPadButtons = 0;
+int simPadHandle = 0; // its address stands in for the pad's handle; it is never dereferenced
+
+// Puts an event into the pending queue and updates the held-key state, as SDL's pump does.
+void deliver(const SDL_Event& ev) {
+    if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) {
+        int sym = ev.key.keysym.sym;
+        if (sym > 0 && sym < SDLK_LAST) simKeys[sym] = ev.type == SDL_KEYDOWN;
+    } else if (ev.type == SDL_JOYBUTTONDOWN || ev.type == SDL_JOYBUTTONUP) {
+        if (ev.jbutton.button < MAX_BUTTONS) simButtons[ev.jbutton.button] = ev.type == SDL_JOYBUTTONDOWN;
+    }
+    if (queueCount == MAX_QUEUE) return; // a full queue drops events, as SDL's does
+    queue[(queueHead + queueCount) % MAX_QUEUE] = ev;
+    queueCount++;
+}
+
+// Moves every scripted event whose time has come into the pending queue.
+void pumpScript() {
+    while (scriptNext < scriptCount && script[scriptNext].at <= simClock) deliver(script[scriptNext++].event);
+}
+
+// A stop signal: remembered for the game's next frame. More of them change nothing
+// (timeout, for one, signals both the program and its process group at once).
+void onStopSignal(int sig) {
+    sysStopSignal = sig;
+}
+
+} // namespace
+
+// Catches the stop signals, except those the game was started to ignore (nohup).
+// Called by blompMain at start, before SDL can take them, and again once SDL and
+// the display are up, over the console display's own last-resort handlers.
+void sysCatchStopSignals() {
+    static int known = 0, ignored[3];
+    const int signals[3] = {SIGTERM, SIGINT, SIGHUP};
+    for (int i = 0; i < 3; i++) {
+        struct sigaction action;
+        if (!known) {
+            sigaction(signals[i], nullptr, &action);
+            ignored[i] = action.sa_handler == SIG_IGN;
+        }
+        if (ignored[i]) continue;
+        memset(&action, 0, sizeof action);
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signals[i], &action, nullptr);
+    }
+    known = 1;
+}
+
+// Milliseconds since start. Called by the frame pacing and the hiscore seeding.
+uint32_t sysTicks() {
+    return sysSimulated ? simClock : SDL_GetTicks();
+}
+
+// Sleeps; the simulated clock just moves on. Called by the blocking screens (100 ms polls).
+void sysDelay(uint32_t ms) {
+    if (!sysSimulated) {
+        SDL_Delay(ms);
+        return;
+    }
+    simClock += ms;
+    if (simRealtime) SDL_Delay(ms);
+}
+
+// Busy-waits until the clock reaches tick; no sleeping, so a frame ends on its millisecond. Called by
+// controlFPS.
+void sysWaitUntil(uint32_t tick) {
+    if (sysSimulated) {
+        if ((int32_t)(tick - simClock) > 0) {
+            if (simRealtime) SDL_Delay(tick - simClock);
+            simClock = tick;
+        }
+        return;
+    }
+    while ((int32_t)(SDL_GetTicks() - tick) < 0) {
+    }
+}
+
+// Takes the next pending event. Called by checkInput.
+int sysPollEvent(SDL_Event* event) {
+    if (!sysSimulated) {
+        if (sysInputHook) sysInputHook();
+        return SDL_PollEvent(event);
+    }
+    pumpScript();
+    if (queueCount == 0 && simPollHook) {
+        simPollHook();
+        pumpScript();
+    }
+    if (queueCount == 0) return 0;
+    *event = queue[queueHead];
+    queueHead = (queueHead + 1) % MAX_QUEUE;
+    queueCount--;
+    return 1;
+}
+
+// Refreshes held keys and buttons without taking events. Called by waitKeyUp.
+void sysPumpEvents() {
+    if (sysSimulated) {
+        pumpScript();
+        return;
+    }
+    if (sysInputHook) sysInputHook();
+    SDL_PumpEvents();
+}
+
+// Held keys by symbol. Called by waitKeyUp.
+const uint8_t* sysKeyState(int* numkeys) {
+    if (!sysSimulated) return SDL_GetKeyState(numkeys);
+    if (numkeys) *numkeys = SDLK_LAST;
+    return simKeys;
+}
+
+// Number of joysticks SDL sees. Called by main.
+int sysNumJoysticks() {
+    if (sysSimulated) return simPadPresent;
+    return SDL_NumJoysticks();
+}
+
+// Opens a joystick. Called by main.
+SDL_Joystick* sysJoystickOpen(int index) {
+    if (sysSimulated) return simPadPresent && index == 0 ? (SDL_Joystick*)(void*)&simPadHandle : nullptr;
+    return SDL_JoystickOpen(index);
+}
+
+// Closes a joystick. Called by exitGame.
+void sysJoystickClose(SDL_Joystick* joy) {
+    if (!joy) return;
+    if (sysSimulated) return;
+    SDL_JoystickClose(joy);
+}
+
+// Number of buttons of an open joystick. Called by waitKeyUp.
+int sysJoystickNumButtons(SDL_Joystick* joy) {
+    if (!joy) return 0;
+    if (sysSimulated) return simPadButtons;
+    return SDL_JoystickNumButtons(joy);
+}
+
+// 1 while a button is held. Called by waitKeyUp.
+int sysJoystickButton(SDL_Joystick* joy, int button) {
+    if (!joy) return 0;
+    if (sysSimulated) return button >= 0 && button < MAX_BUTTONS ? simButtons[button] : 0;
+    return SDL_JoystickGetButton(joy, button);
+}
+
+// Switches to the simulated clock with an empty script and nothing held. Called by tests and the harness.
+void simStart(uint32_t startTick) {
+    sysSimulated = 1;
+    simRealtime = 0;
+    simClock = startTick;
+    simPollHook = nullptr;
+    scriptCount = scriptNext = 0;
+    queueHead = queueCount = 0;
+    memset(simKeys, 0, sizeof simKeys);
+    memset(simButtons, 0, sizeof simButtons);
+    simPadPresent = simPadButtons = 0;
+}
+
+// Returns to SDL's clock and event queue. Called by tests.
+void simStop() {
+    sysSimulated = 0;
+    simPollHook = nullptr;
+}
+
+// Adds an event to the script, kept in time order. Called by tests.
+void simScheduleEvent(uint32_t at, const SDL_Event& event) {
+    if (scriptCount == MAX_SCRIPT) return;
+    int i = scriptCount++;
+    while (i > scriptNext && script[i - 1].at > at) {
+        script[i] = script[i - 1];
+        i--;
+    }
+    script[i].at = at;
+    script[i].event = event;
+}
+
+// Scripts a key press or release. Called by tests.
+void simKey(uint32_t at, int sym, int down) {
+    SDL_Event ev;
+    memset(&ev, 0, sizeof ev);
+    ev.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    ev.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    ev.key.keysym.sym = (SDLKey)sym;
+    simScheduleEvent(at, ev);
+}
+
+// Scripts a press and its release. Called by tests.
+void simTapKey(uint32_t at, int sym, uint32_t holdMs) {
+    simKey(at, sym, 1);
+    simKey(at + holdMs, sym, 0);
+}
+
+// Delivers an event at once. Called from poll hooks.
+void simPushEvent(const SDL_Event& event) {
+    deliver(event);
+}
+
+// Pretends a pad with numButtons buttons is (or is not) plugged in. Called by tests.
+void simSetJoystick(int present, int numButtons) {
+    simPadPresent = present;
+    simPadButtons = numButtons < MAX_BUTTONS ? numButtons : MAX_BUTTONS;
+}
+
+// Scripted events not yet polled. Called by tests to see a script has been used up.
+int simPendingEvents() {
+    return (scriptCount - scriptNext) + queueCount;
+}

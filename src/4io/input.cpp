@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
+// Keyboard and pad input: SDL events into held and released controls, the
+// per-frame flags, and the capture of new bindings for the options page.
+#include "4io/input.h"
+
+#include "1base/error.h"
+#include "2platform/sys.h"
+#include "2platform/video.h"
+
+int32_t UP_KEY = SDLK_UP;
+int32_t DOWN_KEY = SDLK_DOWN;
+int32_t RIGHT_KEY = SDLK_RIGHT;
+int32_t LEFT_KEY = SDLK_LEFT;
+int32_t JUMP_KEY = SDLK_UP;
+int32_t FIRE_KEY = SDLK_SPACE;
+int32_t START_KEY = SDLK_RETURN;
+
+int32_t JUMP_BUTTON = 0;
+int32_t FIRE_BUTTON = 1;
+int32_t START_BUTTON = 7;
+int32_t SELECT_BUTTON = 6;
+int32_t UP_BUTTON = SDL_HAT_UP;
+int32_t RIGHT_BUTTON = SDL_HAT_RIGHT;
+int32_t DOWN_BUTTON = SDL_HAT_DOWN;
+int32_t LEFT_BUTTON = SDL_HAT_LEFT;
+
+SDL_Joystick* joystick = nullptr;
+int32_t lastKey = 0;
+int32_t lastKeyTyped = 0;
+int32_t lastKeySym = 0;
+int32_t lastJButton = 0;
+int done = 0;
+
+uint8_t space = 0;
+uint8_t left = 0;
+uint8_t right = 0;
+uint8_t jump = 0;
+uint8_t crawl = 0;
+uint8_t escape = 0;
+uint8_t paused = 0;
+
+namespace {
+
+constexpr int FIRST_LOCK_KEY = SDLK_NUMLOCK;  // the lock keys stay "held" while their light is on,
+constexpr int LAST_LOCK_KEY = SDLK_SCROLLOCK; // so waiting for them to come up would never end
+
+// The fixed keys: select and four letters whose release any "press a key" screen accepts.
+const int32_t SELECT_SYM = SDLK_s;
+const int32_t D_SYM = SDLK_d;
+const int32_t L_SYM = SDLK_l;
+const int32_t R_SYM = SDLK_r;
+const int32_t C_SYM = SDLK_c;
+
+// A direction: pressing it lets go of its opposite.
+struct Direction {
+    const int32_t* binding;
+    int32_t bit;
+    int32_t opposite;
+};
+
+// A control bound to one key or one button.
+struct Control {
+    const int32_t* binding;
+    int32_t bit;
+};
+
+// Directions come first, then the controls; a key may be both (cursor up jumps as well).
+const Direction keyDirections[] = {
+    {&UP_KEY, KEY_UP, KEY_DOWN},
+    {&DOWN_KEY, KEY_DOWN, KEY_UP},
+    {&RIGHT_KEY, KEY_RIGHT, KEY_LEFT},
+    {&LEFT_KEY, KEY_LEFT, KEY_RIGHT},
+};
+
+constexpr int BOUND_CONTROLS = 3; // jump, fire and start; the rest of keyControls are fixed keys
+const Control keyControls[] = {
+    {&JUMP_KEY, KEY_JUMP}, {&FIRE_KEY, KEY_FIRE}, {&START_KEY, KEY_START}, {&SELECT_SYM, KEY_SELECT},
+    {&D_SYM, KEY_D},       {&L_SYM, KEY_L},       {&R_SYM, KEY_R},         {&C_SYM, KEY_C},
+};
+
+// Pressed and released buttons are looked up in a slightly different order; it only
+// matters when two controls share a button.
+const Control buttonsPressed[] = {
+    {&JUMP_BUTTON, KEY_JUMP},
+    {&FIRE_BUTTON, KEY_FIRE},
+    {&START_BUTTON, KEY_START},
+    {&SELECT_BUTTON, KEY_SELECT},
+};
+
+const Control buttonsReleased[] = {
+    {&JUMP_BUTTON, KEY_JUMP},
+    {&FIRE_BUTTON, KEY_FIRE},
+    {&SELECT_BUTTON, KEY_SELECT},
+    {&START_BUTTON, KEY_START},
+};
+
+// Holds a direction and lets go of its opposite. Called by the event handlers.
+void hold(int32_t bit, int32_t opposite) {
+    lastKey = (lastKey | bit) & ~opposite;
+}
+
+// Lets go of a control and reports it typed, held or not: menus must see a release
+// even after waitKeyUp has forgotten the press. Called by the event handlers.
+void letGo(int32_t bit) {
+    lastKey &= ~bit;
+    lastKeyTyped = bit;
+}
+
+// Lets go of a control only if it is held; returns 1 when it was. Called by the stick and hat handlers.
+int letGoHeld(int32_t bit) {
+    if (!(lastKey & bit)) return 0;
+    letGo(bit);
+    return 1;
+}
+
+// The first control of a table bound to value, or null. Called by the key and button handlers.
+const Control* findControl(const Control* table, int count, int32_t value) {
+    for (int i = 0; i < count; i++)
+        if (*table[i].binding == value) return &table[i];
+    return nullptr;
+}
+
+// A key pressed or released. Called by checkInput.
+void keyEvent(int32_t sym, int pressed) {
+    lastJButton = -1;
+    lastKeySym = sym;
+    bool direction = false;
+    for (const Direction& d : keyDirections) {
+        if (*d.binding != sym) continue;
+        if (pressed)
+            hold(d.bit, d.opposite);
+        else
+            letGo(d.bit);
+        direction = true;
+        break;
+    }
+    const Control* c = findControl(keyControls, int(sizeof keyControls / sizeof keyControls[0]), sym);
+    // A fixed key counts only when no direction has it: a right key bound to the d types right.
+    if (c && direction && c - keyControls >= BOUND_CONTROLS) c = nullptr;
+    if (c) {
+        if (pressed)
+            lastKey |= c->bit;
+        else
+            letGo(c->bit);
+    } else if (pressed && sym == SDLK_ESCAPE) {
+        done = 1;
+    }
+}
+
+// The stick moved; only beyond the dead zone does it count as pushed. Called by checkInput.
+void axisEvent(int axis, int value) {
+    if (axis == 0) {
+        if (value > STICK_DEAD_ZONE)
+            hold(KEY_RIGHT, KEY_LEFT);
+        else if (value < -STICK_DEAD_ZONE)
+            hold(KEY_LEFT, KEY_RIGHT);
+        else if (!letGoHeld(KEY_RIGHT))
+            letGoHeld(KEY_LEFT);
+    } else if (axis == 1) {
+        if (value < -STICK_DEAD_ZONE) {
+            hold(KEY_UP, KEY_DOWN);
+            if (JUMP_BUTTON == -1) lastKey |= KEY_JUMP; // a pad without a jump button jumps with the stick
+        } else if (value > STICK_DEAD_ZONE) {
+            hold(KEY_DOWN, KEY_UP);
+        } else {
+            if (!letGoHeld(KEY_DOWN)) letGoHeld(KEY_UP);
+            if (JUMP_BUTTON == -1) letGoHeld(KEY_JUMP);
+        }
+    }
+}
+
+// The hat moved. A direction is let go only when the hat comes back to the centre,
+// so sliding from up-left to up keeps left held. Called by checkInput.
+void hatEvent(int value) {
+    if (value & UP_BUTTON)
+        hold(KEY_UP, KEY_DOWN);
+    else if (value & DOWN_BUTTON)
+        hold(KEY_DOWN, KEY_UP);
+    if (value & LEFT_BUTTON) {
+        hold(KEY_LEFT, KEY_RIGHT);
+    } else if (value & RIGHT_BUTTON) {
+        hold(KEY_RIGHT, KEY_LEFT);
+    } else if (value == SDL_HAT_CENTERED) {
+        if (!letGoHeld(KEY_DOWN)) letGoHeld(KEY_UP);
+        if (!letGoHeld(KEY_RIGHT)) letGoHeld(KEY_LEFT);
+    }
+}
+
+// A pad button pressed or released. Called by checkInput.
+void buttonEvent(int button, int pressed) {
+    lastKeySym = 0;
+    lastJButton = button;
+    const Control* table = pressed ? buttonsPressed : buttonsReleased;
+    const Control* c = findControl(table, int(sizeof buttonsPressed / sizeof buttonsPressed[0]), button);
+    if (!c) return;
+    if (pressed)
+        lastKey |= c->bit;
+    else
+        letGo(c->bit);
+}
+
+} // namespace
+
+// Opens the first pad, if one is plugged in. Called by start-up.
+void inputOpenPad() {
+    joystick = joystickInit();
+}
+
+// Drains the event queue into the held and released controls. Called once a frame by every screen loop.
+void checkInput() {
+    SDL_Event ev;
+    lastKeyTyped = 0;
+    if (sysStopSignal) exitOnStopSignal();
+    while (sysPollEvent(&ev)) {
+        switch (ev.type) {
+        case SDL_KEYDOWN: keyEvent(ev.key.keysym.sym, 1); break;
+        case SDL_KEYUP: keyEvent(ev.key.keysym.sym, 0); break;
+        case SDL_JOYAXISMOTION: axisEvent(ev.jaxis.axis, ev.jaxis.value); break;
+        case SDL_JOYHATMOTION: hatEvent(ev.jhat.value); break;
+        case SDL_JOYBUTTONDOWN: buttonEvent(ev.jbutton.button, 1); break;
+        case SDL_JOYBUTTONUP: buttonEvent(ev.jbutton.button, 0); break;
+        case SDL_QUIT: done = 1; break;
+        default: break;
+        }
+    }
+}
+
+// Polls input and sets the flags the figure reads. Called once a frame by the
+// game flow's loops, the sequences and the name entry.
+void checkKey() {
+    checkInput();
+    space = (lastKey & (KEY_SELECT | KEY_START)) != 0;
+    left = (lastKey & KEY_LEFT) != 0;
+    right = (lastKey & KEY_RIGHT) != 0;
+    jump = (lastKey & KEY_JUMP) != 0;
+    crawl = (lastKey & KEY_DOWN) != 0;
+    if (done) escape = 1;
+}
+
+// True when select, start or fire was typed, or jump when it is not also the up key
+// (otherwise every move up a menu would confirm it). Called by the menus.
+int isSpace() {
+    if (lastKeyTyped == KEY_SELECT || lastKeyTyped == KEY_START || lastKeyTyped == KEY_FIRE) return 1;
+    return lastKeyTyped == KEY_JUMP && JUMP_KEY != UP_KEY;
+}
+
+// Waits until no key and no pad button is held, then forgets the last event. The
+// release events stay queued, so the next poll still reports the control typed.
+// Called by the menus and the binding capture.
+void waitKeyUp() {
+    int buttons = joystick ? sysJoystickNumButtons(joystick) : 0;
+    for (;;) {
+        sysDelay(10);
+        sysPumpEvents();
+        int numkeys = 0;
+        const uint8_t* keys = sysKeyState(&numkeys);
+        int held = 0;
+        for (int k = 0; keys && k < numkeys; k++) {
+            if (k >= FIRST_LOCK_KEY && k <= LAST_LOCK_KEY) continue;
+            if (keys[k]) held++;
+        }
+        for (int b = 0; joystick && b < buttons; b++)
+            if (sysJoystickButton(joystick, b)) held++;
+        if (!held) break;
+    }
+    lastKey = 0;
+    lastKeyTyped = 0;
+    lastJButton = -1;
+    lastKeySym = 0;
+}
