@@ -3,6 +3,7 @@
 // Animated objects: what each kind leaves and when it ends, the restart
 // at a busy cell, a full pool, and cells outside the map.
 #include <gtest/gtest.h>
+#include "5world/world.h"
 
 #include <sys/stat.h>
 #include <vector>
@@ -22,7 +23,7 @@ protected:
     void SetUp() override {
         resetAnims();
         layMap({row(30, '.')});
-        for (int i = 0; i < 30 * MAP_ROWS; i++) mapData[i] = 99;
+        for (int i = 0; i < 30 * MAP_ROWS; i++) world.map.mapData[i] = 99;
     }
     void TearDown() override {
         resetAnims();
@@ -30,7 +31,7 @@ protected:
     }
     int busy() {
         int n = 0;
-        for (const AnimObject& a : aos) n += a.active;
+        for (const AnimObject& a : world.aos) n += a.active;
         return n;
     }
     // Runs one object at (x, y) to its end; what cell (3, 4) showed after each update.
@@ -46,7 +47,7 @@ protected:
     // only the object's own cell may change
     void expectUntouched() {
         for (int i = 0; i < 30 * MAP_ROWS; i++)
-            EXPECT_EQ(mapData[i], i == 3 * MAP_ROWS + 4 ? mapData[i] : 99) << i;
+            EXPECT_EQ(world.map.mapData[i], i == 3 * MAP_ROWS + 4 ? world.map.mapData[i] : 99) << i;
     }
 };
 
@@ -71,7 +72,7 @@ TEST_F(Anims, EveryKindEndsOnTimeWithItsLastPictureInItsOwnCell) {
         {-1, 99, 99, 1},
     };
     for (const auto& k : kinds) {
-        mapData[3 * MAP_ROWS + 4] = k.before;
+        world.map.mapData[3 * MAP_ROWS + 4] = k.before;
         const V seen = run(48, 64, k.kind);
         EXPECT_EQ(seen.size(), k.updates) << k.kind;
         EXPECT_EQ(cellAt(3, 4), k.last) << k.kind;
@@ -107,12 +108,12 @@ TEST_F(Anims, AnObjectStillRunningWhenALevelIsLeftLeavesTheNextMapAlone) {
     std::vector<std::string> rows(MAP_ROWS, row(40, '.'));
     rows[MAP_ROWS - 1] = row(40, '#');
     rows[7][20] = 'B';
-    const std::vector<uint8_t> level = levelFile(rows);
+    const std::vector<uint8_t> world.play.level = levelFile(rows);
     rows[7][20] = '*';
     const std::vector<uint8_t> title = levelFile(rows);
     Figure fig{};
     setStart(16, 100);
-    writeFile("mapsen/test.bin", level);
+    writeFile("mapsen/test.bin", world.play.level);
     prepareLevel(fig, nullptr, 0);
     ASSERT_EQ(cellAt(20, 7), 40);
     startAnim(20 * 16, 7 * 16, ANIM_BRICK); // the figure's head bumps it

@@ -6,6 +6,7 @@
 // level and the frame where the replay went another way. After a deliberate
 // change, remake the demos with blompplaycheck -d (see docs/levels.md).
 #include "7game/demo.h"
+#include "5world/world.h"
 #include "7game/run.h"
 #include "7game/stuff.h"
 #include "1base/text.h"
@@ -34,15 +35,15 @@ std::string replayDemo(int n, const Demo& d) {
     resetAnims();
     setStart(16, 100);
     prepareLevel(fig, levelNames[n], 0);
-    lives = START_LIVES, score = 0, messageString[0] = '\0';
-    last_left = last_right = 0;
+    world.play.lives = START_LIVES, world.play.score = 0, world.play.messageString[0] = '\0';
+    world.figure.last_left = world.figure.last_right = 0;
     for (int frame = 1; frame <= (int)d.inputs.size(); frame++) {
         applyDemoInput(d.inputs[frame - 1]);
         updateAnims();
         updateMonsters(fig);
         if (fig.alive) updateAlive(fig);
         if (haveMadeit(fig)) return frame == d.frames ? "" : "in the door at frame " + std::to_string(frame);
-        if (!isActive(fig)) return "died at frame " + std::to_string(frame) + ": " + messageString;
+        if (!isActive(fig)) return "died at frame " + std::to_string(frame) + ": " + world.play.messageString;
     }
     return "did not reach the door by frame " + std::to_string(d.inputs.size());
 }
@@ -68,8 +69,8 @@ TEST(Demos, EveryLevelReplaysToItsDoorInEveryLanguage) {
             const std::string went = replayDemo(n, d);
             EXPECT_EQ(went, "") << where << went << " (recorded: the door at frame " << d.frames << ")";
             if (!went.empty()) continue; // the score and lives of a replay gone astray say nothing more
-            EXPECT_EQ(score, d.score) << where << "score at the end of the replay";
-            EXPECT_EQ(lives, d.lives) << where << "lives at the end of the replay";
+            EXPECT_EQ(world.play.score, d.score) << where << "score at the end of the replay";
+            EXPECT_EQ(world.play.lives, d.lives) << where << "lives at the end of the replay";
         }
     }
     lang_id = language;

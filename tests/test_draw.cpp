@@ -4,6 +4,7 @@
 // the pixels they leave in the frame: what changes over time or lies beyond the
 // moments the golden frames hold (every set, its bars and back picture, there).
 #include "2platform/fps.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "1base/text.h"
 #include "6draw/draw.h"
@@ -61,21 +62,21 @@ protected:
     void SetUp() override {
         // An empty map 100 columns wide, a level in play, nothing on screen but the back picture.
         freeLevel();
-        mapLength = 100;
-        mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
-        step = 0;
+        world.map.mapLength = 100;
+        world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * 12, sizeof(int32_t));
+        world.map.step = 0;
         moonx = -2000;
         killMonsters();
-        level = 1;
-        lives = 6;
-        score = 0;
-        stars = 3;
-        workflow = 0;
-        paused = 0;
+        world.play.level = 1;
+        world.play.lives = 6;
+        world.play.score = 0;
+        world.map.stars = 3;
+        world.play.workflow = 0;
+        world.play.paused = 0;
         escape = 0;
-        messageString[0] = 0;
-        timeLeft = 7000;
-        airLeft = 500;
+        world.play.messageString[0] = 0;
+        world.timeLeft = 7000;
+        world.airLeft = 500;
         skipFrame = 0;
         figure = Figure();
     }
@@ -83,8 +84,8 @@ protected:
 };
 
 TEST_F(Draw, BarsShowTimeAndAirLeft) {
-    timeLeft = 3500;
-    airLeft = 250;
+    world.timeLeft = 3500;
+    world.airLeft = 250;
     drawScreen(200, figure, 0);
     EXPECT_EQ(pixelAt(screen, 64, 198), RED);
     EXPECT_EQ(pixelAt(screen, 187, 202), RED);
@@ -94,12 +95,12 @@ TEST_F(Draw, BarsShowTimeAndAirLeft) {
     EXPECT_EQ(pixelAt(screen, 64, 208), BLUE);
     EXPECT_EQ(pixelAt(screen, 187, 208), BLUE);
     EXPECT_EQ(pixelAt(screen, 188, 208), DBLUE);
-    timeLeft = 7000;
-    airLeft = 0;
+    world.timeLeft = 7000;
+    world.airLeft = 0;
     drawScreen(200, figure, 0);
     EXPECT_EQ(pixelAt(screen, 311, 198), RED);
     EXPECT_EQ(pixelAt(screen, 64, 208), DBLUE);
-    timeLeft = 0;
+    world.timeLeft = 0;
     drawScreen(200, figure, 0);
     EXPECT_EQ(pixelAt(screen, 64, 198), DRED);
 }
@@ -107,14 +108,14 @@ TEST_F(Draw, BarsShowTimeAndAirLeft) {
 TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
     const int w = background->w, h = background->h, top = 192 - h;
     ASSERT_GT(w, 320);
-    step = 0;
+    world.map.step = 0;
     drawScreen(200, figure, 0);
     for (int x = 0; x < 320; x += 13) EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, x, h - 1)) << x;
     // o = W - 100: the picture's last 100 columns, then its first 220.
-    mapLength = w; // wide enough for this scroll position
-    free(mapData);
-    mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
-    step = 2 * w - 200;
+    world.map.mapLength = w; // wide enough for this scroll position
+    free(world.map.mapData);
+    world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * 12, sizeof(int32_t));
+    world.map.step = 2 * w - 200;
     drawScreen(200, figure, 0);
     for (int x = 0; x < 100; x += 7)
         EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, w - 100 + x, h - 1)) << x;
@@ -126,10 +127,10 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
 }
 
 TEST_F(Draw, TheBottomRowCountsLivesScoreItemsAndLevel) {
-    lives = 6;
-    score = 42;
-    stars = 0;
-    level = 1;
+    world.play.lives = 6;
+    world.play.score = 42;
+    world.map.stars = 0;
+    world.play.level = 1;
     drawScreen(200, figure, 0);
     EXPECT_TRUE(shows(blocks[24], 16, 220));
     EXPECT_TRUE(shows(fontbig['0' - 32], 64, 220)); // lives "06"
@@ -142,10 +143,10 @@ TEST_F(Draw, TheBottomRowCountsLivesScoreItemsAndLevel) {
     EXPECT_TRUE(shows(blocks[19], 256, 220));        // the door is open
     EXPECT_TRUE(shows(fontbig['0' - 32], 276, 220)); // level 1 shows as 00
     EXPECT_TRUE(shows(fontbig['0' - 32], 292, 220));
-    stars = 1;
+    world.map.stars = 1;
     drawScreen(200, figure, 0);
     EXPECT_TRUE(shows(blocks[18], 256, 220));
-    stars = 2;
+    world.map.stars = 2;
     drawScreen(200, figure, 0);
     EXPECT_TRUE(shows(blocks[17], 256, 220));
 }
@@ -166,8 +167,8 @@ TEST_F(Draw, TheLevelIntroBlinksItsCallAndHidesTheFigureUntilItEnds) {
 }
 
 TEST_F(Draw, WaterChangesItsPhaseEveryEightFrames) {
-    mapData[2 * 12 + 5] = 160; // column 2, row 5
-    mapData[3 * 12 + 5] = 161;
+    world.map.mapData[2 * 12 + 5] = 160; // column 2, row 5
+    world.map.mapData[3 * 12 + 5] = 161;
     const int frames[] = {0, 7, 8, 24, 32};
     const int phases[] = {0, 0, 1, 3, 0};
     for (int i = 0; i < 5; i++) {
@@ -183,22 +184,22 @@ TEST_F(Draw, WaterChangesItsPhaseEveryEightFrames) {
 TEST_F(Draw, TilesFollowTheScrollPositionOnAnyMapWidth) {
     // A map of 5000 columns, scrolled past 65536 pixels: the right columns still show.
     freeLevel();
-    mapLength = 5000;
-    mapData = (int32_t*)calloc((size_t)mapLength * 12, sizeof(int32_t));
-    step = 4200 * 16 + 5;
-    mapData[4201 * 12 + 3] = 40; // a brick in column 4201
+    world.map.mapLength = 5000;
+    world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * 12, sizeof(int32_t));
+    world.map.step = 4200 * 16 + 5;
+    world.map.mapData[4201 * 12 + 3] = 40; // a brick in column 4201
     drawScreen(200, figure, 0);
     EXPECT_TRUE(shows(blocks[40], 16 - 5, 48));
     // Codes without a picture are left out: the cell shows the back picture as an empty one does.
     std::vector<Uint32> empty = region(32 - 5, 48, 16, 16);
-    mapData[4202 * 12 + 3] = 250;
+    world.map.mapData[4202 * 12 + 3] = 250;
     drawScreen(200, figure, 0);
     EXPECT_EQ(region(32 - 5, 48, 16, 16), empty);
 }
 
 TEST_F(Draw, TheTitleMenuBlinksOnlyTheChosenEntry) {
-    level = 0;
-    workflow = 3;
+    world.play.level = 0;
+    world.play.workflow = 3;
     drawScreen(0, figure, 0);
     EXPECT_TRUE(shows(fontbig['H' - 32], 160 - 8 * 8, 156));
     std::vector<Uint32> all = region(0, 120, 320, 90);
@@ -212,7 +213,7 @@ TEST_F(Draw, ADeathMessageBlinks) {
     // A dying figure with lives left: darkened, the message blinks.
     placeFigure(figure, 100, 100);
     figure.dying = 1;
-    snprintf(messageString, sizeof messageString, "%s", "FELL TO DEATH");
+    snprintf(world.play.messageString, sizeof world.play.messageString, "%s", "FELL TO DEATH");
     drawScreen(200, figure, 0);
     EXPECT_TRUE(shows(fontbig['F' - 32], 160 - 8 * 13, 96));
     drawScreen(224, figure, 0); // bit 5 set: hidden
@@ -231,8 +232,8 @@ TEST_F(Draw, ASkippedFrameDrawsNothing) {
     drawScreen(200, figure, 0);
     std::vector<Uint32> before = region(0, 0, 320, 240);
     skipFrame = 1;
-    score = 1234;
-    timeLeft = 10;
+    world.play.score = 1234;
+    world.timeLeft = 10;
     drawScreen(200, figure, 0);
     skipFrame = 0;
     EXPECT_EQ(region(0, 0, 320, 240), before);

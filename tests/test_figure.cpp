@@ -4,6 +4,7 @@
 // jumping, hopping, coasting, crawling, scrolling, the cells it touches,
 // dying, time and air.
 #include <gtest/gtest.h>
+#include "5world/world.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,22 +24,22 @@ protected:
     void SetUp() override {
         killMonsters();
         resetAnims();
-        score = 0;
-        step = 0;
-        stars = 0;
-        door = NO_DOOR;
-        timeLeft = 7000;
-        airLeft = 500;
-        messageString[0] = '\0';
+        world.play.score = 0;
+        world.map.step = 0;
+        world.map.stars = 0;
+        world.map.door = NO_DOOR;
+        world.timeLeft = 7000;
+        world.airLeft = 500;
+        world.play.messageString[0] = '\0';
         layMap({row(100, '.'), row(100, '#')}); // floor in row 11: a standing figure has y 160
     }
     void TearDown() override {
         left = right = jump = crawl = 0;
-        last_left = last_right = 0;
+        world.figure.last_left = world.figure.last_right = 0;
         killMonsters();
         resetAnims();
         freeLevel();
-        step = 0;
+        world.map.step = 0;
         setStart(16, 100);
     }
     // One frame of play as the game flow runs it.
@@ -104,33 +105,34 @@ TEST_F(Figures, ReleasedRightCoastsToTheNextMultipleOfEightAndCrawlingMovesOne) 
 TEST_F(Figures, TheViewFollowsPastTheThresholdsAndStopsAtTheMapsEnd) {
     const int cases[][2] = {{200, 0}, {201, 1}, {230, 1}, {231, 2}};
     for (const auto& c : cases) {
-        step = 0;
+        world.map.step = 0;
         stand(c[0]);
-        EXPECT_EQ(step, c[1]) << c[0];
+        EXPECT_EQ(world.map.step, c[1]) << c[0];
     }
-    step = 0;
+    world.map.step = 0;
     placeFigure(fig, 232, 160);
     right = 1;
     frames();
-    const int onScreen = fig.x - step; // at speed 2 past 230 the figure keeps its place on the screen
+    const int onScreen =
+        fig.x - world.map.step; // at speed 2 past 230 the figure keeps its place on the screen
     for (int i = 0; i < 50; i++) {
         frames();
-        ASSERT_EQ(fig.x - step, onScreen) << i;
+        ASSERT_EQ(fig.x - world.map.step, onScreen) << i;
     }
     frames(1000);
-    EXPECT_EQ(step, 100 * 16 - 321);
+    EXPECT_EQ(world.map.step, 100 * 16 - 321);
     EXPECT_EQ(fig.x, 100 * 16 - 16);
 }
 
 TEST_F(Figures, AnItemNeverCountsTwiceAndTheLastOneOpensTheDoor) {
     layMap({row(20, '.') + "56" + row(78, '.'), "..*.*" + row(15, '.') + "78" + row(78, '.'), row(100, '#')});
-    door = 20 * MAP_ROWS + 9;
-    stars = 2;
+    world.map.door = 20 * MAP_ROWS + 9;
+    world.map.stars = 2;
     for (int i = 0; i < MAX_ANIMS; i++) startAnim(16 * (50 + i), 0, ANIM_CHECKPOINT); // every slot busy
     placeFigure(fig, 32, 160);
     frames(4);
-    EXPECT_EQ(score, 1);
-    EXPECT_EQ(stars, 1);
+    EXPECT_EQ(world.play.score, 1);
+    EXPECT_EQ(world.map.stars, 1);
     EXPECT_EQ(cellAt(2, 10), 0);
     placeFigure(fig, 336, 160);
     frames();
@@ -138,7 +140,7 @@ TEST_F(Figures, AnItemNeverCountsTwiceAndTheLastOneOpensTheDoor) {
     EXPECT_EQ(fig.madeIt, 0);
     placeFigure(fig, 64, 160);
     frames();
-    EXPECT_EQ(stars, 0);
+    EXPECT_EQ(world.map.stars, 0);
     EXPECT_EQ(std::vector<int32_t>({cellAt(20, 9), cellAt(21, 9), cellAt(20, 10), cellAt(21, 10)}),
               std::vector<int32_t>({27, 28, 47, 48}));
     placeFigure(fig, 336, 160);
@@ -158,8 +160,8 @@ TEST_F(Figures, ACheckpointLightsOnlyAfterTheFigureMovesOn) {
         seen.push_back(cellAt(5, 10));
     }
     ASSERT_GT(lastOn, 0);
-    EXPECT_EQ(startx, 80);
-    EXPECT_EQ(starty, 160);
+    EXPECT_EQ(world.map.startx, 80);
+    EXPECT_EQ(world.map.starty, 160);
     // 17 while on it and 5 more updates, 18 for 6, then 19 for good
     for (int k = 0; k <= lastOn + 5; k++) EXPECT_EQ(seen[k], 17) << k;
     for (int k = lastOn + 7; k <= lastOn + 12; k++) EXPECT_EQ(seen[k], 18) << k;
@@ -175,14 +177,14 @@ TEST_F(Figures, AFiredSpikeTrapKillsOnItsFifthUpdate) {
     frames();
     EXPECT_EQ(cellAt(3, 10), 105);
     EXPECT_EQ(fig.dying, 1);
-    EXPECT_STREQ(messageString, "IMPALED TO DEATH");
+    EXPECT_STREQ(world.play.messageString, "IMPALED TO DEATH");
 }
 
 TEST_F(Figures, TheTrapDoorShutsBehindTheFigure) {
     layMap({".....T" + row(94, '.'), row(100, '#')});
     stand(48);
     right = 1;
-    for (int i = 0; i < 30 && !aos[0].active; i++) {
+    for (int i = 0; i < 30 && !world.aos[0].active; i++) {
         EXPECT_EQ(cellAt(5, 10), 88) << fig.x; // open while the figure is on it
         frames();
     }
@@ -205,7 +207,7 @@ TEST_F(Figures, TheDeathFallFromY100TakesOneHundredFiftyEightFrames) {
     }
     EXPECT_EQ(n, 158);
     EXPECT_EQ(fig.x, 300 - 158); // drifting left all the way
-    EXPECT_STREQ(messageString, "SUICIDE");
+    EXPECT_STREQ(world.play.messageString, "SUICIDE");
 }
 
 TEST_F(Figures, TimeUpAndDrowning) {
@@ -214,22 +216,22 @@ TEST_F(Figures, TimeUpAndDrowning) {
     EXPECT_EQ(fig.alive, 1);
     frames();
     EXPECT_EQ(fig.alive, 0);
-    EXPECT_STREQ(messageString, "TIME UP");
+    EXPECT_STREQ(world.play.messageString, "TIME UP");
     // under water: 500 frames of air, refilled 2 a frame outside up to 500
-    timeLeft = 7000;
-    airLeft = 500;
+    world.timeLeft = 7000;
+    world.airLeft = 500;
     layMap({"...w" + row(96, '.'), row(100, '#')});
     stand(48);
     frames(498);
     EXPECT_EQ(fig.alive, 1);
     frames();
     EXPECT_EQ(fig.alive, 0);
-    EXPECT_STREQ(messageString, "DROWNED");
+    EXPECT_STREQ(world.play.messageString, "DROWNED");
     stand(160);
-    airLeft = 495;
+    world.airLeft = 495;
     frames(3);
-    EXPECT_EQ(airLeft, 499);
-    airLeft = 496;
+    EXPECT_EQ(world.airLeft, 499);
+    world.airLeft = 496;
     frames(3);
-    EXPECT_EQ(airLeft, 500);
+    EXPECT_EQ(world.airLeft, 500);
 }

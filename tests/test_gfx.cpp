@@ -4,6 +4,7 @@
 // water tiles in both frame formats, sprite culling and screenshots. (The darkening
 // is checked against SDL in test_blit and, in place, by the golden frames.)
 #include "6draw/gfx.h"
+#include "5world/world.h"
 #include "6draw/shot.h"
 #include "2platform/zda.h"
 #include "testutil.h"
@@ -88,7 +89,7 @@ protected:
         closeArchives();
         SDL_FreeSurface(screen);
         screen = nullptr;
-        step = 0;
+        world.map.step = 0;
     }
     void useFrame(int bpp, int w = 320) {
         SDL_FreeSurface(screen);
@@ -295,13 +296,13 @@ TEST_F(GfxTest, SpritesOutOfViewAreCulledAtTheirEdges) {
     useFrame(16, 360); // wider than the view, so drawing past column 320 shows
     blocks[7] = createSurface(16, 16, 0);
     fillRect(blocks[7], 0, 0, 16, 16, RED);
-    step = 1000;
+    world.map.step = 1000;
     // map position, and how many pixels show (a 16-wide column or row at the edges)
     const int cases[][3] = {{-15, 50, 16},  {-16, 50, 0},  {320, 50, 256},  {321, 50, 0},
                             {100, -15, 16}, {100, -16, 0}, {100, 192, 256}, {100, 193, 0}};
     for (const auto& c : cases) {
         fillRect(screen, 0, 0, 360, 240, BLACK);
-        drawSprite(step + c[0], c[1], 7);
+        drawSprite(world.map.step + c[0], c[1], 7);
         int red = 0;
         for (int y = 0; y < 240; y++)
             for (int x = 0; x < 360; x++) red += rgbAt(screen, x, y).r != 0;

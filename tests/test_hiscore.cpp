@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // The hiscore table and its scrambled file hiscores.dat.
 #include "4io/config.h"
+#include "5world/world.h"
 #include "4io/hiscore.h"
 #include "testutil.h"
 
@@ -67,14 +68,14 @@ std::vector<uint8_t> memoryTable() {
 
 class Hiscore : public ::testing::Test {
 protected:
-    HiscoreEntry saved[NUM_HISCORES];
+    HiscoreEntry world.play.saved[NUM_HISCORES];
     ScratchDir scratch;
     void SetUp() override {
-        memcpy(saved, hiscores, sizeof saved);
+        memcpy(world.play.saved, hiscores, sizeof world.play.saved);
         configFolder = nullptr;
     }
     void TearDown() override {
-        memcpy(hiscores, saved, sizeof saved);
+        memcpy(hiscores, world.play.saved, sizeof world.play.saved);
         configFolder = nullptr;
     }
 };

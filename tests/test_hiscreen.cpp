@@ -3,6 +3,7 @@
 // The name entry after a game, driven by scripted keys on the simulated clock.
 // (The hiscore page itself is one of the golden frames.)
 #include "2platform/fps.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "6draw/font.h"
 #include "6draw/gfx.h"
@@ -50,9 +51,9 @@ protected:
             hiscores[i].origin = 1;
             hiscores[i].score = 2500 - 250 * i;
         }
-        level = 0;
-        workflow = 0;
-        step = 0;
+        world.play.level = 0;
+        world.play.workflow = 0;
+        world.map.step = 0;
         killMonsters();
         simStart(0);
         simPollHook = stuckGuard;
@@ -69,7 +70,7 @@ protected:
     }
     // Runs the entry for a score and returns where it landed (-1: not in the table).
     int enter(int32_t points) {
-        score = points;
+        world.play.score = points;
         checkHiscore(figure);
         for (int i = 0; i < NUM_HISCORES; i++)
             if (hiscores[i].origin == 0) return i;

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // Keyboard and pad input fed through the simulated event queue.
 #include "7game/options.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
@@ -16,7 +17,7 @@ namespace {
 int32_t* const vars[] = {&UP_KEY,        &DOWN_KEY,     &RIGHT_KEY,    &LEFT_KEY,    &JUMP_KEY,
                          &FIRE_KEY,      &START_KEY,    &JUMP_BUTTON,  &FIRE_BUTTON, &START_BUTTON,
                          &SELECT_BUTTON, &UP_BUTTON,    &RIGHT_BUTTON, &DOWN_BUTTON, &LEFT_BUTTON,
-                         &lastKey,       &lastKeyTyped, &lastKeySym,   &lastJButton, &workflow,
+                         &lastKey,       &lastKeyTyped, &lastKeySym,   &lastJButton, &world.play.workflow,
                          &cfgStep,       &cfgStatus};
 const int32_t values[] = {
     SDLK_UP,    SDLK_DOWN,     SDLK_RIGHT,   SDLK_LEFT,    SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1, 7, 6,
@@ -59,7 +60,7 @@ protected:
     static void reset() {
         for (int i = 0; i < NUM_VARS; i++) *vars[i] = values[i];
         done = 0;
-        space = left = right = jump = crawl = escape = paused = 0;
+        space = left = right = jump = crawl = escape = world.play.paused = 0;
         joystick = nullptr;
     }
     // Plays a script frame by frame, polling after each one.
@@ -115,15 +116,15 @@ TEST_F(Input, ATypedFireOpensThePauseMenuOnce) {
     }
     simKey(simClock, SDLK_SPACE, 1);
     checkKey(3, 1);
-    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(world.play.paused, 0);
     simKey(simClock, SDLK_SPACE, 0);
     checkKey(3, 1);
-    EXPECT_EQ(paused, 1);
-    EXPECT_EQ(workflow, 2);
-    workflow = 3; // the player moved the pause cursor; another fire must not move it back
+    EXPECT_EQ(world.play.paused, 1);
+    EXPECT_EQ(world.play.workflow, 2);
+    world.play.workflow = 3; // the player moved the pause cursor; another fire must not move it back
     simTapKey(simClock, SDLK_SPACE, 0);
     checkKey(3, 1);
-    EXPECT_EQ(workflow, 3);
+    EXPECT_EQ(world.play.workflow, 3);
 }
 
 TEST_F(Input, WaitKeyUpWaitsForKeysAndButtonsButNotCapsLock) {

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // The sequences after a level: the bonus count, frame by frame on the simulated clock.
 #include "7game/run.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "2platform/sys.h"
 #include "testutil.h"
@@ -24,7 +25,7 @@ protected:
 TEST_F(LevelEnd, TheLifeBonusLineShowsTheLivesItAdds) {
     // time left in seconds, lives and score before; the life bonus line and the score after
     const struct {
-        int seconds, lives, score;
+        int seconds, world.play.lives, world.play.score;
         const char* line;
         int32_t after;
     } cases[] = {
@@ -33,13 +34,13 @@ TEST_F(LevelEnd, TheLifeBonusLineShowsTheLivesItAdds) {
     };
     for (const auto& c : cases) {
         Flow g{};
-        level = 1;
-        lives = c.lives;
-        score = c.score;
-        timeLeft = c.seconds * 60;
+        world.play.level = 1;
+        world.play.lives = c.lives;
+        world.play.score = c.score;
+        world.timeLeft = c.seconds * 60;
         ASSERT_EQ(levelComplete(g), FLOW_AFTER_LEVEL);
         EXPECT_STREQ(g.bonusB, c.line);
-        EXPECT_EQ(score, c.after) << c.line;
-        EXPECT_EQ(level, 2);
+        EXPECT_EQ(world.play.score, c.after) << c.line;
+        EXPECT_EQ(world.play.level, 2);
     }
 }

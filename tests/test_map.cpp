@@ -3,6 +3,7 @@
 // The level map: loading level files (good, short, odd), the position
 // queries beyond the map's edges, the column scan and the scrolling.
 #include <gtest/gtest.h>
+#include "5world/world.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,7 +31,7 @@ protected:
         killMonsters();
         freeLevel();
         setStart(16, 100);
-        step = 0;
+        world.map.step = 0;
     }
     // Writes the test level and loads it the way "-t" does.
     void load(const std::vector<uint8_t>& bytes) {
@@ -39,7 +40,7 @@ protected:
     }
     int activeMonsters() {
         int n = 0;
-        for (const Monster& m : monst) n += m.active;
+        for (const Monster& m : world.monst) n += m.active;
         return n;
     }
 };
@@ -74,10 +75,10 @@ TEST_F(Map, AOneColumnMapHoldsTheViewAndWallsItsRight) {
     f[13] = 21;
     f.push_back(9); // bytes after the cells are not read
     load(f);
-    EXPECT_EQ(mapLength, 1);
+    EXPECT_EQ(world.map.mapLength, 1);
     EXPECT_EQ(getBlockAtPos(0, 191), 21);
     moveForward(50);
-    EXPECT_EQ(step, 0);
+    EXPECT_EQ(world.map.step, 0);
     EXPECT_EQ(isSolidPos(16, 0), 1);
 }
 
@@ -88,20 +89,20 @@ TEST_F(Map, TheViewScrollsUpToTheMapsEndOnly) {
         load(levelFile({row(c[0], '.'), row(c[0], '#')}));
         moveForward(c[1]);
         moveForward(1);
-        EXPECT_EQ(step, std::min(c[1] + 1, c[2])) << c[0] << " columns";
+        EXPECT_EQ(world.map.step, std::min(c[1] + 1, c[2])) << c[0] << " columns";
     }
 }
 
 TEST_F(Map, TheLastDoorClosesWhileItemsRemain) {
     load(levelFile(
         {row(30, '.'), "..12......12..................", "..34......34..*...............", row(30, '#')}));
-    EXPECT_EQ(stars, 1);
-    EXPECT_EQ(door, 10 * 12 + 9);
+    EXPECT_EQ(world.map.stars, 1);
+    EXPECT_EQ(world.map.door, 10 * 12 + 9);
     EXPECT_EQ(
         std::vector<int32_t>({cellAt(10, 9), cellAt(11, 9), cellAt(10, 10), cellAt(11, 10), cellAt(2, 9)}),
         std::vector<int32_t>({38, 39, 58, 59, 27}));
     load(levelFile({row(30, '.'), "..12" + row(26, '.'), "..34" + row(26, '.'), row(30, '#')}));
-    EXPECT_EQ(stars, 0); // no items: the door stays open
+    EXPECT_EQ(world.map.stars, 0); // no items: the door stays open
     EXPECT_EQ(cellAt(3, 10), 48);
 }
 
@@ -113,11 +114,12 @@ TEST_F(Map, NoDoorOrADoorAtTheEdgeWritesOnlyInsideTheMap) {
         if (c[0] >= 0) f[2 + c[0] * 12 + c[1]] = 27;
         f[2 + 5 * 12] = 99; // the top of column 5 follows the bottom of column 4
         load(f);
-        EXPECT_EQ(door, c[0] < 0 ? NO_DOOR : c[0] * 12 + c[1]);
-        std::vector<int32_t> before(mapData, mapData + 30 * MAP_ROWS);
+        EXPECT_EQ(world.map.door, c[0] < 0 ? NO_DOOR : c[0] * 12 + c[1]);
+        std::vector<int32_t> before(world.map.mapData, world.map.mapData + 30 * MAP_ROWS);
         setDoor(1);
         setDoor(0);
-        EXPECT_EQ(std::vector<int32_t>(mapData, mapData + 30 * MAP_ROWS), before) << c[0] << "," << c[1];
+        EXPECT_EQ(std::vector<int32_t>(world.map.mapData, world.map.mapData + 30 * MAP_ROWS), before)
+            << c[0] << "," << c[1];
         EXPECT_EQ(cellAt(5, 0), 99);
         if (c[0] >= 0) {
             setDoor(1);
@@ -134,13 +136,13 @@ TEST_F(Map, ItemsCountFromTheFirstColumnTheViewShows) {
         '*';
     rows[0][100] = 'k';
     const struct {
-        int startX, stars, step, checkpoint;
+        int startX, world.map.stars, world.map.step, checkpoint;
     } cases[] = {{16, 7, 0, 17}, {1600, 6, 1584, 19}, {2320, 3, 150 * 16 - 321, 17}};
     for (const auto& c : cases) {
         setStart(c.startX, 160);
         load(levelFile(rows));
-        EXPECT_EQ(stars, c.stars) << c.startX;
-        EXPECT_EQ(step, c.step) << c.startX;
+        EXPECT_EQ(world.map.stars, c.stars) << c.startX;
+        EXPECT_EQ(world.map.step, c.step) << c.startX;
         EXPECT_EQ(cellAt(100, 10), c.checkpoint) << c.startX; // a restart lights it at once
     }
 }
@@ -161,10 +163,10 @@ TEST_F(Map, QueriesBeyondTheEdges) {
         EXPECT_EQ(isLeathalPos(c[0], c[1]), c[3]) << c[0] << "," << c[1];
         EXPECT_EQ(getBlockAtPos(c[0], c[1]), c[4]) << c[0] << "," << c[1];
     }
-    std::vector<int32_t> before(mapData, mapData + 25 * MAP_ROWS);
+    std::vector<int32_t> before(world.map.mapData, world.map.mapData + 25 * MAP_ROWS);
     for (const auto& c : {-1, 25}) setBlock(c, 0, 5);
     for (const auto& r : {-1, 12}) setBlock(0, r, 5);
-    EXPECT_EQ(std::vector<int32_t>(mapData, mapData + 25 * MAP_ROWS), before);
+    EXPECT_EQ(std::vector<int32_t>(world.map.mapData, world.map.mapData + 25 * MAP_ROWS), before);
 }
 
 TEST_F(Map, MonstersStartAsTheirColumnNearsTheViewAndOnlyOnce) {
@@ -176,15 +178,15 @@ TEST_F(Map, MonstersStartAsTheirColumnNearsTheViewAndOnlyOnce) {
     for (int r = 0; r < 8; r++) rows[r + 1][40] = spawns[r];
     load(levelFile(rows));
     EXPECT_EQ(activeMonsters(), 2);
-    EXPECT_EQ(monst[1].x, 336);
+    EXPECT_EQ(world.monst[1].x, 336);
     moveForward(303);
     EXPECT_EQ(activeMonsters(), 2);
     moveForward(1); // step + 336 reaches column 40
     const int kinds[] = {1, 2, 3, 5, 6, 6};
     for (int i = 0; i < 6; i++) {
-        EXPECT_EQ(monst[2 + i].kind, kinds[i]);
-        EXPECT_EQ(monst[2 + i].x, 640);
-        EXPECT_EQ(monst[2 + i].y, 16 * (i + 1));
+        EXPECT_EQ(world.monst[2 + i].kind, kinds[i]);
+        EXPECT_EQ(world.monst[2 + i].x, 640);
+        EXPECT_EQ(world.monst[2 + i].y, 16 * (i + 1));
     }
     EXPECT_EQ(std::vector<int32_t>({cellAt(40, 1), cellAt(40, 4), cellAt(40, 7), cellAt(40, 8)}),
               std::vector<int32_t>({0, 85, 86, 86})); // a piranha leaves its water, spikes arm

@@ -3,6 +3,7 @@
 // Monsters: the stomp and kill boxes of each kind, the hoglet's spines, the
 // stunned hat guy, leaving the play and a full pool.
 #include <gtest/gtest.h>
+#include "5world/world.h"
 
 #include "7game/stuff.h"
 #include "5world/figure.h"
@@ -16,14 +17,14 @@ protected:
     Figure fig{};
     void SetUp() override {
         killMonsters();
-        score = 0;
-        messageString[0] = '\0';
+        world.play.score = 0;
+        world.play.messageString[0] = '\0';
         layMap({row(60, '.'), row(60, '#')}); // floor in row 11: standing monsters have y 160
     }
     void TearDown() override {
         killMonsters();
         freeLevel();
-        step = 0;
+        world.map.step = 0;
     }
     // A live figure at (x, y) with vertical speed vy.
     void figureAt(int x, int y, int vy) {
@@ -37,7 +38,7 @@ protected:
     Monster& only(int x, int y, int kind) {
         killMonsters();
         EXPECT_EQ(startMonster(x, y, kind), 1);
-        return monst[0];
+        return world.monst[0];
     }
 };
 
@@ -67,16 +68,16 @@ TEST_F(Monsters, StompAndKillBoxesOfEveryKind) {
     for (const auto& k : kinds) {
         for (const auto& p : points) {
             const int want = k.stompable ? p[3] : p[4];
-            score = 0;
-            messageString[0] = '\0';
+            world.play.score = 0;
+            world.play.messageString[0] = '\0';
             Monster& m = only(300, 160, k.kind);
             figureAt(300 + k.dx + p[0], p[1], p[2]);
             updateMonsters(fig);
             SCOPED_TRACE(testing::Message() << k.kind << " at " << p[0] << "," << p[1] << " vy " << p[2]);
             EXPECT_EQ(fig.dying, want == KILL);
-            EXPECT_STREQ(messageString, want == KILL ? k.death : "");
+            EXPECT_STREQ(world.play.messageString, want == KILL ? k.death : "");
             EXPECT_EQ(fig.bounce, want == STOMP);
-            EXPECT_EQ(score, want == STOMP ? 3 : 0);
+            EXPECT_EQ(world.play.score, want == STOMP ? 3 : 0);
             EXPECT_EQ(m.dx == 0, want == STOMP);
         }
     }
@@ -91,7 +92,7 @@ TEST_F(Monsters, AFallThatWouldSquashABlobKillsOnAHogletInTheNextFrame) {
     updateMonsters(fig);
     EXPECT_EQ(fig.dying, 1);
     EXPECT_EQ(fig.bounce, 0);
-    EXPECT_STREQ(messageString, "KILLED BY A HOGLET");
+    EXPECT_STREQ(world.play.messageString, "KILLED BY A HOGLET");
 }
 
 TEST_F(Monsters, AStunnedHatGuyWakesAfter226FramesWalkingTheOtherWay) {
@@ -115,12 +116,12 @@ TEST_F(Monsters, AStunnedHatGuyWakesAfter226FramesWalkingTheOtherWay) {
     }
     EXPECT_EQ(m.hits, 2);
     EXPECT_EQ(m.savedDx, 2);
-    EXPECT_EQ(score, 3);
+    EXPECT_EQ(world.play.score, 3);
 }
 
 TEST_F(Monsters, LeavingThePlay) {
     layMap({row(200, '.'), row(200, '#')});
-    step = 1000;
+    world.map.step = 1000;
     // kind, x, y, still there; squashed blobs do not walk and bats do not fall
     const int cases[][4] = {{MON_BLOB, 750, 160, 1},  {MON_BLOB, 749, 160, 0}, {MON_BLOB, 1500, 160, 1},
                             {MON_BLOB, 1501, 160, 0}, {MON_BAT, 1100, 200, 1}, {MON_BAT, 1100, 201, 0}};
@@ -135,5 +136,5 @@ TEST_F(Monsters, LeavingThePlay) {
 TEST_F(Monsters, SixteenFillThePool) {
     for (int i = 0; i < MAX_MONST; i++) EXPECT_EQ(startMonster(16 * i, 0, MON_BAT), 1);
     EXPECT_EQ(startMonster(500, 0, MON_BLOB), 0);
-    for (const Monster& m : monst) EXPECT_EQ(m.kind, MON_BAT);
+    for (const Monster& m : world.monst) EXPECT_EQ(m.kind, MON_BAT);
 }

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // The options page: cursor, volumes and the capture of new bindings, frame by frame.
 #include "3audio/sound.h"
+#include "5world/world.h"
 #include "7game/options.h"
 #include "7game/stuff.h"
 #include "4io/input.h"
@@ -29,7 +30,7 @@ protected:
     void SetUp() override {
         simStart(0);
         cfgIndex = cfgCount = cfgStatus = cfgStep = 0;
-        workflow = -4;
+        world.play.workflow = -4;
         lastKey = lastKeyTyped = 0;
         lastKeySym = 0;
         lastJButton = -1;
@@ -89,7 +90,7 @@ TEST_F(Options, AHeldVolumeStepsByFiveAndStopsAtFull) {
 TEST_F(Options, EachRowAnswersAPressedControl) {
     // row and control typed, the music volume before; both volumes and the menu state after
     const struct {
-        int row, control, music, musicAfter, effectsAfter, workflow;
+        int row, control, music, musicAfter, effectsAfter, world.play.workflow;
     } cases[] = {
         {2, KEY_RIGHT, 97, 100, 15, -4}, // a hand-written file's odd volume stops at full
         {2, KEY_LEFT, 3, 0, 15, -4},      {3, KEY_RIGHT, 100, 100, 20, -4}, // the other volume is left alone
@@ -105,7 +106,7 @@ TEST_F(Options, EachRowAnswersAPressedControl) {
         EXPECT_EQ(_mus_volume_100_, c.musicAfter) << name;
         EXPECT_EQ(_sfx_volume_100_, c.effectsAfter) << name;
         EXPECT_EQ(cfgStatus, 0) << name; // no capture started
-        EXPECT_EQ(workflow, c.workflow) << name;
+        EXPECT_EQ(world.play.workflow, c.workflow) << name;
     }
 }
 

@@ -3,6 +3,7 @@
 // Score, lives and the saved game: points and the extra life per hundred,
 // the cap, the four saved bytes and every file the reader must refuse.
 #include <gtest/gtest.h>
+#include "5world/world.h"
 
 #include <climits>
 #include <cstdlib>
@@ -17,10 +18,10 @@ class Stuff : public ::testing::Test {
 protected:
     ScratchDir dir;
     void TearDown() override {
-        score = 0;
-        lives = START_LIVES;
-        level = 0;
-        saved = 0;
+        world.play.score = 0;
+        world.play.lives = START_LIVES;
+        world.play.level = 0;
+        world.play.saved = 0;
     }
 };
 
@@ -34,18 +35,18 @@ std::vector<uint8_t> saveBytes(int key, int n) {
 
 TEST_F(Stuff, PointsAndOneLifePerCallForANewHundred) {
     const struct {
-        int32_t score, lives, points, newScore, newLives;
+        int32_t score, world.play.lives, points, newScore, newLives;
     } cases[] = {
         {99, 6, 1, 100, 7},    {9998, 6, 1, 9999, 6}, {9999, 6, 5, 9999, 6},    {80, 6, 250, 330, 7},
         {99, 99, 1, 100, 99},  {98, 98, 5, 103, 99},  {0, 6, INT_MAX, 9999, 7}, {9900, 6, 200, 9999, 6},
         {9899, 6, 1, 9900, 7}, {50, 6, 0, 50, 6},     {199, 6, 1000, 1199, 7},  {0, 6, 99, 99, 6},
     };
     for (const auto& c : cases) {
-        score = c.score;
-        lives = c.lives;
+        world.play.score = c.score;
+        world.play.lives = c.lives;
         addScore(c.points);
-        EXPECT_EQ(score, c.newScore) << c.score << " + " << c.points;
-        EXPECT_EQ(lives, c.newLives) << c.score << " + " << c.points;
+        EXPECT_EQ(world.play.score, c.newScore) << c.score << " + " << c.points;
+        EXPECT_EQ(world.play.lives, c.newLives) << c.score << " + " << c.points;
     }
 }
 
@@ -53,15 +54,15 @@ TEST_F(Stuff, TheSavedGameIsFourBytesOfKeyAndLevelCountAndReadsBack) {
     writeFile("savegame.dat", std::vector<uint8_t>(100, 0x55)); // replaced whole
     for (int lv = 2; lv <= 16; lv++) {
         srand(lv * 7919);
-        level = lv;
+        world.play.level = lv;
         saveGame();
-        EXPECT_EQ(saved, lv - 1);
+        EXPECT_EQ(world.play.saved, lv - 1);
         const std::vector<uint8_t> b = readFile("savegame.dat");
         ASSERT_EQ(b.size(), 4u);
         const int key = b[0] * 256 + b[2];
         EXPECT_TRUE(key != 0 && key != 0xFFFF) << key;
         EXPECT_EQ(b, saveBytes(key, lv - 1));
-        saved = 0;
+        world.play.saved = 0;
         EXPECT_EQ(loadGame(), lv - 1);
     }
     srand(42); // the same draws give the same bytes

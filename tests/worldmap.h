@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include "5world/world.h"
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -43,12 +44,12 @@ inline std::vector<uint8_t> levelFile(const std::vector<std::string>& rows) {
 // Lays a drawn map straight into memory, without the load's door and item rules.
 inline void layMap(const std::vector<std::string>& rows) {
     freeLevel();
-    mapLength = (int32_t)rows[0].size();
-    mapData = (int32_t*)calloc((size_t)mapLength * MAP_ROWS, sizeof(int32_t));
-    for (int m = 0; m < mapLength; m++)
-        for (size_t r = 0; r < MAP_ROWS; r++) mapData[m * MAP_ROWS + r] = drawnCell(rows, m, r);
+    world.map.mapLength = (int32_t)rows[0].size();
+    world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * MAP_ROWS, sizeof(int32_t));
+    for (int m = 0; m < world.map.mapLength; m++)
+        for (size_t r = 0; r < MAP_ROWS; r++) world.map.mapData[m * MAP_ROWS + r] = drawnCell(rows, m, r);
 }
 
 inline int32_t cellAt(int m, int r) {
-    return mapData[m * MAP_ROWS + r];
+    return world.map.mapData[m * MAP_ROWS + r];
 }

@@ -6,6 +6,7 @@
 //
 //   blompbench [frames per level]      (run in the run folder, which holds data/)
 #include "7game/stuff.h"
+#include "5world/world.h"
 #include "7game/run.h"
 #include "6draw/draw.h"
 #include "6draw/font.h"
@@ -48,20 +49,15 @@ int main(int argc, char** argv) {
     printf("%-10s %10s %10s %10s\n", "level", "update ms", "draw ms", "worst ms");
     double allUpdate = 0, allDraw = 0, worst = 0;
     for (int lvl = 1; lvl < NUM_LEVEL_NAMES; lvl++) {
-        static Figure figure;
-        resetAnims();
-        setStart(16, 100);
-        prepareLevel(figure, levelNames[lvl], 0);
-        level = lvl;
-        lives = 6;
+        worldPlayLevel(lvl, levelNames[lvl]);
+        placeMoon();
+        Figure& figure = world.figure;
         right = 1; // walk right through the level, jumping now and then
         double update = 0, draw = 0, levelWorst = 0;
         for (int f = 0; f < frames; f++) {
             jump = (f % 40) < 20;
             Clock::time_point t0 = Clock::now();
-            updateAnims();
-            updateMonsters(figure);
-            if (figure.alive) updateAlive(figure);
+            worldStep();
             double u = msSince(t0);
             Clock::time_point t1 = Clock::now();
             drawScreen(200 + f, figure, 0);
@@ -69,7 +65,7 @@ int main(int argc, char** argv) {
             update += u;
             draw += d;
             if (u + d > levelWorst) levelWorst = u + d;
-            if (!figure.alive || figure.dying) placeFigure(figure, step + 16, 0);
+            if (!figure.alive || figure.dying) placeFigure(figure, world.map.step + 16, 0);
         }
         printf("%-10s %10.4f %10.4f %10.4f\n", levelNames[lvl], update / frames, draw / frames, levelWorst);
         allUpdate += update / frames;

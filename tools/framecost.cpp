@@ -20,6 +20,7 @@
 // The counts come from callgrind's own dumps: before each measured step the
 // counters are zeroed, after it they are dumped to <base>.<n>, read back and removed.
 #include "7game/demo.h"
+#include "5world/world.h"
 #include "7game/run.h"
 #include "7game/stuff.h"
 #include "6draw/draw.h"
@@ -115,14 +116,10 @@ void printRow(const char* name, const LevelCost& c) {
 
 // Plays level n's intro and demo, counting every step. Returns "" or what went wrong.
 std::string measureLevel(int n, const Demo& d, int maxFrames, int every, LevelCost& c, int& worstFrame) {
-    static Figure figure;
-    resetAnims();
-    setStart(16, 100);
-    prepareLevel(figure, levelNames[n], 0);
-    level = n;
-    lives = 6, score = 0, messageString[0] = '\0';
-    paused = 0, escape = 0;
-    last_left = last_right = 0;
+    inputClear();
+    worldPlayLevel(n, levelNames[n]);
+    placeMoon();
+    const Figure& figure = world.figure;
     // The intro: nothing moves; the play area is darkened under "BLOMP, RUN!".
     for (int frame = 1; frame <= INTRO; frame += every) {
         countStart();
@@ -139,9 +136,7 @@ std::string measureLevel(int n, const Demo& d, int maxFrames, int every, LevelCo
         const bool sample =
             i % every == 0; // drawing changes nothing in the world: other frames are not drawn
         if (sample) countStart();
-        updateAnims();
-        updateMonsters(figure);
-        if (figure.alive) updateAlive(figure);
+        worldStep();
         const long long u = sample ? countEnd() : 0;
         if (haveMadeit(figure)) break; // in the door: the level ends before this frame is drawn
         if (!isActive(figure)) return "died at frame " + std::to_string(i + 1);

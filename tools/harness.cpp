@@ -23,6 +23,7 @@
 //                                thread (for example SDL's disk audio driver) keeps pace with the game
 // Key names: up down left right return space escape s d l r c, a single letter or digit.
 #include "3audio/sound.h"
+#include "5world/world.h"
 #include "7game/startup.h"
 #include "7game/stuff.h"
 #include "6draw/gfx.h"
@@ -148,7 +149,8 @@ void onPoll() {
             fflush(stdout);
         } else {
             printf("state %u level=%d lives=%d score=%d workflow=%d saved=%d step=%d stars=%d paused=%d\n",
-                   (unsigned)a.at, level, lives, score, workflow, saved, step, stars, (int)paused);
+                   (unsigned)a.at, world.play.level, world.play.lives, world.play.score, world.play.workflow,
+                   world.play.saved, world.map.step, world.map.stars, (int)world.play.paused);
             fflush(stdout);
         }
     }

@@ -3,6 +3,7 @@
 // The level check's pictures: overview strips of whole levels and the chart of
 // the difficulty measure, drawn with the game's own tiles and font.
 #include "levelpics.h"
+#include "5world/world.h"
 
 #include "7game/stuff.h"
 #include "6draw/draw.h"
@@ -77,21 +78,21 @@ void line(SDL_Surface* s, int x0, int y0, int x1, int y1, Uint32 colour) {
 int writeOverview(const char* path, int n, const LevelGrid& grid, const std::vector<PathPoint>& way) {
     if (!openPictures() || grid.columns < 1) return 0;
     freeLevel();
-    mapLength = grid.columns;
-    mapData = (int32_t*)malloc(sizeof(int32_t) * grid.cells.size());
-    if (!mapData) return 0;
-    for (size_t i = 0; i < grid.cells.size(); i++) mapData[i] = grid.cells[i] == 87 ? 86 : grid.cells[i];
+    world.map.mapLength = grid.columns;
+    world.map.mapData.resize(grid.cells.size());
+    for (size_t i = 0; i < grid.cells.size(); i++)
+        world.map.mapData[i] = grid.cells[i] == 87 ? 86 : grid.cells[i];
     killMonsters();
-    level = n;
+    world.play.level = n;
     static Figure nobody; // not alive: nothing is drawn for it
-    messageString[0] = '\0';
+    world.play.messageString[0] = '\0';
     const int width = grid.columns * CELL;
     const int rows = (grid.columns + OVERVIEW_FOLD - 1) / OVERVIEW_FOLD;
     SDL_Surface* out = makeSurface(FOLD_W, rows * (PLAY_H + FOLD_GAP) - FOLD_GAP);
     if (!out) return 0;
     SDL_FillRect(out, nullptr, SDL_MapRGB(out->format, 16, 16, 24));
     for (int x = 0; x < width; x += VIEW_W) {
-        step = x;
+        world.map.step = x;
         moonx = -1000; // the moon would repeat in every piece
         drawScreen(200, nobody, 0);
         // Copy the piece into the fold rows it spans (a fold starts every FOLD_W pixels).

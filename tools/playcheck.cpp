@@ -23,6 +23,7 @@
 // -c draws two measure files as a chart. The exit status is 0 when every level
 // checked was finished (and with -s, when no level breaks a rule), 1 otherwise.
 #include "7game/run.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "4io/input.h"
 #include "2platform/savefile.h"
@@ -74,20 +75,6 @@ constexpr int ITEM_SLACK = 160;       // progress past the leftmost item left co
 constexpr int PER_CELL = 3;           // states kept per map cell (and item count), for variety
 constexpr int MAX_FRAMES = LEVEL_TIME;
 
-// Everything the world functions read or write, so that a state can be taken
-// back exactly. mapLength and door do not change after the level is loaded.
-struct World {
-    std::vector<int32_t> cells;
-    int32_t step, startx, starty, stars, door;
-    int32_t timeLeft, airLeft, score, lives;
-    int flag1;
-    uint8_t lastLeft, lastRight;
-    Monster monst[MAX_MONST];
-    AnimObject aos[MAX_ANIMS];
-    Figure fig;
-    char message[MAX_MESSAGE];
-};
-
 // One state of the beam: its world and where it came from in the move history.
 struct Node {
     World w;
@@ -120,7 +107,7 @@ struct Result {
     std::vector<int> inputs;      // the winning moves
     std::vector<int> frameInputs; // the inputs of every frame up to the door
     int replayed;                 // the replay from a fresh start finished at the same frame
-    int score, lives;
+    int score, world.play.lives;
     int64_t tried;              // moves played by the search, over all its attempts
     int64_t deaths;             // of those, the ones that killed the figure
     std::vector<PathPoint> way; // the figure's place in every frame of the replay
@@ -142,61 +129,37 @@ struct Attempt {
 constexpr Attempt attempts[] = {{0, 4}, {1, 4}, {0, 3}, {1, 3}, {0, 6}, {1, 6}};
 constexpr int NUM_ATTEMPTS = sizeof(attempts) / sizeof(attempts[0]);
 
-Figure figure;                            // the figure the search plays
 int itemsAtStart;                         // items of the level as loaded
 std::vector<PathPoint>* wayOut = nullptr; // where the replay notes the figure's places, or null
 
 // Takes a snapshot of the world. Called for every state the beam keeps.
 void saveWorld(World& w) {
-    w.cells.assign(mapData, mapData + (size_t)mapLength * MAP_ROWS);
-    w.step = step;
-    w.startx = startx;
-    w.starty = starty;
-    w.stars = stars;
-    w.door = door;
-    w.timeLeft = timeLeft;
-    w.airLeft = airLeft;
-    w.score = score;
-    w.lives = lives;
-    w.flag1 = flag1;
-    w.lastLeft = last_left;
-    w.lastRight = last_right;
-    memcpy(w.monst, monst, sizeof(monst));
-    memcpy(w.aos, aos, sizeof(aos));
-    w.fig = figure;
-    memcpy(w.message, messageString, sizeof(w.message));
+    w = world;
 }
 
-// Puts a snapshot back. Only the columns from `from` to `to` are copied: the
-// caller knows the rest of the map is already that snapshot's.
-void restoreWorld(const World& w, int from, int to) {
+// Puts a snapshot back: the whole record but its cells, then only the columns
+// from `from` to `to` and the door's: the caller knows the rest of the map is
+// already that snapshot's. The cells are moved aside while the record is
+// copied, so whatever else the world holds comes back with it.
+void restoreWorld(World& w, int from, int to) {
+    std::vector<int32_t> live, theirs;
+    live.swap(world.map.mapData);
+    theirs.swap(w.map.mapData);
+    world = w;
+    w.map.mapData.swap(theirs);
+    world.map.mapData.swap(live);
+    const int32_t* cells = w.map.mapData.data();
     if (from < 0) from = 0;
-    if (to > mapLength) to = mapLength;
+    if (to > world.map.mapLength) to = world.map.mapLength;
     if (to > from)
-        memcpy(mapData + (size_t)from * MAP_ROWS, w.cells.data() + (size_t)from * MAP_ROWS,
+        memcpy(world.map.mapData.data() + (size_t)from * MAP_ROWS, cells + (size_t)from * MAP_ROWS,
                sizeof(int32_t) * (size_t)(to - from) * MAP_ROWS);
-    if (w.door >= 0) { // the door can open anywhere
-        const int dc = w.door / MAP_ROWS;
-        for (int c = dc; c < dc + 2 && c < mapLength; c++)
-            memcpy(mapData + (size_t)c * MAP_ROWS, w.cells.data() + (size_t)c * MAP_ROWS,
+    if (w.map.door >= 0) { // the door can open anywhere
+        const int dc = w.map.door / MAP_ROWS;
+        for (int c = dc; c < dc + 2 && c < world.map.mapLength; c++)
+            memcpy(world.map.mapData.data() + (size_t)c * MAP_ROWS, cells + (size_t)c * MAP_ROWS,
                    sizeof(int32_t) * MAP_ROWS);
     }
-    step = w.step;
-    startx = w.startx;
-    starty = w.starty;
-    stars = w.stars;
-    door = w.door;
-    timeLeft = w.timeLeft;
-    airLeft = w.airLeft;
-    score = w.score;
-    lives = w.lives;
-    flag1 = w.flag1;
-    last_left = w.lastLeft;
-    last_right = w.lastRight;
-    memcpy(monst, w.monst, sizeof(monst));
-    memcpy(aos, w.aos, sizeof(aos));
-    figure = w.fig;
-    memcpy(messageString, w.message, sizeof(messageString));
 }
 
 // Loads level n the way the game flow starts a level. Called before the
@@ -204,13 +167,13 @@ void restoreWorld(const World& w, int from, int to) {
 void startLevel(int n) {
     resetAnims(); // nothing left over from the level checked before
     setStart(16, 100);
-    prepareLevel(figure, levelNames[n], 0);
-    lives = START_LIVES;
-    score = 0;
-    messageString[0] = '\0';
+    worldStart(levelNames[n], 0);
+    world.play.lives = START_LIVES;
+    world.play.score = 0;
+    world.play.messageString[0] = '\0';
     left = right = jump = crawl = 0;
-    last_left = last_right = 0;
-    itemsAtStart = stars;
+    world.figure.last_left = world.figure.last_right = 0;
+    itemsAtStart = world.map.stars;
 }
 
 // One frame of play with the given inputs, in the game flow's order.
@@ -219,9 +182,7 @@ void playFrame(int inputs) {
     right = (inputs & IN_RIGHT) ? 1 : 0;
     jump = (inputs & IN_JUMP) ? 1 : 0;
     crawl = (inputs & IN_CRAWL) ? 1 : 0;
-    updateAnims();
-    updateMonsters(figure);
-    if (figure.alive) updateAlive(figure);
+    worldStep();
 }
 
 // The inputs of frame f (0-based) of a move. A jump is let go in the move's
@@ -239,12 +200,12 @@ enum { MOVE_ALIVE, MOVE_DEAD, MOVE_DONE };
 int playMove(int move, int* framesOut) {
     for (int f = 0; f < moveFrames; f++) {
         playFrame(moveInputs(move, f));
-        if (haveMadeit(figure)) {
+        if (haveMadeit(world.figure)) {
             *framesOut = f + 1;
             return MOVE_DONE;
         }
         // Below the map nothing is solid: a figure there can only fall out.
-        if (!isActive(figure) || figure.y > MAP_BOTTOM) {
+        if (!isActive(world.figure) || world.figure.y > MAP_BOTTOM) {
             *framesOut = f + 1;
             return MOVE_DEAD;
         }
@@ -257,25 +218,26 @@ int playMove(int move, int* framesOut) {
 // the figure cannot go. Only columns near the edge need looking at, since a
 // state is checked after every move.
 int lostItem() {
-    const int reach = (step + 7) >> 4; // the first column the figure's centre can still enter
-    for (int c = std::max(0, reach - 8); c < reach && c < mapLength; c++)
+    const int reach = (world.map.step + 7) >> 4; // the first column the figure's centre can still enter
+    for (int c = std::max(0, reach - 8); c < reach && c < world.map.mapLength; c++)
         for (int r = 0; r < MAP_ROWS; r++)
-            if (mapData[c * MAP_ROWS + r] == BLK_ITEM) return 1;
+            if (world.map.mapData[c * MAP_ROWS + r] == BLK_ITEM) return 1;
     return 0;
 }
 
 // The cell (element index) of the leftmost item still to eat that the figure
 // can reach, or -1.
 int leftmostItem() {
-    for (int c = std::max(0, (step + 7) >> 4); c < mapLength; c++)
+    for (int c = std::max(0, (world.map.step + 7) >> 4); c < world.map.mapLength; c++)
         for (int r = 0; r < MAP_ROWS; r++)
-            if (mapData[c * MAP_ROWS + r] == BLK_ITEM) return c * MAP_ROWS + r;
+            if (world.map.mapData[c * MAP_ROWS + r] == BLK_ITEM) return c * MAP_ROWS + r;
     return -1;
 }
 
 // How far the figure's top-left corner is from standing in a cell.
 int distanceTo(int cell) {
-    return std::abs((cell / MAP_ROWS) * CELL - figure.x) + std::abs((cell % MAP_ROWS) * CELL - figure.y);
+    return std::abs((cell / MAP_ROWS) * CELL - world.figure.x) +
+           std::abs((cell % MAP_ROWS) * CELL - world.figure.y);
 }
 
 // How promising the current state is: items eaten first, then the way on to
@@ -285,29 +247,31 @@ int distanceTo(int cell) {
 // plain progress to the right, worth nothing more once the figure is well past
 // that item; or the distance to it.
 int64_t judge() {
-    const int64_t eaten = itemsAtStart - stars;
-    if (stars <= 0) return eaten * ITEM_WORTH + DOOR_WORTH - distanceTo(door + MAP_ROWS + 1);
+    const int64_t eaten = itemsAtStart - world.map.stars;
+    if (world.map.stars <= 0)
+        return eaten * ITEM_WORTH + DOOR_WORTH - distanceTo(world.map.door + MAP_ROWS + 1);
     const int first = leftmostItem();
-    if (first < 0) return eaten * ITEM_WORTH + figure.x;
+    if (first < 0) return eaten * ITEM_WORTH + world.figure.x;
     if (judgeByDistance) return eaten * ITEM_WORTH - distanceTo(first);
-    return eaten * ITEM_WORTH + std::min(figure.x, (first / MAP_ROWS) * CELL + ITEM_SLACK);
+    return eaten * ITEM_WORTH + std::min(world.figure.x, (first / MAP_ROWS) * CELL + ITEM_SLACK);
 }
 
 // The figure's exact situation, for dropping states that repeat another.
 uint64_t stateKey() {
-    uint64_t k = (uint64_t)(uint32_t)figure.x;
-    k = k * 1000003u + (uint64_t)(uint32_t)figure.y;
-    k = k * 1000003u + (uint64_t)(uint32_t)figure.vy;
-    k = k * 1000003u + (uint64_t)(uint32_t)stars;
-    k = k * 1000003u + (uint64_t)(uint32_t)(step >> 3);
-    k = k * 1000003u + (uint64_t)(figure.jumpHeld * 4 + figure.bounce * 2 + last_right + 8 * last_left);
+    uint64_t k = (uint64_t)(uint32_t)world.figure.x;
+    k = k * 1000003u + (uint64_t)(uint32_t)world.figure.y;
+    k = k * 1000003u + (uint64_t)(uint32_t)world.figure.vy;
+    k = k * 1000003u + (uint64_t)(uint32_t)world.map.stars;
+    k = k * 1000003u + (uint64_t)(uint32_t)(world.map.step >> 3);
+    k = k * 1000003u + (uint64_t)(world.figure.jumpHeld * 4 + world.figure.bounce * 2 +
+                                  world.figure.last_right + 8 * world.figure.last_left);
     return k;
 }
 
 // Which cell the figure is in, with its item count: at most PER_CELL states each.
 uint64_t stateBucket() {
-    return ((uint64_t)(uint32_t)(figure.x >> 4) << 32) | ((uint64_t)(uint32_t)(figure.y >> 4) << 16) |
-           (uint64_t)(uint32_t)stars;
+    return ((uint64_t)(uint32_t)(world.figure.x >> 4) << 32) |
+           ((uint64_t)(uint32_t)(world.figure.y >> 4) << 16) | (uint64_t)(uint32_t)world.map.stars;
 }
 
 // The columns a move from a state may have changed: from a little left of the
@@ -341,9 +305,9 @@ int replay(int n, const std::vector<int>& in) {
     startLevel(n);
     for (size_t frame = 0; frame < in.size(); frame++) {
         playFrame(in[frame]);
-        if (wayOut) wayOut->push_back({figure.x, figure.y});
-        if (haveMadeit(figure)) return frame + 1 == in.size();
-        if (!isActive(figure)) return 0;
+        if (wayOut) wayOut->push_back({world.figure.x, world.figure.y});
+        if (haveMadeit(world.figure)) return frame + 1 == in.size();
+        if (!isActive(world.figure)) return 0;
     }
     return 0;
 }
@@ -359,27 +323,27 @@ Result checkLevel(int n) {
     std::vector<HistoryEntry> history;
     std::vector<Candidate> cands;
     int restored = -1; // the beam state the live map holds, apart from its dirty columns
-    int dirtyFrom = 0, dirtyTo = mapLength;
-    res.furthestX = figure.x;
+    int dirtyFrom = 0, dirtyTo = world.map.mapLength;
+    res.furthestX = world.figure.x;
     res.deathX = -1;
 
     for (int depth = 0; depth * moveFrames < MAX_FRAMES && !beam.empty(); depth++) {
         cands.clear();
         int found = -1, foundMove = -1, foundFrames = 0;
         for (int p = 0; p < (int)beam.size() && found < 0; p++) {
-            const World& w = beam[p].w;
+            World& w = beam[p].w;
             for (int m = 0; m < NUM_MOVES; m++) {
                 if (restored == p)
                     restoreWorld(w, dirtyFrom, dirtyTo);
                 else
-                    restoreWorld(w, 0, mapLength);
+                    restoreWorld(w, 0, world.map.mapLength);
                 restored = p;
                 int frames = 0;
                 const int outcome = playMove(m, &frames);
                 res.tried++;
                 res.deaths += outcome == MOVE_DEAD;
-                dirtyColumns(w.step, step, &dirtyFrom, &dirtyTo);
-                if (figure.x > res.furthestX) res.furthestX = figure.x;
+                dirtyColumns(w.map.step, world.map.step, &dirtyFrom, &dirtyTo);
+                if (world.figure.x > res.furthestX) res.furthestX = world.figure.x;
                 if (outcome == MOVE_DONE) {
                     found = p;
                     foundMove = m;
@@ -387,9 +351,10 @@ Result checkLevel(int n) {
                     break;
                 }
                 if (outcome == MOVE_DEAD) {
-                    if (figure.x > res.deathX) {
-                        res.deathX = figure.x;
-                        res.killer = figure.y > MAP_BOTTOM ? "fell out of the map" : messageString;
+                    if (world.figure.x > res.deathX) {
+                        res.deathX = world.figure.x;
+                        res.killer =
+                            world.figure.y > MAP_BOTTOM ? "fell out of the map" : world.play.messageString;
                     }
                     continue;
                 }
@@ -401,9 +366,9 @@ Result checkLevel(int n) {
             history.push_back({beam[found].history, (uint8_t)foundMove});
             res.finished = 1;
             res.frames = foundFrames;
-            res.eaten = itemsAtStart - stars;
-            res.score = score;
-            res.lives = lives;
+            res.eaten = itemsAtStart - world.map.stars;
+            res.score = world.play.score;
+            res.lives = world.play.lives;
             res.inputs = movesOf(history, (int32_t)history.size() - 1);
             res.frameInputs = framesOf(res.inputs, foundFrames);
             wayOut = &res.way;
@@ -424,7 +389,7 @@ Result checkLevel(int n) {
             if (count >= PER_CELL) continue;
             count++;
             // Play the move again to keep its world.
-            restoreWorld(beam[c.parent].w, 0, mapLength);
+            restoreWorld(beam[c.parent].w, 0, world.map.mapLength);
             int frames = 0;
             playMove(c.move, &frames);
             next.emplace_back();
@@ -436,8 +401,8 @@ Result checkLevel(int n) {
         beam.swap(next);
         if (verbose > 1 && !beam.empty())
             printf("  frame %5d: %zu states, best x %d items %d\n", (depth + 1) * moveFrames, beam.size(),
-                   beam[0].w.fig.x, itemsAtStart - beam[0].w.stars);
-        if (!beam.empty()) res.eaten = std::max(res.eaten, itemsAtStart - beam[0].w.stars);
+                   beam[0].w.figure.x, itemsAtStart - beam[0].w.map.stars);
+        if (!beam.empty()) res.eaten = std::max(res.eaten, itemsAtStart - beam[0].w.map.stars);
         if (!beam.empty()) res.best = beam[0].w;
     }
     return res;
@@ -470,12 +435,12 @@ void printInputs(const std::vector<int>& list) {
 
 // Where the most promising state of a failed search stands, and the items it still misses.
 void printLeftItems(const World& w) {
-    if (w.cells.empty()) return;
-    printf("  best state: figure at x %d y %d, view at %d, %d items missing:", w.fig.x, w.fig.y, w.step,
-           w.stars);
-    for (int c = 0; c < mapLength; c++)
+    if (w.map.mapData.empty()) return;
+    printf("  best state: figure at x %d y %d, view at %d, %d items missing:", w.figure.x, w.figure.y,
+           w.map.step, w.map.stars);
+    for (int c = 0; c < world.map.mapLength; c++)
         for (int r = 0; r < MAP_ROWS; r++)
-            if (w.cells[(size_t)c * MAP_ROWS + r] == BLK_ITEM) printf(" (%d,%d)", c, r);
+            if (w.map.mapData[(size_t)c * MAP_ROWS + r] == BLK_ITEM) printf(" (%d,%d)", c, r);
     printf("\n");
 }
 
@@ -611,9 +576,10 @@ std::vector<double> readMeasures(const char* path) {
     double value = 0;
     char line[128];
     while (fgets(line, sizeof(line), f))
-        if (sscanf(line, "%d %lf", &level, &value) == 2 && level >= 1 && level <= 16) {
-            if ((int)v.size() < level) v.resize(level, 0);
-            v[level - 1] = value;
+        if (sscanf(line, "%d %lf", &world.play.level, &value) == 2 && world.play.level >= 1 &&
+            world.play.level <= 16) {
+            if ((int)v.size() < world.play.level) v.resize(world.play.level, 0);
+            v[world.play.level - 1] = value;
         }
     fclose(f);
     return v;
@@ -691,8 +657,8 @@ int main(int argc, char** argv) {
         if (r.finished) {
             const Measure m = measureOf(scan, r, tried);
             printf("%-5d %-9s %5d %3d/%-2d %7d %4.0f%% %5d %5d %5.1f%% %5.1f %5d %7.1f  finished%s\n", n,
-                   levelNames[n], mapLength, r.eaten, r.items, r.frames, m.time, r.score, r.lives, m.risk,
-                   m.hazards, tried, m.value, r.replayed ? "" : " (BUT THE REPLAY DIFFERS)");
+                   levelNames[n], world.map.mapLength, r.eaten, r.items, r.frames, m.time, r.score, r.lives,
+                   m.risk, m.hazards, tried, m.value, r.replayed ? "" : " (BUT THE REPLAY DIFFERS)");
             if (measures) fprintf(measures, "%d %.1f\n", n, m.value);
             if (!r.replayed) failed++;
             if (verbose) printInputs(r.inputs);
@@ -708,8 +674,8 @@ int main(int argc, char** argv) {
         } else {
             failed++;
             printf("%-5d %-9s %5d %3d/%-2d %7s %5s %5s %5s %6s %5.1f %5d %7s  NOT FINISHED: furthest x %d", n,
-                   levelNames[n], mapLength, worst.eaten, worst.items, "-", "-", "-", "-", "-", scan.hazards,
-                   tried, "-", worst.furthestX);
+                   levelNames[n], world.map.mapLength, worst.eaten, worst.items, "-", "-", "-", "-", "-",
+                   scan.hazards, tried, "-", worst.furthestX);
             if (worst.deathX >= 0) printf(", furthest death at x %d: %s", worst.deathX, worst.killer.c_str());
             printf("\n");
             if (verbose) printLeftItems(worst.best);

@@ -20,6 +20,7 @@
 // clock moved. Same seed, same run. Exit status 0 when every session ended
 // cleanly, 1 when one crashed, failed a sanitizer check or could not be left.
 #include "7game/run.h"
+#include "5world/world.h"
 #include "7game/screens.h"
 #include "7game/startup.h"
 #include "7game/stuff.h"
@@ -219,7 +220,7 @@ void stopDemo() {
 // input away) the first frame's controls are pressed again every frame.
 void playDemo() {
     const std::vector<uint8_t>& d = demos[demoLevel];
-    const int32_t index = LEVEL_TIME - timeLeft;
+    const int32_t index = LEVEL_TIME - world.timeLeft;
     if (index < 0 || index >= (int32_t)d.size()) {
         stopDemo();
         return;
@@ -235,33 +236,34 @@ void playDemo() {
 // At a level's start (full clock, the figure at the level's own start point) the demo
 // may take over; a death, a pause or anything but play ends it.
 void steerDemo(State s, bool leaving) {
-    const bool fullClock = level > 0 && timeLeft == LEVEL_TIME;
+    const bool fullClock = world.play.level > 0 && world.timeLeft == LEVEL_TIME;
     if (fullClock && startArmed && s == ST_PLAY) {
         startArmed = 0;
         if (demoLevel) stopDemo();
-        if (level < NUM_LEVEL_NAMES && !demos[level].empty() && startx == 16 && starty == 100 &&
-            chance(DEMO_CHANCE, 4))
-            demoLevel = level;
+        if (world.play.level < NUM_LEVEL_NAMES && !demos[world.play.level].empty() &&
+            world.map.startx == 16 && world.map.starty == 100 && chance(DEMO_CHANCE, 4))
+            demoLevel = world.play.level;
     }
     if (!fullClock) startArmed = 1;
-    if (demoLevel && (s != ST_PLAY || demoLevel != level || leaving || chance(1, DEMO_DROP))) stopDemo();
+    if (demoLevel && (s != ST_PLAY || demoLevel != world.play.level || leaving || chance(1, DEMO_DROP)))
+        stopDemo();
     if (demoLevel) playDemo();
 }
 
 // The state the game is in, read from its globals.
 State classify() {
     if (currentScreen < NUM_SCREENS) return ST_INTRO;
-    if (level == 0) {
-        if (workflow == 0) return ST_TITLE;
-        if (workflow == -3) return ST_HISCORES;
-        if (workflow == -4) return cfgStatus ? ST_CAPTURE : ST_OPTIONS;
+    if (world.play.level == 0) {
+        if (world.play.workflow == 0) return ST_TITLE;
+        if (world.play.workflow == -3) return ST_HISCORES;
+        if (world.play.workflow == -4) return cfgStatus ? ST_CAPTURE : ST_OPTIONS;
         return ST_MENU;
     }
-    if (level >= 17) return ST_ENDING;
-    if (lives <= 0) return ST_GAMEOVER;
-    if (paused) return ST_PAUSE;
+    if (world.play.level >= 17) return ST_ENDING;
+    if (world.play.lives <= 0) return ST_GAMEOVER;
+    if (world.play.paused) return ST_PAUSE;
     if (escape) return ST_QUIT;
-    if (messageString[0]) return ST_DYING;
+    if (world.play.messageString[0]) return ST_DYING;
     return ST_PLAY;
 }
 
@@ -275,13 +277,14 @@ uint32_t tableSum() {
 
 // Counts what changed since the last frame.
 void countEvents(State s) {
-    if (prevLevel == 0 && level > 0) shared->events[EV_GAME]++;
-    if (level == prevLevel + 1 && prevLevel > 0 && lives > 0) shared->events[EV_LEVEL]++;
-    if (lives < prevLives && level > 0) shared->events[EV_DEATH]++;
-    if (lives == 0 && prevLives > 0) shared->events[EV_GAMEOVER]++;
-    if (prevLives == 0 && lives > 0 && level > 0) shared->events[EV_CONTINUE]++;
-    if (paused && !prevPaused) shared->events[EV_PAUSE]++;
-    if (escape && !prevEscape && level > 0) shared->events[EV_QUIT]++;
+    if (prevLevel == 0 && world.play.level > 0) shared->events[EV_GAME]++;
+    if (world.play.level == prevLevel + 1 && prevLevel > 0 && world.play.lives > 0)
+        shared->events[EV_LEVEL]++;
+    if (world.play.lives < prevLives && world.play.level > 0) shared->events[EV_DEATH]++;
+    if (world.play.lives == 0 && prevLives > 0) shared->events[EV_GAMEOVER]++;
+    if (prevLives == 0 && world.play.lives > 0 && world.play.level > 0) shared->events[EV_CONTINUE]++;
+    if (world.play.paused && !prevPaused) shared->events[EV_PAUSE]++;
+    if (escape && !prevEscape && world.play.level > 0) shared->events[EV_QUIT]++;
     if (cfgStatus && !prevStatus) shared->events[EV_CAPTURE]++;
     if (gfxSet == 2 && prevSet != 2) shared->events[EV_HIDDEN]++;
     const uint32_t sum = tableSum();
@@ -293,7 +296,8 @@ void countEvents(State s) {
             }
     }
     hiscoreSum = sum;
-    prevLevel = level, prevLives = lives, prevPaused = paused, prevEscape = escape, prevStatus = cfgStatus;
+    prevLevel = world.play.level, prevLives = world.play.lives, prevPaused = world.play.paused,
+    prevEscape = escape, prevStatus = cfgStatus;
     prevSet = gfxSet;
 }
 
@@ -336,12 +340,12 @@ void act(State s, bool leaving) {
     case ST_MENU:
         if (!chance(1, 6)) return;
         if (leaving) menuGoal = 5;
-        if (workflow == menuGoal)
+        if (world.play.workflow == menuGoal)
             press(chance(1, 2) ? START_KEY : FIRE_KEY);
         else if (chance(1, 15))
             pressAnything();
         else
-            press(workflow < menuGoal ? DOWN_KEY : UP_KEY);
+            press(world.play.workflow < menuGoal ? DOWN_KEY : UP_KEY);
         return;
     case ST_HISCORES:
         if (chance(1, 40)) press(START_KEY);
@@ -445,7 +449,8 @@ void onPoll() {
                 "fire %d "
                 "start %d, pad %d, level %d, workflow %d, lives %d\n",
                 stateNames[s], (int)UP_KEY, (int)DOWN_KEY, (int)LEFT_KEY, (int)RIGHT_KEY, (int)JUMP_KEY,
-                (int)FIRE_KEY, (int)START_KEY, pad, (int)level, (int)workflow, (int)lives);
+                (int)FIRE_KEY, (int)START_KEY, pad, (int)world.play.level, (int)world.play.workflow,
+                (int)world.play.lives);
         shared->stuck = 1;
         fflush(stderr);
         _exit(4);
@@ -468,10 +473,10 @@ int session(uint32_t seed, int number) {
     sessionBudget = 20000 + (long)(next() % 60000);
     // Now and then a game saved before the last level, so that the ending is reached too.
     if (chance(1, 4)) {
-        level = NUM_LEVEL_NAMES - 1;
+        world.play.level = NUM_LEVEL_NAMES - 1;
         saveGame();
-        level = 0;
-        saved = 0;
+        world.play.level = 0;
+        world.play.saved = 0;
     }
     hiscoreSum = tableSum();
     char name[] = "blomp";

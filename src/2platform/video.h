@@ -12,8 +12,8 @@ enum DisplayPath { PATH_AUTO, PATH_KMS, PATH_X11, PATH_HEADLESS, PATH_SDL, NUM_P
 
 extern SDL_Surface* screen;  // the 320 x 240 frame surface every frame is composed into
 extern SDL_Surface* fscreen; // the display-side surface of a 640 x 480 or full-screen mode, else null
-extern int videoPath;   // the path in use (after videoOpen: PATH_SDL when the GPU path fell back)
-extern int videoForced; // the player forced a GPU path: no fallback, its failure is fatal
+extern int videoPath;        // the path in use (after videoOpen: PATH_SDL when the GPU path fell back)
+extern int videoForced;      // the player forced a GPU path: no fallback, its failure is fatal
 
 int videoInit();                                  // chooses the path, starts SDL's video; 0 on failure
 int videoOpen(int zoom, int fullScreen, int bpp); // the video mode, fscreen and screen; 0 on failure
@@ -23,7 +23,7 @@ void videoClose();                                // the GPU display and the fra
 void videoSetCaption(const char* title);          // the window's caption; the mouse pointer hidden
 SDL_Joystick* joystickInit();                     // the first pad when SDL sees one, else null
 int audioInit();                                  // SDL's audio subsystem; 0 on failure
-int videoOpenOffscreenFrame();  // tests and tools: video and a 16-bit frame surface, no display
+int videoOpenOffscreenFrame();   // tests and tools: video and a 16-bit frame surface, no display
 void videoCloseOffscreenFrame(); // frees it and stops SDL's video
-const char* platformError(); // SDL's last error text
-void platformQuit();         // shuts SDL down
+const char* platformError();     // SDL's last error text
+void platformQuit();             // shuts SDL down

@@ -38,7 +38,6 @@ uint8_t right = 0;
 uint8_t jump = 0;
 uint8_t crawl = 0;
 uint8_t escape = 0;
-uint8_t paused = 0;
 
 namespace {
 
@@ -205,6 +204,15 @@ void buttonEvent(int button, int pressed) {
 // Opens the first pad, if one is plugged in. Called by start-up.
 void inputOpenPad() {
     joystick = joystickInit();
+}
+
+// Lets go of every control and clears the per-frame flags and the quit request.
+// Called by the tools and tests that start play from a clean slate.
+void inputClear() {
+    lastKey = lastKeyTyped = lastKeySym = 0;
+    lastJButton = -1;
+    done = 0;
+    space = left = right = jump = crawl = escape = 0;
 }
 
 // Drains the event queue into the held and released controls. Called once a frame by every screen loop.

@@ -59,10 +59,10 @@ extern uint8_t right;  // right held
 extern uint8_t jump;   // jump held
 extern uint8_t crawl;  // down held
 extern uint8_t escape; // quit requested; only the game flow clears it
-extern uint8_t paused; // the pause menu is open; only the game flow and the pause menu clear it
 
-void inputOpenPad();                   // opens the first pad, if one is plugged in
-void checkInput();                     // drains the event queue into lastKey / lastKeyTyped
-void checkKey();                       // checkInput, then the per-frame flags
-int isSpace();                         // an action control was typed this frame
-void waitKeyUp();                      // waits until no key and no button is held
+void inputOpenPad(); // opens the first pad, if one is plugged in
+void inputClear();   // nothing held, nothing typed, every per-frame flag off
+void checkInput();   // drains the event queue into lastKey / lastKeyTyped
+void checkKey();     // checkInput, then the per-frame flags
+int isSpace();       // an action control was typed this frame
+void waitKeyUp();    // waits until no key and no button is held

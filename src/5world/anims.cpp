@@ -3,10 +3,9 @@
 // The animated-object pool: each object rewrites one map cell, once per
 // frame, from a fixed sequence of block codes, and frees itself at the end.
 #include "5world/anims.h"
+#include "5world/world.h"
 
 #include "5world/map.h"
-
-AnimObject aos[MAX_ANIMS] = {};
 
 namespace {
 
@@ -60,13 +59,13 @@ void updateAnimation(AnimObject& a) {
 // kind. Returns 1 only for a new object, so that the action's sound (and an
 // extra life) comes once. Called by the figure's cell rules.
 int startAnim(int x, int y, int kind) {
-    for (AnimObject& a : aos) {
+    for (AnimObject& a : world.aos) {
         if (!a.active || a.x != x || a.y != y) continue;
         a.kind = kind;
         a.counter = 0;
         return 0;
     }
-    for (AnimObject& a : aos) {
+    for (AnimObject& a : world.aos) {
         if (a.active) continue;
         setAnimation(a, x, y, kind);
         return 1;
@@ -77,11 +76,11 @@ int startAnim(int x, int y, int kind) {
 // One update of every active object in slot order. Called by the game flow
 // first thing in the frame, before the monsters and the figure move.
 void updateAnims() {
-    for (AnimObject& a : aos)
+    for (AnimObject& a : world.aos)
         if (a.active) updateAnimation(a);
 }
 
 // Frees every slot. Called by initStuff when the game starts and by every level start.
 void resetAnims() {
-    for (AnimObject& a : aos) a.active = 0;
+    for (AnimObject& a : world.aos) a.active = 0;
 }

@@ -28,8 +28,6 @@ struct AnimObject {
     int32_t active;  // slot in use
 };
 
-extern AnimObject aos[MAX_ANIMS]; // the animated-object pool
-
 int startAnim(int x, int y, int kind); // 1 when a new object started; restarting one at the cell gives 0
 void updateAnims();                    // one update of every active object
 void resetAnims();                     // frees every slot

@@ -1,24 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
 // The player figure: walking, jumping, falling, what it does to the cells it
-// touches, dying, time and air, and the pause menu.
+// touches, dying, time and air.
 #include "5world/figure.h"
+#include "5world/world.h"
 
 #include <cstdio>
 
 #include "3audio/sound.h"
-#include "7game/stuff.h"
 #include "1base/text.h"
-#include "6draw/gfx.h"
 #include "4io/input.h"
 #include "5world/anims.h"
 #include "5world/map.h"
-
-uint8_t last_left = 0;
-uint8_t last_right = 0;
-int32_t timeLeft = 7000;
-int32_t airLeft = 500;
-int flag1 = 0;
 
 namespace {
 
@@ -35,7 +28,7 @@ constexpr int STAND_RIGHT = 65;     // standing after walking right
 constexpr int STAND_LEFT = 68;      // standing after walking left
 
 // Death texts by number.
-enum { TXT_IMPALED = 0, TXT_FELL = 1, TXT_SUICIDE = 12, TXT_TIME_UP = 39, TXT_DROWNED = 40 };
+enum { TXT_IMPALED = 0, TXT_FELL = 1, TXT_TIME_UP = 39, TXT_DROWNED = 40 };
 
 // The four corners tested for lethal cells.
 constexpr int corners[4][2] = {{2, 2}, {13, 2}, {13, 13}, {2, 13}};
@@ -47,7 +40,7 @@ int cellOf(int v) {
 
 // Puts a death text into the HUD's message, cut to the buffer.
 void copyMessage(const char* text) {
-    snprintf(messageString, MAX_MESSAGE, "%s", text ? text : "");
+    snprintf(world.play.messageString, MAX_MESSAGE, "%s", text ? text : "");
 }
 
 // Walk pictures, a new one every three counts; the division truncates toward
@@ -69,33 +62,33 @@ int feetOnSolid(const Figure& fig) {
 // It moves left only while it is right of the view's left edge.
 void walk(Figure& fig, int speed, int32_t viewStep) {
     if (right || left) {
-        last_right = 0;
-        last_left = 0;
+        fig.last_right = 0;
+        fig.last_left = 0;
     }
-    if (right || (last_right && (fig.x & 7))) {
-        last_right = 1;
+    if (right || (fig.last_right && (fig.x & 7))) {
+        fig.last_right = 1;
         if (!isSolidPos(fig.x + 16, fig.y + 1) && !isSolidPos(fig.x + 16, fig.y + 16 - speed)) fig.x += speed;
     } else {
-        last_right = 0;
+        fig.last_right = 0;
     }
-    if (left || (last_left && (fig.x & 7))) {
-        last_left = 1;
+    if (left || (fig.last_left && (fig.x & 7))) {
+        fig.last_left = 1;
         if (viewStep < fig.x && !isSolidPos(fig.x - 1, fig.y + 1) &&
             !isSolidPos(fig.x - 1, fig.y + 16 - speed))
             fig.x -= speed;
     } else {
-        last_left = 0;
+        fig.last_left = 0;
     }
 }
 
 // The walk pictures, or a standing one; a figure left alone long enough turns to the viewer.
 void animate(Figure& fig) {
-    if (last_right && !last_left) {
+    if (fig.last_right && !fig.last_left) {
         fig.walkCount++;
         fig.sprite = rightFrame(fig.walkCount);
         fig.timer = 0;
-    } else if (last_left) {
-        if (!last_right) fig.walkCount--;
+    } else if (fig.last_left) {
+        if (!fig.last_right) fig.walkCount--;
         fig.sprite = leftFrame(fig.walkCount);
         fig.timer = 0;
     } else {
@@ -242,49 +235,19 @@ void deathFall(Figure& fig) {
 
 // The clock and the air run in every state, also during the death fall.
 void timeAndAir(Figure& fig) {
-    timeLeft--;
-    if (timeLeft == 0) killFigure(fig, tr(TXT_TIME_UP));
+    world.timeLeft--;
+    if (world.timeLeft == 0) killFigure(fig, tr(TXT_TIME_UP));
     if (isWet(fig)) {
-        airLeft--;
-        if (airLeft == 0) killFigure(fig, tr(TXT_DROWNED));
-        if (!flag1 && isActive(fig)) {
+        world.airLeft--;
+        if (world.airLeft == 0) killFigure(fig, tr(TXT_DROWNED));
+        if (!world.flag1 && isActive(fig)) {
             playSFX(SFX_SPLASH);
-            flag1 = 1;
+            world.flag1 = 1;
         }
     } else {
-        if (airLeft <= MAX_AIR_REFILL) airLeft += 2;
-        flag1 = 0;
+        if (world.airLeft <= MAX_AIR_REFILL) world.airLeft += 2;
+        world.flag1 = 0;
     }
-}
-
-// Pause-menu controls: which typed control does what, and whether it depends
-// on the jump key being bound to the up key (then jump means "back").
-enum { PAUSE_NEXT = 1, PAUSE_PREVIOUS, PAUSE_CONFIRM };
-enum { JUMP_ANY, JUMP_IS_UP, JUMP_NOT_UP };
-struct PauseControl {
-    int32_t typed, jumpRule, action;
-};
-constexpr PauseControl pauseControls[] = {
-    {KEY_DOWN, JUMP_ANY, PAUSE_NEXT},       {KEY_RIGHT, JUMP_ANY, PAUSE_NEXT},
-    {KEY_UP, JUMP_ANY, PAUSE_PREVIOUS},     {KEY_LEFT, JUMP_ANY, PAUSE_PREVIOUS},
-    {KEY_JUMP, JUMP_IS_UP, PAUSE_PREVIOUS}, {KEY_START, JUMP_ANY, PAUSE_CONFIRM},
-    {KEY_JUMP, JUMP_NOT_UP, PAUSE_CONFIRM},
-};
-
-enum { PAUSE_SUICIDE = 1, PAUSE_GO_ON = 2, PAUSE_EXIT = 3 };
-
-// The chosen pause entry.
-void confirmPause(Figure& fig) {
-    paused = 0;
-    if (workflow == PAUSE_SUICIDE) {
-        figureDying(fig, tr(TXT_SUICIDE));
-        playSFX(SFX_AJ);
-    } else if (workflow == PAUSE_GO_ON) {
-        playSFX(SFX_JIPIE);
-    } else if (workflow == PAUSE_EXIT) {
-        escape = 1; // the game flow asks whether to quit
-    }
-    workflow = 0;
 }
 
 } // namespace
@@ -311,7 +274,7 @@ void placeFigure(Figure& fig, int x, int y) {
 // Called by the game flow once per frame while the figure is alive, after the
 // animated objects and the monsters.
 void updateAlive(Figure& fig) {
-    const int32_t viewStep = step;
+    const int32_t viewStep = world.map.step;
     if (fig.alive && !fig.dying) {
         const int speed = (crawl || (fig.x & 1)) ? 1 : 2;
         walk(fig, speed, viewStep);
@@ -328,31 +291,6 @@ void updateAlive(Figure& fig) {
         deathFall(fig);
     }
     timeAndAir(fig);
-}
-
-// One frame of the pause menu: moves the cursor or carries out the chosen
-// entry. Called by the game flow instead of the world's updates while paused.
-void updatePaused(Figure& fig) {
-    const int jumpIsUp = JUMP_KEY == UP_KEY;
-    for (const PauseControl& c : pauseControls) {
-        if (lastKeyTyped != c.typed) continue;
-        if ((c.jumpRule == JUMP_IS_UP && !jumpIsUp) || (c.jumpRule == JUMP_NOT_UP && jumpIsUp)) continue;
-        if (c.action == PAUSE_NEXT) {
-            workflow = workflow % 3 + 1;
-            playSFX(SFX_KLONK);
-        } else if (c.action == PAUSE_PREVIOUS) {
-            workflow = (workflow + 1) % 3 + 1;
-            playSFX(SFX_KLONK);
-        } else {
-            confirmPause(fig);
-        }
-        return;
-    }
-}
-
-// Draws the figure's picture while it exists. Called by the play-field after the monsters.
-void drawFigure(const Figure& fig) {
-    if (fig.alive) drawSprite(fig.x, fig.y, fig.sprite);
 }
 
 // The figure can be touched: it exists and is not falling to its death.
@@ -391,8 +329,8 @@ void killFigure(Figure& fig, const char* text) {
 // One item collected; the last one unlocks the exit door.
 void eatStar(Figure& fig) {
     addScore(1);
-    stars--;
-    if (stars == 0) {
+    world.map.stars--;
+    if (world.map.stars == 0) {
         playSFX(SFX_KLACK);
         setDoor(1);
         fig.atClosedDoor = 0;

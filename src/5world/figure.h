@@ -21,22 +21,16 @@ struct Figure {
     int32_t bounce;               // a stomped monster asks for a bounce
     int32_t onTrapDoor;           // overlaps an open trap door
     int32_t trapDoorX, trapDoorY; // top-left of the trap-door cell last overlapped
+    uint8_t last_left;            // coasting left to the next multiple of 8
+    uint8_t last_right;           // coasting right to the next multiple of 8
 };
 
 constexpr int FIGURE_FACING = 24;      // the figure facing the viewer
 constexpr int FIGURE_DEATH_VY = -16;   // vertical speed at the start of the death fall
 constexpr int FIGURE_DEAD_TIMER = 180; // frames of the death countdown after killFigure
 
-extern uint8_t last_left;  // coasting left to the next multiple of 8
-extern uint8_t last_right; // coasting right to the next multiple of 8
-extern int32_t timeLeft;   // frames of time left (7000 at a level start)
-extern int32_t airLeft;    // frames of air left (500 at a level start)
-extern int flag1;          // the splash has been played for this stay in water
-
 void placeFigure(Figure& fig, int x, int y);     // a new figure standing at (x, y), facing the viewer
 void updateAlive(Figure& fig);                   // one frame of the figure
-void updatePaused(Figure& fig);                  // one frame of the pause menu
-void drawFigure(const Figure& fig);              // its picture, while alive
 int isActive(const Figure& fig);                 // alive and not dying
 int haveMadeit(const Figure& fig);               // alive and in the open exit door
 int isWet(const Figure& fig);                    // its centre is in water

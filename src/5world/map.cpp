@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // The level map and its queries.
 #include "5world/map.h"
+#include "5world/world.h"
 
 #include <cstdlib>
 
@@ -9,14 +10,6 @@
 #include "1base/text.h"
 #include "2platform/zda.h"
 #include "5world/monsters.h"
-
-int32_t* mapData = nullptr;
-int32_t mapLength = 0;
-int32_t step = 0;
-int32_t startx = 16;
-int32_t starty = 100;
-int32_t stars = 0;
-int32_t door = NO_DOOR;
 
 namespace {
 
@@ -74,7 +67,7 @@ void loadLevel(const char* name) {
     int32_t size = 0;
     const int language = (lang_id >= 0 && lang_id < 4) ? lang_id : 0;
     uint8_t* file = name ? loadZDAFile(maps[language], name, "bin", &size) : loadBINFile(TEST_MAP, &size);
-    step = 0;
+    world.map.step = 0;
     // A file shorter than its head promises has lost its end, and with it maybe
     // the floor or the door of the last columns: refuse it like a missing one
     // rather than pad it into a level nobody can finish.
@@ -83,58 +76,53 @@ void loadLevel(const char* name) {
         free(file);
         error("Can't load file", name);
     }
-    mapLength = (int32_t)file[0] + 256 * (int32_t)file[1] + 1;
-    free(mapData);
-    mapData = (int32_t*)malloc(sizeof(int32_t) * (size_t)mapLength * MAP_ROWS);
-    if (!mapData) {
-        free(file);
-        mapLength = 0;
-        error("Can't load file", name);
-    }
+    world.map.mapLength = (int32_t)file[0] + 256 * (int32_t)file[1] + 1;
+    world.map.mapData.assign((size_t)world.map.mapLength * MAP_ROWS, 0);
 
-    const int32_t cells = mapLength * MAP_ROWS;
-    door = NO_DOOR;
+    const int32_t cells = world.map.mapLength * MAP_ROWS;
+    world.map.door = NO_DOOR;
     for (int32_t i = 0; i < cells; i++) {
-        mapData[i] = file[FILE_HEAD + i];
-        if (mapData[i] == BLK_DOOR_OPEN) door = i;
+        world.map.mapData[i] = file[FILE_HEAD + i];
+        if (world.map.mapData[i] == BLK_DOOR_OPEN) world.map.door = i;
     }
     free(file);
 
-    int32_t x0 = startx - CELL;
+    int32_t x0 = world.map.startx - CELL;
     if (x0 < 0) x0 = 0;
-    step = x0 - VIEW_W;
-    if (getBlockAtPos(startx, starty) == BLK_CHECKPOINT)
-        setBlock(startx >> 4, starty >> 4, BLK_CHECKPOINT_LIT);
+    world.map.step = x0 - VIEW_W;
+    if (getBlockAtPos(world.map.startx, world.map.starty) == BLK_CHECKPOINT)
+        setBlock(world.map.startx >> 4, world.map.starty >> 4, BLK_CHECKPOINT_LIT);
     for (int k = 0; k <= VIEW_W / CELL; k++) tileScan(x0 + CELL * k);
     moveForward(VIEW_W);
     // A map no wider than the view would leave the view left of column 0; it
     // stays at 0 instead, and moveForward never moves it on such a map.
-    if (step < 0) step = 0;
+    if (world.map.step < 0) world.map.step = 0;
 
     // Items left of the view cannot be reached any more (it never scrolls back),
     // so after a checkpoint they do not count. Near the map's end the view stops
     // left of the checkpoint, and the items in between are in view: they count.
     int32_t items = 0;
     for (int32_t i = 0; i < cells; i++)
-        if (mapData[i] == BLK_ITEM && CELL * (i / MAP_ROWS) >= step) items++;
-    stars = items;
-    if (stars != 0) setDoor(0);
+        if (world.map.mapData[i] == BLK_ITEM && CELL * (i / MAP_ROWS) >= world.map.step) items++;
+    world.map.stars = items;
+    if (world.map.stars != 0) setDoor(0);
 }
 
 // The code of the cell holding a pixel; 0 outside the map. Called by the figure and the drawing.
 int getBlockAtPos(int x, int y) {
-    if (!mapData || x < 0 || x >= mapLength * CELL || y < 0 || y > MAP_BOTTOM) return 0;
-    return mapData[(x >> 4) * MAP_ROWS + (y >> 4)];
+    if (world.map.mapData.empty() || x < 0 || x >= world.map.mapLength * CELL || y < 0 || y > MAP_BOTTOM)
+        return 0;
+    return world.map.mapData[(x >> 4) * MAP_ROWS + (y >> 4)];
 }
 
 // Solid test for the figure and the monsters. The map's left and right ends
 // are walls, the sky above repeats row 0, and below the map is open so that
 // things can fall out.
 int isSolidPos(int x, int y) {
-    if (!mapData || x < 0 || x >= mapLength * CELL) return 1;
+    if (world.map.mapData.empty() || x < 0 || x >= world.map.mapLength * CELL) return 1;
     if (y > MAP_BOTTOM) return 0;
     if (y < 0) y = 0;
-    return (blockFlags(mapData[(x >> 4) * MAP_ROWS + (y >> 4)]) & F_SOLID) ? 1 : 0;
+    return (blockFlags(world.map.mapData[(x >> 4) * MAP_ROWS + (y >> 4)]) & F_SOLID) ? 1 : 0;
 }
 
 // Spikes and lethal blocks, inside the map only. Called by the figure's corner test.
@@ -160,22 +148,24 @@ int isLethalBlock(int code) {
 // Changes one cell; positions outside the map are ignored. Called by the
 // animated objects, the door and loadLevel.
 void setBlock(int column, int row, int code) {
-    if (!mapData || row < 0 || row >= MAP_ROWS || column < 0 || column >= mapLength) return;
-    mapData[column * MAP_ROWS + row] = code;
+    if (world.map.mapData.empty() || row < 0 || row >= MAP_ROWS || column < 0 ||
+        column >= world.map.mapLength)
+        return;
+    world.map.mapData[column * MAP_ROWS + row] = code;
 }
 
 // Sets the start and restart point. Called by the game flow and by checkpoints.
 void setStart(int x, int y) {
-    startx = x;
-    starty = y;
+    world.map.startx = x;
+    world.map.starty = y;
 }
 
 // Column scan: starts the monsters of the column holding x and arms its spike
 // traps. Spawn codes are cleared even when no monster slot is free, so a
 // column passed many times by the view starts each monster once.
 void tileScan(int x) {
-    if (!mapData || x < 0 || x >= mapLength * CELL) return;
-    int32_t* column = mapData + (x >> 4) * MAP_ROWS;
+    if (world.map.mapData.empty() || x < 0 || x >= world.map.mapLength * CELL) return;
+    int32_t* column = world.map.mapData.data() + (x >> 4) * MAP_ROWS;
     for (int r = 0; r < MAP_ROWS; r++) {
         for (const Spawn& s : spawns) {
             if (column[r] != s.code) continue;
@@ -190,8 +180,9 @@ void tileScan(int x) {
 // about to come into view. Called by the figure, the title demo and loadLevel.
 void moveForward(int n) {
     for (int i = 0; i < n; i++) {
-        if (step + VIEW_W < mapLength * CELL - 1) step++;
-        if (step + VIEW_W + CELL < mapLength * CELL) tileScan(step + VIEW_W + CELL);
+        if (world.map.step + VIEW_W < world.map.mapLength * CELL - 1) world.map.step++;
+        if (world.map.step + VIEW_W + CELL < world.map.mapLength * CELL)
+            tileScan(world.map.step + VIEW_W + CELL);
     }
 }
 
@@ -199,15 +190,16 @@ void moveForward(int n) {
 // the right or bottom edge, gets only the cells that exist. Called by
 // loadLevel (closed) and by the last item (open).
 void setDoor(int open) {
-    if (door < 0) return;
-    const int column = door / MAP_ROWS, row = door % MAP_ROWS;
+    if (world.map.door < 0) return;
+    const int column = world.map.door / MAP_ROWS, row = world.map.door % MAP_ROWS;
     for (int k = 0; k < 4; k++)
         setBlock(column + doorOffsets[k][0], row + doorOffsets[k][1], doorCodes[open ? 1 : 0][k]);
 }
 
 // Frees the map. Called by exitGame.
 void freeLevel() {
-    free(mapData);
-    mapData = nullptr;
-    mapLength = 0;
+    std::vector<int32_t>().swap(world.map.mapData);
+    world.map.mapLength = 0;
+    world.map.step = 0;
+    world.map.stars = 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 constexpr int MAP_ROWS = 12;    // cells per column
 constexpr int CELL = 16;        // pixels per cell side
@@ -34,13 +35,18 @@ enum {
     BLK_TRAPDOOR_OPEN = 88,
 };
 
-extern int32_t* mapData;  // mapLength x 12 cells, column-major: cell (m, r) is mapData[m * 12 + r]
-extern int32_t mapLength; // number of columns
-extern int32_t step;      // map x shown at the left edge of the view; only grows in play
-extern int32_t startx;    // where the figure starts or restarts (pixels)
-extern int32_t starty;
-extern int32_t stars; // items still to collect in the reachable part of the level
-extern int32_t door;  // element index of the exit door's top-left cell, NO_DOOR when there is none
+// The level being played: its cells, the view on them, where the figure
+// restarts, the exit door and the items still to collect. Every field is written
+// by the map's own functions here.
+struct LevelMap {
+    std::vector<int32_t> mapData; // mapLength x 12 cells, column-major: cell (m, r) is mapData[m * 12 + r]
+    int32_t mapLength = 0;        // number of columns
+    int32_t step = 0;             // map x shown at the left edge of the view; only grows in play
+    int32_t startx = 16;          // where the figure starts or restarts (pixels)
+    int32_t starty = 100;
+    int32_t stars = 0;      // items still to collect in the reachable part of the level
+    int32_t door = NO_DOOR; // element index of the exit door's top-left cell, NO_DOOR when there is none
+};
 
 void loadLevel(const char* name);             // loads a level by name, or the test map when name is null
 int getBlockAtPos(int x, int y);              // code of the cell holding pixel (x, y); 0 outside

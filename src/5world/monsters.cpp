@@ -2,15 +2,13 @@
 // Copyright (C) 2026 The Blomp developers
 // The monster pool: starting, moving, stomping, killing and drawing monsters.
 #include "5world/monsters.h"
+#include "5world/world.h"
 
 #include "3audio/sound.h"
-#include "7game/stuff.h"
 #include "1base/text.h"
-#include "6draw/gfx.h"
 #include "5world/figure.h"
 #include "5world/map.h"
 
-Monster monst[MAX_MONST] = {};
 const int REASONS[NUM_MONST_KINDS] = {2, 3, 4, 4, 5, 6};
 
 namespace {
@@ -168,7 +166,7 @@ void setMonster(Monster& m, int x, int y, int kind) {
 
 // Starts a monster in the lowest free slot; 0 when all are busy. Called by the column scan.
 int startMonster(int x, int y, int kind) {
-    for (Monster& m : monst) {
+    for (Monster& m : world.monst) {
         if (m.active) continue;
         setMonster(m, x, y, kind);
         return 1;
@@ -183,7 +181,7 @@ void killMonster(Monster& m) {
 
 // Frees every slot. Called by the game flow before each level load and by initStuff.
 void killMonsters() {
-    for (Monster& m : monst) killMonster(m);
+    for (Monster& m : world.monst) killMonster(m);
 }
 
 // One frame of one monster: timers, walking, falling, contact with the
@@ -206,8 +204,8 @@ void updateMonster(Monster& m, Figure& fig, int32_t viewStep) {
 // One frame of every monster in slot order. Called by the game flow once per
 // frame before the figure moves, on the title screen too.
 void updateMonsters(Figure& fig) {
-    const int32_t viewStep = step;
-    for (Monster& m : monst)
+    const int32_t viewStep = world.map.step;
+    for (Monster& m : world.monst)
         if (m.active) updateMonster(m, fig, viewStep);
 }
 
@@ -215,17 +213,4 @@ void updateMonsters(Figure& fig) {
 // Called by drawMonster and the tests.
 int monsterPicture(const Monster& m) {
     return kindOf(m.kind).picture(m);
-}
-
-// Draws one monster at its map position.
-void drawMonster(const Monster& m) {
-    const int tile = monsterPicture(m);
-    if (tile >= 0) drawSprite(m.x, m.y, tile);
-}
-
-// Draws every active monster in slot order. Called by the play-field after
-// the map, before the figure, and by the hiscore screen.
-void drawMonsters() {
-    for (const Monster& m : monst)
-        if (m.active) drawMonster(m);
 }

@@ -26,17 +26,14 @@ struct Monster {
     int32_t hits;      // hat guy: times stomped
 };
 
-extern Monster monst[MAX_MONST];           // the monster pool
 extern const int REASONS[NUM_MONST_KINDS]; // death text of each kind (kind - 1)
 
 int startMonster(int x, int y, int kind); // takes the lowest free slot; 0 when all are busy
 void killMonsters();                      // frees every slot
 void updateMonsters(Figure& fig);         // one frame of every monster
-void drawMonsters();                      // draws every active monster
 
 // Single-record forms of the same rules.
 void setMonster(Monster& m, int x, int y, int kind);
 void updateMonster(Monster& m, Figure& fig, int32_t viewStep);
-void drawMonster(const Monster& m);
 void killMonster(Monster& m);
 int monsterPicture(const Monster& m); // tile of a monster this frame, -1 for none

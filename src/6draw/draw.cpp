@@ -3,8 +3,10 @@
 // The play-field and the HUD.
 #include "6draw/draw.h"
 
+#include <cstdlib>
+#include "5world/world.h"
+
 #include "2platform/fps.h"
-#include "7game/stuff.h"
 #include "1base/text.h"
 #include "6draw/font.h"
 #include "6draw/gfx.h"
@@ -57,8 +59,8 @@ void drawBackLayer() {
     }
     const int h = background->h;
     fillRect(screen, 0, 0, appletWidth, appletHeight - h, BLACK);
-    drawLoop(background, appletHeight - h, h, half(step), 0);
-    blitImage(moon, moonx - step / 2, 0, screen);
+    drawLoop(background, appletHeight - h, h, half(world.map.step), 0);
+    blitImage(moon, moonx - world.map.step / 2, 0, screen);
     fillRect(screen, 0, HUD_Y, SCREEN_W, SCREEN_H - HUD_Y, BLACK);
 }
 
@@ -68,11 +70,11 @@ void drawBars() {
     static const BarColours greys = {&LGREY, &GREY, &GREY, &DGREY};
     const BarColours& c = gfxSet == 2 ? greys : normal;
     drawTextAt(screen, tr(9), 4, 196, font);
-    int t = timeLeft * BAR_W / 7000;
+    int t = world.timeLeft * BAR_W / 7000;
     fillRect(screen, BAR_X, 198, t, 5, *c.timeFull);
     fillRect(screen, BAR_X + t, 198, BAR_W - t, 5, *c.timeUsed);
     drawTextAt(screen, tr(10), 4, 206, font);
-    int a = airLeft * BAR_W / 500;
+    int a = world.airLeft * BAR_W / 500;
     fillRect(screen, BAR_X, 208, a, 5, *c.airFull);
     fillRect(screen, BAR_X + a, 208, BAR_W - a, 5, *c.airUsed);
 }
@@ -87,28 +89,28 @@ void drawBottomRow() {
         SDL_Rect dst = {40, (Sint16)y, 0, 0};
         blitSurface(fontbig[56], &src, screen, &dst);
     }
-    drawNumberAt(screen, lives, 64, y, 2, 1, fontbig);
+    drawNumberAt(screen, world.play.lives, 64, y, 2, 1, fontbig);
     blitImage(blocks[42], 104, y, screen);
-    drawNumberAt(screen, score, 124, y, 4, 1, fontbig);
+    drawNumberAt(screen, world.play.score, 124, y, 4, 1, fontbig);
     blitImage(blocks[41], 196, y, screen);
-    drawNumberAt(screen, stars, 216, y, 2, 1, fontbig);
-    blitImage(blocks[stars >= 2 ? 17 : stars == 1 ? 18 : 19], 256, y, screen);
-    drawNumberAt(screen, level - 1, 276, y, 2, 1, fontbig);
+    drawNumberAt(screen, world.map.stars, 216, y, 2, 1, fontbig);
+    blitImage(blocks[world.map.stars >= 2 ? 17 : world.map.stars == 1 ? 18 : 19], 256, y, screen);
+    drawNumberAt(screen, world.play.level - 1, 276, y, 2, 1, fontbig);
 }
 
 // What lies over the play area during a level: darkening, pause menu, messages.
 void drawOverlays(int32_t frame, const Figure& figure) {
-    const bool showMessage = lives > 0 && !isActive(figure) && messageString[0] != 0;
-    if (showMessage || frame <= INTRO_FRAMES || paused) darken();
-    if (paused) {
+    const bool showMessage = world.play.lives > 0 && !isActive(figure) && world.play.messageString[0] != 0;
+    if (showMessage || frame <= INTRO_FRAMES || world.play.paused) darken();
+    if (world.play.paused) {
         drawTextCenterAt(screen, tr(11), 96, fontbig);
-        drawMenu(pauseMenu, 3, workflow, frame);
+        drawMenu(pauseMenu, 3, world.play.workflow, frame);
         return;
     }
     if (escape) return; // the quit question is drawn by the game flow
     if (!(frame & BLINK)) {
         if (showMessage)
-            drawTextCenterAt(screen, messageString, 96, fontbig);
+            drawTextCenterAt(screen, world.play.messageString, 96, fontbig);
         else if (frame <= INTRO_FRAMES)
             drawTextCenterAt(screen, tr(15), 96, fontbig);
     }
@@ -122,19 +124,46 @@ void drawOverlays(int32_t frame, const Figure& figure) {
 void drawTitle(int32_t frame) {
     if (logo) blitImage(logo, half(SCREEN_W - logo->w), half(SCREEN_H - logo->h) - 40, screen);
     drawTextCenterAt(screen, "BLOMP V1.0B", 216, fontbig);
-    if (scroller) drawTextNAt(screen, scroller + scrollidx, 41, -half(scrolldx), 196, font);
-    if (workflow == 0) {
+    if (world.play.scroller)
+        drawTextNAt(screen, world.play.scroller + world.play.scrollidx, 41, -half(world.play.scrolldx), 196,
+                    font);
+    if (world.play.workflow == 0) {
         if (!(frame & BLINK)) drawTextCenterAt(screen, tr(18), 128, fontbig);
     } else {
-        drawMenu(mainMenu, 5, workflow, frame);
+        drawMenu(mainMenu, 5, world.play.workflow, frame);
     }
 }
 
 } // namespace
 
+// Places the moon along the back picture for a new level; a map too narrow for
+// it keeps it at the left. Called by the game flow's level start, right after
+// worldStart.
+void placeMoon() {
+    const int range = moon ? (world.map.mapLength * 16 - moon->w) / 2 : 0;
+    moonx = range > 0 ? rand() % range : 0;
+}
+
+// Draws one monster at its map position.
+void drawMonster(const Monster& m) {
+    const int tile = monsterPicture(m);
+    if (tile >= 0) drawSprite(m.x, m.y, tile);
+}
+
+// Draws every active monster in slot order. Called by the play-field before the figure.
+void drawMonsters() {
+    for (const Monster& m : world.monst)
+        if (m.active) drawMonster(m);
+}
+
+// Draws the figure's picture while it exists. Called by the play-field after the monsters.
+void drawFigure(const Figure& fig) {
+    if (fig.alive) drawSprite(fig.x, fig.y, fig.sprite);
+}
+
 // Draws tile `tile` at map position (x, y) when any of it can show.
 void drawBlock(int x, int y, int tile) {
-    const int sx = x - step;
+    const int sx = x - world.map.step;
     if (sx < -15 || sx > 319 || y < -15 || y > 191) return;
     if (tile <= 0 || tile >= NUM_BLOCKS) return;
     blitImage(blocks[tile], sx, y, screen);
@@ -142,7 +171,7 @@ void drawBlock(int x, int y, int tile) {
 
 // Draws water tile (phase, half) at map position (x, y) when any of it can show.
 void drawWBlock(int x, int y, int phase, int halfTile) {
-    const int sx = x - step;
+    const int sx = x - world.map.step;
     if (sx < -15 || sx > 319 || y < -15 || y > 191) return;
     blitImage(wblocks[2 * (phase & 3) + (halfTile & 1)], sx, y, screen);
 }
@@ -179,16 +208,17 @@ void drawLoop(SDL_Surface* picture, int y, int height, int scroll, int sourceY) 
 // Draws the visible map cells. The first column is step / 16, drawn at the
 // screen x of its left edge; water cells take the tiles of the current phase.
 void drawTiles(int32_t frame) {
-    if (!mapData || step < 0) return;
-    const int c0 = step / 16;
-    const int x0 = step - step % 16; // any map width: no mask that would wrap at 4096 columns
+    const LevelMap& m = world.map;
+    if (m.mapData.empty() || m.step < 0) return;
+    const int c0 = m.step / 16;
+    const int x0 = m.step - m.step % 16; // any map width: no mask that would wrap at 4096 columns
     const int phase = (int)(((uint32_t)frame >> 3) & 3);
     for (int i = 0; i < VIEW_COLUMNS; i++) {
         const int column = c0 + i;
-        if (column >= mapLength) break; // a narrow map has nothing more to the right
-        const int sx = x0 + 16 * i - step;
+        if (column >= m.mapLength) break; // a narrow map has nothing more to the right
+        const int sx = x0 + 16 * i - m.step;
         if (sx < -15 || sx > 319) continue;
-        const int32_t* cells = mapData + (size_t)column * MAP_ROWS;
+        const int32_t* cells = m.mapData.data() + (size_t)column * MAP_ROWS;
         for (int r = 0; r < MAP_ROWS; r++) {
             const int32_t v = cells[r];
             if (v == 160 || v == 161)
@@ -207,15 +237,15 @@ void drawScreen(int32_t frame, const Figure& figure, int present) {
         return;
     }
     drawBackLayer();
-    if (level > 0) drawBars();
+    if (world.play.level > 0) drawBars();
     drawTiles(frame);
     drawMonsters();
     if (frame > INTRO_FRAMES && figure.alive) drawFigure(figure);
-    if (level != 0) {
+    if (world.play.level != 0) {
         drawBottomRow();
         if (frame > 0) drawOverlays(frame, figure);
     }
-    if (level == 0 && workflow >= 0) drawTitle(frame);
+    if (world.play.level == 0 && world.play.workflow >= 0) drawTitle(frame);
     if (present) {
         flipScreen();
         controlFPS();

@@ -8,10 +8,14 @@
 #include <SDL.h>
 #include <cstdint>
 
-struct Figure;
+#include "5world/world.h"
 
 void drawScreen(int32_t frame, const Figure& figure,
                 int present);                       // one whole frame; presents and paces when asked
+void placeMoon();                                   // the moon's place for a new level (after worldStart)
+void drawMonster(const Monster& m);                 // one monster at its map position
+void drawMonsters();                                // every active monster
+void drawFigure(const Figure& fig);                 // the figure's picture, while alive
 void drawTiles(int32_t frame);                      // the visible map cells
 void drawBlock(int x, int y, int tile);             // one tile at map position (x, y)
 void drawWBlock(int x, int y, int phase, int half); // one water tile at map position (x, y)

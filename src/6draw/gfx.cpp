@@ -3,6 +3,7 @@
 // The frame surface, the named colours, the darkening overlay and the small blit
 // functions all drawing goes through; presenting a finished frame.
 #include "6draw/gfx.h"
+#include "5world/world.h"
 
 #include "6draw/blit.h"
 #include "2platform/video.h"
@@ -64,9 +65,9 @@ void blitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect
 // Draws tile `tile` at map position (x, y), unless it lies wholly out of view.
 // Called by the figure and monster drawing.
 void drawSprite(int x, int y, int tile) {
-    if (x + 16 < step || x > step + 320 || y < -15 || y > 192) return;
+    if (x + 16 < world.map.step || x > world.map.step + 320 || y < -15 || y > 192) return;
     if (tile < 0 || tile >= NUM_BLOCKS || !blocks[tile]) return;
-    blitImage(blocks[tile], x - step, y, screen);
+    blitImage(blocks[tile], x - world.map.step, y, screen);
 }
 
 // Fills a rectangle with a pixel value.
@@ -101,7 +102,8 @@ void flipScreen() {
 // The darkening overlay over the play area. Called by start-up once the colours are mapped.
 int videoCreateOverlay() {
     const SDL_PixelFormat* f = screen->format;
-    black = SDL_CreateRGBSurface(SDL_HWSURFACE, 320, 192, f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, f->Amask);
+    black = SDL_CreateRGBSurface(SDL_HWSURFACE, 320, 192, f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask,
+                                 f->Amask);
     if (!black) return 0;
     fillRect(black, 0, 0, 320, 192, BLACK);
     SDL_SetAlpha(black, SDL_SRCALPHA, 128);

@@ -54,8 +54,8 @@ void blitSurface(SDL_Surface* src, SDL_Rect* srcRect, SDL_Surface* dst, SDL_Rect
 void drawSprite(int x, int y, int tile); // a tile at map position (x, y), shifted by step, culled
 void fillRect(SDL_Surface* dst, int x, int y, int w, int h, Uint32 colour);
 void freeSurface(SDL_Surface* s);
-void darken();     // halves every channel of the play area
-void flipScreen(); // presents the frame surface
+void darken();              // halves every channel of the play area
+void flipScreen();          // presents the frame surface
 int videoCreateOverlay();   // `black`, filled with BLACK, alpha 128; 0 on failure
 int videoOpenOffscreen();   // tests and tools: video, a 16-bit frame surface, the colours and the overlay
 void videoCloseOffscreen(); // frees what videoOpenOffscreen made

@@ -3,9 +3,9 @@
 // The hiscore page and the name entry: a name of up to eight characters typed
 // letter by letter with the direction keys over the darkened last picture.
 #include "6draw/hiscreen.h"
+#include "5world/world.h"
 
 #include "2platform/fps.h"
-#include "7game/stuff.h"
 #include "1base/text.h"
 #include "6draw/draw.h"
 #include "6draw/font.h"
@@ -66,7 +66,7 @@ void drawHiscorePage() {
 // letter, left and right move, start (or passing the last letter) ends it.
 // Called after game over and after the ending.
 void checkHiscore(Figure& figure) {
-    if (score <= hiscores[NUM_HISCORES - 1].score) return;
+    if (world.play.score <= hiscores[NUM_HISCORES - 1].score) return;
     char name[NAME_LEN + 1] = "A.......";
     char cursorLine[NAME_LEN + 1] = "-       ";
     int cursor = 0;
@@ -116,7 +116,7 @@ void checkHiscore(Figure& figure) {
         // The name ends at the cursor; letters typed further right are dropped.
         if (cursor < NAME_LEN) name[cursor + 1] = 0;
     }
-    saveHiscores(score, name);
+    saveHiscores(world.play.score, name);
     // A name completed by moving past its end: the control that did it is still
     // held, and its release must not answer the next screen (CONTINUE? or the title).
     while (lastKey & (KEY_RIGHT | KEY_FIRE | KEY_JUMP)) {

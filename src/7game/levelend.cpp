@@ -4,6 +4,7 @@
 // story before the first level, the ending after the last, and game over with
 // the question whether to continue.
 #include "3audio/sound.h"
+#include "5world/world.h"
 #include "2platform/fps.h"
 #include "7game/run.h"
 #include "7game/stuff.h"
@@ -56,11 +57,11 @@ bool leftOrRightTyped() {
 FlowStep levelComplete(Flow& g) {
     if (g.test) return FLOW_LEAVE;
     playSFX(SFX_JIPIE);
-    const int32_t timeBonus = timeLeft / 60;
+    const int32_t timeBonus = world.timeLeft / 60;
     snprintf(g.bonusA, sizeof g.bonusA, "%s: %d", tr(44), timeBonus);
     MP_FadeOutMusic(5000);
     g.frame = BONUS_START;
-    g.figure.alive = 0;
+    world.figure.alive = 0;
     initFPS();
     while (g.frame < BONUS_END) {
         checkInput();
@@ -69,16 +70,16 @@ FlowStep levelComplete(Flow& g) {
         if (g.frame == TIME_BONUS_AT) addScore(timeBonus);
         if (g.frame == LIFE_BONUS_AT) {
             // An extra life from the time bonus counts here, and the line shows what is added.
-            snprintf(g.bonusB, sizeof g.bonusB, "%s: %d", tr(45), lives);
-            addScore(lives);
+            snprintf(g.bonusB, sizeof g.bonusB, "%s: %d", tr(45), world.play.lives);
+            addScore(world.play.lives);
         }
-        drawScreen(g.frame, g.figure, 0);
+        drawScreen(g.frame, world.figure, 0);
         if (!skipFrame) {
             darken();
             drawTextCenterAt(screen, tr(46), 70, fontbig);
             if (g.frame >= TIME_BONUS_AT) drawTextCenterAt(screen, g.bonusA, 110, fontbig);
             if (g.frame >= LIFE_BONUS_AT) drawTextCenterAt(screen, g.bonusB, 130, fontbig);
-            if (level <= 15 && !(g.frame & BLINK)) {
+            if (world.play.level <= 15 && !(g.frame & BLINK)) {
                 drawTextCenterAt(screen, tr(47), 160, fontbig);
                 drawTextCenterAt(screen, tr(48), 180, fontbig);
             }
@@ -87,15 +88,15 @@ FlowStep levelComplete(Flow& g) {
         if (!skipFrame) flipScreen();
         controlFPS();
     }
-    g.figure.alive = 1;
-    level++;
+    world.figure.alive = 1;
+    world.play.level++;
     return FLOW_AFTER_LEVEL;
 }
 
 // The story before level 1; the escape key goes back to the title.
 FlowStep story(Flow& g) {
     (void)g;
-    releaseWait(level);
+    releaseWait();
     textScreen(storyLines, 8);
     while (!isSpace()) {
         if (escape) return FLOW_RETURN_TO_TITLE;
@@ -106,19 +107,19 @@ FlowStep story(Flow& g) {
 }
 
 // The ending after level 16, then the hiscore entry and the title.
-FlowStep ending(Flow& g) {
-    releaseWait(level);
+FlowStep ending(Flow&) {
+    releaseWait();
     textScreen(endingLines, 4);
     while (!isSpace() && !escape) {
         checkKey();
         sysDelay(100);
     }
-    releaseWait(-1);
+    releaseWait();
     if (escape) {
         escape = 0;
         done = 0;
     }
-    checkHiscore(g.figure);
+    checkHiscore(world.figure);
     initVars0();
     return FLOW_NEW_LEVEL;
 }
@@ -129,34 +130,35 @@ FlowStep gameOver(Flow& g) {
     stopMusic(g.music);
     g.music = loadMusic(1);
     MP_PlayMusic(g.music, -1);
-    releaseWait(level);
+    releaseWait();
     char scoreLine[64];
-    snprintf(scoreLine, sizeof scoreLine, "%s: %d", tr(61), score);
+    snprintf(scoreLine, sizeof scoreLine, "%s: %d", tr(61), world.play.score);
     initFPS();
     while (!isSpace()) {
         checkKey();
         updateAnims();
-        updateMonsters(g.figure);
-        drawScreen(g.frame, g.figure, 0);
+        updateMonsters(world.figure);
+        drawScreen(g.frame, world.figure, 0);
         g.frame++;
         if (!skipFrame) {
             drawTextCenterAt(screen, tr(62), 96, fontbig);
             drawTextCenterAt(screen, scoreLine, 136, fontbig);
-            if (!(g.frame & BLINK) && messageString[0]) drawTextCenterAt(screen, messageString, 116, fontbig);
+            if (!(g.frame & BLINK) && world.play.messageString[0])
+                drawTextCenterAt(screen, world.play.messageString, 116, fontbig);
             flipScreen();
         }
         controlFPS();
     }
-    releaseWait(level);
-    messageString[0] = 0;
-    checkHiscore(g.figure);
+    releaseWait();
+    world.play.messageString[0] = 0;
+    checkHiscore(world.figure);
     lastKeyTyped = 0; // only a release seen while the question is up answers it
     initFPS();
     while (!leftOrRightTyped()) {
         checkKey();
         updateAnims();
-        updateMonsters(g.figure);
-        drawScreen(g.frame, g.figure, 0);
+        updateMonsters(world.figure);
+        drawScreen(g.frame, world.figure, 0);
         g.frame++;
         if (!skipFrame) {
             darken();
@@ -166,11 +168,11 @@ FlowStep gameOver(Flow& g) {
         }
         controlFPS();
     }
-    const int32_t lost = level;
+    const int32_t lost = world.play.level;
     const bool again = lastKeyTyped == KEY_LEFT;
     initVars0();
     done = 0;
     escape = 0;
-    if (again) level = lost;
+    if (again) world.play.level = lost;
     return FLOW_NEW_LEVEL;
 }

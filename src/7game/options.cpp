@@ -3,6 +3,7 @@
 // The options page: re-binding the start, left, right and jump keys and the
 // start and jump buttons of a pad, and the two volumes in steps of 5 percent.
 #include "7game/options.h"
+#include "5world/world.h"
 
 #include "3audio/sound.h"
 #include "7game/run.h"
@@ -81,7 +82,6 @@ void configButton(int32_t* binding) {
     waitKeyUp();
 }
 
-
 // The page's rules, the first that applies ends the frame. Called by the game flow on the options page.
 void optionsUpdate() {
     if (confirmTyped()) {
@@ -99,7 +99,7 @@ void optionsUpdate() {
             cfgCount = CHANGE_DELAY;
             cfgStep = 0;
         } else if (cfgIndex == OPT_BACK) {
-            workflow = 4; // back to the menu, the cursor on OPTIONS
+            world.play.workflow = 4; // back to the menu, the cursor on OPTIONS
         }
         return;
     }

@@ -11,8 +11,8 @@ extern int32_t cfgCount;  // frames during which input is ignored after a change
 extern int32_t cfgStatus; // 0 the page is shown; otherwise a capture of bindings runs
 extern int32_t cfgStep;   // bindings made in the running capture
 
-void optionsUpdate();  // one frame of the page's rules: cursor, volumes, starting a capture
-void optionsCapture(); // one frame of a running capture of key or pad bindings
+void optionsUpdate();                // one frame of the page's rules: cursor, volumes, starting a capture
+void optionsCapture();               // one frame of a running capture of key or pad bindings
 void configKey(int32_t* binding);    // offers the last pressed key to a key binding
 void configButton(int32_t* binding); // offers the last pressed pad button to a button binding
-void optionsDraw();    // the page over the darkened title
+void optionsDraw();                  // the page over the darkened title

@@ -3,10 +3,12 @@
 // The game flow: level starts, the frame loop and its states, deaths, the
 // title's menus, and the steps between levels.
 #include "7game/run.h"
+#include "5world/world.h"
 
 #include "3audio/sound.h"
 #include "2platform/fps.h"
 #include "7game/options.h"
+#include "7game/pause.h"
 #include "7game/stuff.h"
 #include "1base/text.h"
 #include "6draw/draw.h"
@@ -47,27 +49,29 @@ int levelTrack(int lvl) {
 void levelStart(Flow& g) {
     fillRect(screen, 0, 0, SCREEN_W, SCREEN_H, BLACK);
     // The test level is read from its plain file; the title and the levels from the maps archive.
-    prepareLevel(g.figure, g.test && level < 0 ? nullptr : levelNames[level < 0 ? 0 : level], level == 0);
+    const int32_t lvl = world.play.level;
+    worldStart(g.test && lvl < 0 ? nullptr : levelNames[lvl < 0 ? 0 : lvl], lvl == 0);
+    placeMoon();
     if (g.reloadMusic) {
         stopMusic(g.music);
-        g.music = loadMusic(levelTrack(level));
+        g.music = loadMusic(levelTrack(world.play.level));
         MP_FadeInMusic(g.music, -1, 300);
     }
-    paused = 0;
+    world.play.paused = 0;
     g.frame = 0;
     initFPS();
 }
 
 // The quit question over the frozen play-field. Left leaves escape set (the
 // next pass returns to the title), right takes play up again.
-void quitDialog(Flow& g) {
+void quitDialog() {
     skipFrame = 0;
     // Opened from the pause menu, the question stands alone: the menu's own
     // text would lie under it. The menu is still open when the answer is no.
-    const uint8_t wasPaused = paused;
-    paused = 0;
-    drawScreen(32, g.figure, 0);
-    paused = wasPaused;
+    const uint8_t wasPaused = world.play.paused;
+    world.play.paused = 0;
+    drawScreen(32, world.figure, 0);
+    world.play.paused = wasPaused;
     darken();
     drawTextCenterAt(screen, tr(41), 96, fontbig);
     drawTextCenterAt(screen, tr(42), 128, font);
@@ -90,60 +94,60 @@ void quitDialog(Flow& g) {
 // The title's menus, once a frame while the demonstration level scrolls.
 // Returns FLOW_LEVEL_START to stay in the frame loop, or where to go next.
 FlowStep titleLogic(Flow& g) {
-    if (workflow == PAGE_OPTIONS && cfgStatus != 0) {
+    if (world.play.workflow == PAGE_OPTIONS && cfgStatus != 0) {
         optionsCapture();
         return FLOW_LEVEL_START;
     }
     moveForward(1);
-    if (workflow == 0) {
+    if (world.play.workflow == 0) {
         if (confirmTyped()) {
             // Keep the world moving until the confirming control has been let go.
             do {
                 updateAnims();
-                updateMonsters(g.figure);
-                drawScreen(g.frame, g.figure, 1);
+                updateMonsters(world.figure);
+                drawScreen(g.frame, world.figure, 1);
                 checkKey();
             } while (confirmTyped());
-            workflow = saved > 0 ? MENU_CONTINUE : MENU_NEW_GAME;
+            world.play.workflow = world.play.saved > 0 ? MENU_CONTINUE : MENU_NEW_GAME;
         } else if (typed(KEY_RIGHT) || typed(KEY_DOWN)) {
-            workflow = MENU_NEW_GAME;
+            world.play.workflow = MENU_NEW_GAME;
             playSFX(SFX_KLONK);
         } else if (backTyped()) {
-            workflow = MENU_EXIT;
+            world.play.workflow = MENU_EXIT;
             playSFX(SFX_KLONK);
         }
-    } else if (workflow >= MENU_NEW_GAME && workflow <= MENU_EXIT) {
+    } else if (world.play.workflow >= MENU_NEW_GAME && world.play.workflow <= MENU_EXIT) {
         if (typed(KEY_RIGHT) || typed(KEY_DOWN)) {
-            workflow = workflow == MENU_EXIT ? MENU_NEW_GAME : workflow + 1;
+            world.play.workflow = world.play.workflow == MENU_EXIT ? MENU_NEW_GAME : world.play.workflow + 1;
             playSFX(SFX_KLONK);
         } else if (backTyped()) {
-            workflow = workflow == MENU_NEW_GAME ? MENU_EXIT : workflow - 1;
+            world.play.workflow = world.play.workflow == MENU_NEW_GAME ? MENU_EXIT : world.play.workflow - 1;
             playSFX(SFX_KLONK);
         } else if (confirmTyped()) {
-            switch (workflow) {
+            switch (world.play.workflow) {
             case MENU_NEW_GAME:
                 playSFX(SFX_JIPIE);
-                level = 1;
+                world.play.level = 1;
                 return FLOW_AFTER_LEVEL;
             case MENU_CONTINUE:
                 playSFX(SFX_JIPIE);
-                level = saved + 1;
+                world.play.level = world.play.saved + 1;
                 return FLOW_AFTER_LEVEL;
-            case MENU_HISCORES: workflow = PAGE_HISCORES; break;
+            case MENU_HISCORES: world.play.workflow = PAGE_HISCORES; break;
             case MENU_OPTIONS:
-                workflow = PAGE_OPTIONS;
+                world.play.workflow = PAGE_OPTIONS;
                 cfgIndex = cfgCount = cfgStatus = 0;
                 break;
             case MENU_EXIT:
                 playSFX(SFX_AJ);
                 escape = 1;
-                releaseWait(-1);
+                releaseWait();
                 return FLOW_LEAVE;
             }
         }
-    } else if (workflow == PAGE_HISCORES) {
-        if (confirmTyped()) workflow = MENU_HISCORES;
-    } else if (workflow == PAGE_OPTIONS) {
+    } else if (world.play.workflow == PAGE_HISCORES) {
+        if (confirmTyped()) world.play.workflow = MENU_HISCORES;
+    } else if (world.play.workflow == PAGE_OPTIONS) {
         optionsUpdate();
     }
     return FLOW_LEVEL_START;
@@ -151,9 +155,9 @@ FlowStep titleLogic(Flow& g) {
 
 // Moves the title's credits scroller on by one frame: a pixel every two frames.
 void advanceScroller() {
-    if (++scrolldx < 16) return;
-    scrolldx = 0;
-    if (++scrollidx >= scrollmax) scrollidx = 0;
+    if (++world.play.scrolldx < 16) return;
+    world.play.scrolldx = 0;
+    if (++world.play.scrollidx >= world.play.scrollmax) world.play.scrollidx = 0;
 }
 
 // The frame loop: runs until the level (or title) is left one way or another.
@@ -162,23 +166,23 @@ FlowStep frameLoop(Flow& g) {
         // 1-3: what the figure's state and a quit request decide.
         // The countdown runs whenever the figure is gone; on the title it has no end,
         // so it rests at 0 there instead of running on for ever.
-        if (!g.figure.alive && (level != 0 || g.figure.timer > 0)) g.figure.timer--;
-        const bool dead = !g.figure.alive && g.figure.timer <= 0 && level != 0;
-        const bool made = haveMadeit(g.figure);
-        if (escape) return level > 0 ? FLOW_RETURN_TO_TITLE : FLOW_LEAVE;
+        if (!world.figure.alive && (world.play.level != 0 || world.figure.timer > 0)) world.figure.timer--;
+        const bool dead = !world.figure.alive && world.figure.timer <= 0 && world.play.level != 0;
+        const bool made = haveMadeit(world.figure);
+        if (escape) return world.play.level > 0 ? FLOW_RETURN_TO_TITLE : FLOW_LEAVE;
         if (dead) {
             // Death resolution: one life less; the last one ends the game.
-            if (--lives == 0) return gameOver(g);
-            messageString[0] = 0;
+            if (--world.play.lives == 0) return gameOver(g);
+            world.play.messageString[0] = 0;
             g.frame = 0;
             g.reloadMusic = 0;
-            releaseWait(-1);
+            releaseWait();
             return FLOW_LEVEL_START;
         }
         if (made) return levelComplete(g);
 
         // 4: input; during a level's intro it is read and thrown away.
-        const bool intro = g.frame <= LEVEL_INTRO && level != 0;
+        const bool intro = g.frame <= LEVEL_INTRO && world.play.level != 0;
         if (intro) {
             checkInput();
             lastKey = 0;
@@ -186,34 +190,32 @@ FlowStep frameLoop(Flow& g) {
         } else {
             checkKey();
             // A typed fire in play opens the pause menu on its first choice.
-            if (level > 0 && isActive(g.figure) && lastKeyTyped == KEY_FIRE && !paused) {
-                paused = 1;
-                workflow = 2;
+            if (world.play.level > 0 && isActive(world.figure) && lastKeyTyped == KEY_FIRE &&
+                !world.play.paused) {
+                world.play.paused = 1;
+                world.play.workflow = 2;
             }
         }
 
         // 5: the world moves.
         if (intro) {
-        } else if (paused) {
-            updatePaused(g.figure);
+        } else if (world.play.paused) {
+            updatePaused(world.figure);
         } else {
-            updateAnims();
-            updateMonsters(g.figure);
-            if (g.figure.alive) {
-                updateAlive(g.figure);
-            } else if (level == 0) {
+            worldStep();
+            if (world.play.level == 0) {
                 FlowStep next = titleLogic(g);
                 if (next != FLOW_LEVEL_START) return next;
             }
         }
 
         // 6-7: the picture, and what is drawn over it.
-        const bool title = level == 0;
-        drawScreen(g.frame, g.figure, level > 0 || workflow >= 0 ? 1 : 0);
+        const bool title = world.play.level == 0;
+        drawScreen(g.frame, world.figure, world.play.level > 0 || world.play.workflow >= 0 ? 1 : 0);
         if (title) {
-            if (workflow == PAGE_HISCORES || workflow == PAGE_OPTIONS) {
+            if (world.play.workflow == PAGE_HISCORES || world.play.workflow == PAGE_OPTIONS) {
                 if (!skipFrame) {
-                    if (workflow == PAGE_HISCORES)
+                    if (world.play.workflow == PAGE_HISCORES)
                         drawHiscorePage();
                     else
                         optionsDraw();
@@ -224,7 +226,7 @@ FlowStep frameLoop(Flow& g) {
                 advanceScroller();
             }
         } else if (escape) {
-            quitDialog(g);
+            quitDialog();
         }
         g.frame++;
     }
@@ -232,37 +234,13 @@ FlowStep frameLoop(Flow& g) {
 
 // After a level is done or a game begins: the ending, the story, or the saved game and the next level.
 FlowStep afterLevel(Flow& g) {
-    if (level >= 17) return ending(g);
-    if (level == 1) return story(g);
+    if (world.play.level >= 17) return ending(g);
+    if (world.play.level == 1) return story(g);
     saveGame();
     return FLOW_NEW_LEVEL;
 }
 
 } // namespace
-
-// The world's part of a level start. Called by the level start of the game
-// flow, and by the level check and the demo test.
-void prepareLevel(Figure& figure, const char* name, int title) {
-    flag1 = 0;
-    timeLeft = LEVEL_TIME;
-    killMonsters();
-    // An object still running (a brick crumbling when the quit dialog was answered)
-    // would go on writing its cell into the next map.
-    resetAnims();
-    loadLevel(name);
-    // The moon's place along the back picture; a map too narrow for it keeps it at the left.
-    int range = moon ? (mapLength * 16 - moon->w) / 2 : 0;
-    moonx = range > 0 ? rand() % range : 0;
-    if (title) {
-        killFigure(figure, "");
-    } else {
-        // Drop the start point onto the ground below it; with none, the figure falls out.
-        int y = starty;
-        while (!isSolidPos(startx, y + 16) && y < appletHeight) y++;
-        placeFigure(figure, startx, y);
-    }
-    airLeft = LEVEL_AIR;
-}
 
 // Jump released while it is not the up key, or start, or fire released.
 int confirmTyped() {
@@ -276,7 +254,7 @@ int backTyped() {
 }
 
 // Waits, polling every 100 ms, until the control that ended a screen is released.
-void releaseWait(int lvl) {
+void releaseWait() {
     while (isSpace()) {
         checkKey();
         sysDelay(100);
@@ -290,9 +268,9 @@ void run(int test) {
     g.test = test;
     initStuff();
     if (!test)
-        saved = loadGame();
+        world.play.saved = loadGame();
     else
-        level = -1;
+        world.play.level = -1;
     setStart(16, 100);
     g.music = nullptr;
     g.reloadMusic = 1;
@@ -309,7 +287,7 @@ void run(int test) {
             stopMusic(g.music);
             g.music = nullptr;
             g.reloadMusic = 1;
-            releaseWait(-1);
+            releaseWait();
             next = escape ? FLOW_LEAVE : FLOW_LEVEL_START;
             break;
         case FLOW_RETURN_TO_TITLE:
@@ -320,7 +298,7 @@ void run(int test) {
             stopMusic(g.music);
             g.music = nullptr;
             g.reloadMusic = 1;
-            releaseWait(-1);
+            releaseWait();
             next = FLOW_LEVEL_START;
             break;
         case FLOW_LEAVE: break;

@@ -9,13 +9,11 @@
 #include <cstdint>
 
 #include "3audio/music.h"
-#include "5world/figure.h"
+#include "5world/world.h"
 
 constexpr int NUM_LEVEL_NAMES = 17; // the title's level and the sixteen levels
 constexpr int LEVEL_INTRO = 180;    // frames of a level's intro
 constexpr int DEATH_FRAMES = 180;   // frames of the death countdown
-constexpr int LEVEL_TIME = 7000;    // frames of time at a level start
-constexpr int LEVEL_AIR = 500;      // frames of air at a level start
 
 extern const char* const levelNames[NUM_LEVEL_NAMES]; // map of each level; 0 is the title's
 
@@ -24,7 +22,6 @@ enum FlowStep { FLOW_LEVEL_START, FLOW_AFTER_LEVEL, FLOW_NEW_LEVEL, FLOW_RETURN_
 
 // The state run() keeps while the game runs; the sequences work on it too.
 struct Flow {
-    Figure figure;      // the player
     int32_t frame;      // frames since the level (or the title) started
     ModPlugFile* music; // the module playing, or null
     int reloadMusic;    // load and fade in a new track at the next level start
@@ -35,16 +32,10 @@ struct Flow {
 
 void run(int test); // the game, from the title to the player's final quit
 
-// The world's part of a level start: the clock and air, no monsters, the map
-// (name null: the test map), the moon's place, and the figure dropped onto the
-// ground below the start point, or gone on the title. Also used by the tools
-// and tests that play levels, so they start one exactly as the game does.
-void prepareLevel(Figure& figure, const char* name, int title);
-
 // Control tests shared by the menus and sequences.
-int confirmTyped();          // jump (when it is not the up key), start or fire released
-int backTyped();             // up, left, or jump when it is the up key, released
-void releaseWait(int level); // waits until the control that ended a screen is released
+int confirmTyped(); // jump (when it is not the up key), start or fire released
+int backTyped();    // up, left, or jump when it is the up key, released
+void releaseWait(); // waits until the control that ended a screen is released
 
 // The sequences with pictures of their own.
 FlowStep levelComplete(Flow& g);

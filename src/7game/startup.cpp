@@ -21,6 +21,15 @@
 
 #include <cstdlib>
 
+namespace {
+// A stop signal (kill, a logout, Ctrl-C in the terminal) ends the game as the
+// player's last quit does: everything released, the settings written, status 0.
+// Run by exitOnStopSignal on the first frame after the signal.
+void stopGame() {
+    exitGame();
+}
+} // namespace
+
 // The program. Called by main; returns the exit status.
 int blompMain(int argc, char** argv) {
     StartOptions opts;
@@ -63,16 +72,6 @@ int blompMain(int argc, char** argv) {
     if (!done) run(opts.test);
     return exitGame();
 }
-
-namespace {
-// A stop signal (kill, a logout, Ctrl-C in the terminal) ends the game as the
-// player's last quit does: everything released, the settings written, status 0.
-// Run by exitOnStopSignal on the first frame after the signal.
-void stopGame() {
-    exitGame();
-}
-} // namespace
-
 
 // Releases everything in its fixed order. Called once by blompMain; returns 0.
 int exitGame() {

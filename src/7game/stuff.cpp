@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // Score, lives, the game resets and the four-byte saved game.
 #include "7game/stuff.h"
+#include "5world/world.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,22 +19,10 @@
 #include "5world/map.h"
 #include "5world/monsters.h"
 
-int32_t score = 0;
-int32_t lives = START_LIVES;
-int32_t level = 0;
-int32_t workflow = 0;
-int32_t saved = 0;
-const char* scroller = nullptr;
-int32_t scrollidx = 0;
-int32_t scrolldx = 0;
-int32_t scrollmax = 0;
-char messageString[MAX_MESSAGE] = "";
 int useSound = 0;
 
 namespace {
 
-constexpr int32_t MAX_SCORE = 9999;
-constexpr int32_t MAX_LIVES = 99;
 constexpr int SAVE_SIZE = 4;          // bytes of the saved game
 constexpr int KEY_DRAWS = 10;         // draws of the key before the fixed one is taken
 constexpr int32_t FIXED_KEY = 0x5EB1; // a valid key when every draw was 0x0000 or 0xFFFF
@@ -51,57 +40,27 @@ const char* savePath() {
 
 } // namespace
 
-// Adds points up to 9999. Crossing into a new hundred gives one life, however
-// many hundreds were crossed. Called by the figure, the monsters and the level bonuses.
-void addScore(int32_t points) {
-    if (score > MAX_SCORE - 1) return;
-    const int32_t oldHundreds = score / 100;
-    int32_t hundreds;
-    // Compare before adding, so a huge bonus cannot overflow the sum.
-    if (points > MAX_SCORE - score) {
-        score = MAX_SCORE;
-        hundreds = MAX_SCORE / 100;
-    } else {
-        score += points;
-        hundreds = score / 100;
-    }
-    if (oldHundreds < hundreds && lives <= MAX_LIVES - 1) {
-        playSFX(SFX_TADA);
-        lives++;
-    }
-}
-
-// One life more with a fanfare, unless the counter is full. Called by the figure on an extra-life cell.
-void addLife() {
-    if (lives >= MAX_LIVES) return;
-    playSFX(SFX_TADA);
-    lives++;
-}
-
 // The game reset: back to the title with a fresh score and six lives. The
 // scroller keeps the language of the first reset for the whole run. Called by
 // initStuff and by the game flow on every return to the title.
 void initVars0() {
-    score = 0;
-    level = 0;
-    workflow = 0;
-    scrollidx = 0;
-    scrolldx = 0;
-    lives = START_LIVES;
-    if (!scroller) scroller = tr(TEXT_SCROLLER);
-    scrollmax = (int32_t)strlen(scroller);
-    messageString[0] = '\0';
+    world.play.score = 0;
+    world.play.level = 0;
+    world.play.workflow = 0;
+    world.play.scrollidx = 0;
+    world.play.scrolldx = 0;
+    world.play.lives = START_LIVES;
+    if (!world.play.scroller) world.play.scroller = tr(TEXT_SCROLLER);
+    world.play.scrollmax = (int32_t)strlen(world.play.scroller);
+    world.play.messageString[0] = '\0';
 }
 
 // The one-time preparation at the start of run: flags, pools, values, tiles
 // and sound effects; no level is loaded yet.
 void initStuff() {
     jump = left = right = 0;
-    last_left = last_right = 0;
-    crawl = space = escape = paused = 0;
-    mapLength = 0;
-    step = 0;
-    stars = 0;
+    world.figure.last_left = world.figure.last_right = 0;
+    crawl = space = escape = world.play.paused = 0;
     resetAnims();
     killMonsters();
     useSound = 1;
@@ -109,7 +68,7 @@ void initStuff() {
     initBlocks(gfxSet);
     if (useSound) loadSFX();
     freeLevel();
-    saved = 0;
+    world.play.saved = 0;
 }
 
 // Levels completed in the saved game, 0 when there is none or it is not valid.
@@ -138,9 +97,9 @@ void saveGame() {
     int32_t key = rand() & 0xFFFF;
     for (int i = 1; i < KEY_DRAWS && !validKey(key); i++) key = rand() & 0xFFFF;
     if (!validKey(key)) key = FIXED_KEY;
-    const int32_t n = (level - 1) & 0xFF;
+    const int32_t n = (world.play.level - 1) & 0xFF;
     const uint8_t kh = (uint8_t)(key >> 8), kl = (uint8_t)(key & 0xFF);
     const uint8_t bytes[SAVE_SIZE] = {kh, (uint8_t)(kl ^ n), kl, (uint8_t)(kh ^ n)};
     writeFileAtomic(savePath(), bytes, SAVE_SIZE);
-    saved = level - 1;
+    world.play.saved = world.play.level - 1;
 }

@@ -6,6 +6,7 @@
 // input with the world's rules and the full frame drawing, restarting after a
 // death as the game does. Items still to collect never go below zero.
 #include "fuzz.h"
+#include "5world/world.h"
 
 #include "2platform/fps.h"
 #include "7game/run.h"
@@ -23,12 +24,9 @@ constexpr int FRAMES = 300;       // frames played per input
 constexpr int INPUT_RUN = 12;     // frames one pseudo-random input is held
 constexpr int TEST_COLUMNS = 512; // a start column past this is not tried: it would scroll the most
 
-Figure fig;
-
 // The level start of the game flow for the test map. Called through fuzzGuard.
 void startLevel(void*) {
-    resetAnims();
-    prepareLevel(fig, nullptr, 0);
+    worldStart(nullptr, 0);
 }
 
 } // namespace
@@ -39,20 +37,18 @@ int fuzzMap(const uint8_t* data, size_t size) {
     fuzzVideo();
     if (!fuzzWriteFile("mapsen/test.bin", data, size)) fuzzFail("cannot write the map");
     uint32_t seed = fuzzHash(data, size);
-    level = 1;
-    lives = START_LIVES;
-    score = 0;
-    paused = escape = 0;
+    world.play = Play();
+    world.play.level = 1;
+    world.figure = Figure();
+    inputClear();
     skipFrame = 0;
-    messageString[0] = 0;
-    last_left = last_right = 0;
     // Half the inputs start from a checkpoint column somewhere in the map, as after a death.
     const int columns = size >= 2 ? data[0] + 256 * data[1] + 1 : 1;
     int startColumn = 1;
     if (fuzzRandom(&seed) & 1)
         startColumn = (int)(fuzzRandom(&seed) % (uint32_t)(columns < TEST_COLUMNS ? columns : TEST_COLUMNS));
     setStart(CELL * startColumn, 100);
-    fig = Figure();
+    const Figure& fig = world.figure;
     int outcome = fuzzGuard(startLevel, nullptr) ? FUZZ_ACCEPTED : FUZZ_REFUSED;
     uint8_t in = 0;
     for (int frame = 1; outcome == FUZZ_ACCEPTED && frame <= FRAMES; frame++) {
@@ -63,24 +59,22 @@ int fuzzMap(const uint8_t* data, size_t size) {
         jump = (in >> 3) & 1;
         crawl = (in >> 4) & 1 && (in >> 5) & 1;
         if (!fig.alive) {
-            if (--fig.timer <= 0) {
+            if (--world.figure.timer <= 0) {
                 if (!fuzzGuard(startLevel, nullptr)) fuzzFail("a map loaded once fails on the restart");
                 continue;
             }
         } else if (haveMadeit(fig)) {
             break;
         }
-        updateAnims();
-        updateMonsters(fig);
-        if (fig.alive) updateAlive(fig);
+        worldStep();
         drawScreen(frame, fig, 0);
-        if (stars < 0) fuzzFail("the count of items to collect went below zero");
+        if (world.map.stars < 0) fuzzFail("the count of items to collect went below zero");
     }
     killMonsters();
     resetAnims();
     freeLevel();
     setStart(16, 100);
-    level = 0;
+    world.play.level = 0;
     fuzzLeave();
     return outcome;
 }

@@ -9,6 +9,7 @@
 // game files the game writes itself, and the bitmaps, WAVs and XM modules of
 // the archives. Run by the build after the data.
 #include "7game/stuff.h"
+#include "5world/world.h"
 #include "4io/config.h"
 #include "4io/hiscore.h"
 #include "2platform/zda.h"
@@ -132,7 +133,7 @@ int main(int argc, char** argv) {
     saveHiscores(50, "");
     takeWritten("hiscores.dat", "hiscores", "played.dat");
     for (int n = 2; n <= 16; n += 7) {
-        level = n;
+        world.play.level = n;
         saveGame();
         takeWritten("savegame.dat", "savegame", "level" + std::to_string(n) + ".dat");
     }

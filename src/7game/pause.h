@@ -1,0 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
+// The pause menu of play: the cursor in workflow (1 SUICIDE, 2 GO ON, 3 EXIT).
+#pragma once
+#include "5world/figure.h"
+
+void updatePaused(Figure& fig); // one frame of the pause menu, instead of the world's step
