@@ -107,7 +107,7 @@ struct Result {
     std::vector<int> inputs;      // the winning moves
     std::vector<int> frameInputs; // the inputs of every frame up to the door
     int replayed;                 // the replay from a fresh start finished at the same frame
-    int score, world.play.lives;
+    int score, lives;
     int64_t tried;              // moves played by the search, over all its attempts
     int64_t deaths;             // of those, the ones that killed the figure
     std::vector<PathPoint> way; // the figure's place in every frame of the replay
@@ -165,14 +165,8 @@ void restoreWorld(World& w, int from, int to) {
 // Loads level n the way the game flow starts a level. Called before the
 // search and before the replay.
 void startLevel(int n) {
-    resetAnims(); // nothing left over from the level checked before
-    setStart(16, 100);
-    worldStart(levelNames[n], 0);
-    world.play.lives = START_LIVES;
-    world.play.score = 0;
-    world.play.messageString[0] = '\0';
-    left = right = jump = crawl = 0;
-    world.figure.last_left = world.figure.last_right = 0;
+    inputClear();
+    worldPlayLevel(n, levelNames[n]);
     itemsAtStart = world.map.stars;
 }
 
@@ -576,10 +570,9 @@ std::vector<double> readMeasures(const char* path) {
     double value = 0;
     char line[128];
     while (fgets(line, sizeof(line), f))
-        if (sscanf(line, "%d %lf", &world.play.level, &value) == 2 && world.play.level >= 1 &&
-            world.play.level <= 16) {
-            if ((int)v.size() < world.play.level) v.resize(world.play.level, 0);
-            v[world.play.level - 1] = value;
+        if (sscanf(line, "%d %lf", &level, &value) == 2 && level >= 1 && level <= 16) {
+            if ((int)v.size() < level) v.resize(level, 0);
+            v[level - 1] = value;
         }
     fclose(f);
     return v;

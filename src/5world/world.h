@@ -26,26 +26,27 @@ struct Play {
     int32_t score = 0;           // points, 0..9999
     int32_t lives = START_LIVES; // lives left, including the one being played
     int32_t level = 0;           // 0 title, 1..16 levels, 17 the ending, -1 the test level
-    int32_t workflow = 0; // menu state: title 0 attract, 1..5 menu, -3 hiscores, -4 options; pause cursor 1..3
-    int32_t saved = 0;    // levels completed in the saved game, 0 = none
-    uint8_t paused = 0;   // the pause menu is open
+    int32_t workflow =
+        0;              // menu state: title 0 attract, 1..5 menu, -3 hiscores, -4 options; pause cursor 1..3
+    int32_t saved = 0;  // levels completed in the saved game, 0 = none
+    uint8_t paused = 0; // the pause menu is open
     char messageString[MAX_MESSAGE] = ""; // the death text shown after a death
-    const char* scroller = nullptr;       // the title's scrolling text (text 89 of the language at the first reset)
-    int32_t scrollidx = 0;                // first visible character of the scroller
-    int32_t scrolldx = 0;                 // pixel phase of the scroller, 0..15
-    int32_t scrollmax = 0;                // length of the scroller
+    const char* scroller = nullptr; // the title's scrolling text (text 89 of the language at the first reset)
+    int32_t scrollidx = 0;          // first visible character of the scroller
+    int32_t scrolldx = 0;           // pixel phase of the scroller, 0..15
+    int32_t scrollmax = 0;          // length of the scroller
 };
 
 // Everything that moves while a level is played.
 struct World {
-    LevelMap map;                       // the cells, the view, the start point, the door, the items
-    Figure figure = {};                 // the player
-    Monster monst[MAX_MONST] = {};      // the monster pool
-    AnimObject aos[MAX_ANIMS] = {};     // the animated-object pool
-    int32_t timeLeft = LEVEL_TIME;      // frames of time left
-    int32_t airLeft = LEVEL_AIR;        // frames of air left
-    int flag1 = 0;                      // the splash has been played for this stay in water
-    Play play;                          // the play-through
+    LevelMap map;                   // the cells, the view, the start point, the door, the items
+    Figure figure = {};             // the player
+    Monster monst[MAX_MONST] = {};  // the monster pool
+    AnimObject aos[MAX_ANIMS] = {}; // the animated-object pool
+    int32_t timeLeft = LEVEL_TIME;  // frames of time left
+    int32_t airLeft = LEVEL_AIR;    // frames of air left
+    int flag1 = 0;                  // the splash has been played for this stay in water
+    Play play;                      // the play-through
 };
 
 extern World world;
@@ -64,5 +65,6 @@ void worldStep();
 // level check, the benchmarks, the fuzz target and the tests play this way.
 void worldPlayLevel(int n, const char* name);
 
-void addScore(int32_t points); // adds points (cap 9999); a life for each hundreds boundary crossed, one per call
-void addLife();                // one life more with a fanfare, unless at 99
+void addScore(
+    int32_t points); // adds points (cap 9999); a life for each hundreds boundary crossed, one per call
+void addLife();      // one life more with a fanfare, unless at 99
