@@ -3,13 +3,22 @@
 // Replacing the files the game owns: a writer killed at any moment leaves each
 // file whole, old or new, and no pile of temporary files beside it.
 #include "2platform/savefile.h"
+#include "3audio/sound.h"
+#include "4io/config.h"
+#include "4io/hiscore.h"
+#include "7game/stuff.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <sched.h>
 #include <signal.h>
 #include <string>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -46,7 +55,79 @@ private:
     ScratchDir* disk = nullptr;
 };
 
+// Runs `prepare` and then `check` in a child process working in a folder whose disk is
+// full: a 64 KiB tmpfs in a mount namespace of the child's own, filled up after
+// `prepare`; where mounting is not allowed, a file size limit of 0 bytes makes every
+// write fail instead. `check` gets the errno such a write fails with. Returns 1 when
+// the child found no fault.
+bool onFullDisk(void (*prepare)(), void (*check)(int err)) {
+    ScratchDir dir;
+    const pid_t child = fork();
+    if (child == 0) {
+        int err = EFBIG;
+        if (unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+            mount("tmpfs", ".", "tmpfs", 0, "size=64k") == 0 && chdir(dir.path().c_str()) == 0)
+            err = ENOSPC; // the working folder is now the tmpfs mounted over it
+        prepare();
+        if (err == ENOSPC) {
+            FILE* filler = fopen("filler", "wb");
+            static char block[4096];
+            while (filler && fwrite(block, 1, sizeof block, filler) == sizeof block && fflush(filler) == 0) {
+            }
+        } else {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit none = {0, 0};
+            setrlimit(RLIMIT_FSIZE, &none);
+        }
+        check(err);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 } // namespace
+
+// A save that fails says so in one line naming the file and the reason, keeps the
+// old file and lets the game go on.
+TEST(SaveFile, AFailedSaveIsToldAndKeepsTheOldFile) {
+    const bool ok = onFullDisk(
+        [] {
+            configFolder = nullptr;
+            world.play.level = 3;
+            saveGame();
+            dumpConfig();
+            loadHiscores(); // no file yet: the default table is written
+        },
+        [](int err) {
+            const struct {
+                const char* path;
+                void (*save)();
+            } writers[] = {
+                {"./savegame.dat",
+                 [] {
+                     world.play.level = 5;
+                     saveGame();
+                 }},
+                {"./blomp.cfg",
+                 [] {
+                     _mus_volume_100_ = 35;
+                     dumpConfig();
+                 }},
+                {"./hiscores.dat", [] { saveHiscores(9000, "NEW"); }},
+            };
+            for (const auto& w : writers) {
+                const std::vector<uint8_t> old = readFile(w.path);
+                EXPECT_FALSE(old.empty()) << w.path;
+                testing::internal::CaptureStderr();
+                w.save();
+                const std::string said = testing::internal::GetCapturedStderr();
+                EXPECT_EQ(said, std::string("blomp: cannot save ") + w.path + ": " + strerror(err) + "\n");
+                EXPECT_EQ(readFile(w.path), old) << w.path;
+            }
+        });
+    EXPECT_TRUE(ok);
+}
 
 TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
     MemoryDir dir;

@@ -180,11 +180,11 @@ void saveHiscores(int32_t score, const char* name) {
 }
 
 // Writes the table scrambled, replacing the old file whole or not at all; the table in
-// memory stays plain. A file that cannot be written is skipped: the next save retries.
-// Called by loadHiscores and saveHiscores.
+// memory stays plain. A file that cannot be written is told on standard error and skipped: the next save
+// retries. Called by loadHiscores and saveHiscores.
 void saveBuffer() {
     uint8_t buf[HISCORE_FILE_SIZE];
     packTable(buf);
     codebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
-    writeFileAtomic(hiscorePath(), buf, HISCORE_FILE_SIZE);
+    saveGameFile(hiscorePath(), buf, HISCORE_FILE_SIZE);
 }
