@@ -171,12 +171,45 @@ TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
                 << files[i].name << " after kill " << kill;
         }
     }
-    // at most one temporary file for each file written
+    // at most one temporary file (name.tmp.XXXXXX) for each file written
     const std::vector<std::string> names = folderNames(".");
     EXPECT_LE(names.size(), 2u * FILES) << names.size() << " files left";
     for (const std::string& n : names) {
         bool known = false;
-        for (const auto& f : files) known |= n == f.name || n == std::string(f.name) + ".tmp";
+        for (const auto& f : files) {
+            const std::string tmp = std::string(f.name) + ".tmp.";
+            known |= n == f.name || (n.compare(0, tmp.size(), tmp) == 0 && n.size() == tmp.size() + 6);
+        }
         EXPECT_TRUE(known) << n;
     }
+}
+
+// Two games writing the same file at once: every write is done, and a reader only
+// ever finds one whole version or the other.
+TEST(SaveFile, TwoWritersAtOnceNeverTearAFile) {
+    MemoryDir dir;
+    constexpr long SIZE = 600; // blomp.cfg
+    const std::vector<uint8_t> versions[2] = {version(0, SIZE), version(1, SIZE)};
+    ASSERT_EQ(writeFileAtomic("blomp.cfg", versions[0].data(), SIZE), 1);
+    pid_t writers[2];
+    for (int w = 0; w < 2; w++) {
+        writers[w] = fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0) {
+            int failed = 0;
+            for (int i = 0; i < 1000; i++) failed += !writeFileAtomic("blomp.cfg", versions[w].data(), SIZE);
+            _exit(failed ? 1 : 0);
+        }
+    }
+    int torn = 0, running = 2, status[2] = {-1, -1};
+    while (running > 0) {
+        const std::vector<uint8_t> now = readFile("blomp.cfg");
+        torn += now != versions[0] && now != versions[1];
+        for (int w = 0; w < 2; w++)
+            if (writers[w] > 0 && waitpid(writers[w], &status[w], WNOHANG) == writers[w])
+                writers[w] = 0, running--;
+    }
+    EXPECT_EQ(torn, 0);
+    for (int w = 0; w < 2; w++)
+        EXPECT_TRUE(WIFEXITED(status[w]) && WEXITSTATUS(status[w]) == 0) << "writer " << w;
 }

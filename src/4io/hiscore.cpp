@@ -55,10 +55,10 @@ void packTable(uint8_t* out) {
     }
 }
 
-// Reads the table from file order, field by field. Called by loadHiscores.
-void unpackTable(const uint8_t* in) {
+// Reads a table from file order, field by field. Called by loadHiscores and readFileTable.
+void unpackTable(const uint8_t* in, HiscoreEntry* table) {
     for (int i = 0; i < NUM_HISCORES; i++) {
-        HiscoreEntry& e = hiscores[i];
+        HiscoreEntry& e = table[i];
         const uint8_t* b = in + i * HISCORE_ENTRY;
         for (int j = 0; j < HISCORE_NAME; j++) e.name[j] = (char)b[OFS_NAME + j];
         e.origin = b[OFS_ORIGIN];
@@ -100,6 +100,46 @@ void punishCheater() {
         e.reserved[0] = e.reserved[1] = 0;
         e.score = HISCORE_MAX;
     }
+}
+
+// The table the file holds now, if it is whole and honest; 0 when it is missing,
+// unreadable, cut or tampered. Called by saveHiscores.
+int readFileTable(HiscoreEntry* table) {
+    FILE* f = fopen(hiscorePath(), "rb");
+    if (!f) return 0;
+    uint8_t buf[HISCORE_FILE_SIZE];
+    const size_t got = fread(buf, 1, sizeof buf, f);
+    fclose(f);
+    if (got < sizeof buf) return 0;
+    decodebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
+    unpackTable(buf, table);
+    for (int i = 0; i < NUM_HISCORES; i++)
+        if (entryIsBad(table[i])) return 0;
+    return 1;
+}
+
+// Entries typed by a player among the first n of a table with the name and score of e. Called by
+// saveHiscores.
+int countPlayerEntry(const HiscoreEntry* table, int n, const HiscoreEntry& e) {
+    int count = 0;
+    for (int i = 0; i < n; i++)
+        count += table[i].origin == ORIGIN_PLAYER && table[i].score == e.score &&
+                 strncmp(table[i].name, e.name, HISCORE_NAME) == 0;
+    return count;
+}
+
+// Puts a player's score into a table below every entry at least as high (equal scores
+// keep the older one first), dropping the last entry; a score that does not beat the
+// last entry changes nothing. Called by saveHiscores.
+void insertEntry(HiscoreEntry* table, int32_t score, const char* name) {
+    if (score <= table[NUM_HISCORES - 1].score) return;
+    int k = NUM_HISCORES - 1;
+    for (; k > 0 && table[k - 1].score < score; k--) table[k] = table[k - 1];
+    HiscoreEntry& e = table[k];
+    setName(e, name);
+    e.origin = ORIGIN_PLAYER;
+    e.reserved[0] = e.reserved[1] = 0;
+    e.score = score;
 }
 
 } // namespace
@@ -154,7 +194,7 @@ void loadHiscores() {
         return;
     }
     decodebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
-    unpackTable(buf);
+    unpackTable(buf, hiscores);
     for (HiscoreEntry& e : hiscores) {
         if (entryIsBad(e)) {
             punishCheater();
@@ -166,17 +206,25 @@ void loadHiscores() {
 }
 
 // Puts a new score below every entry at least as high (equal scores keep the older one
-// first), dropping the last entry, and writes the file. Called by the name entry when
-// the score beats entry 9.
+// first), dropping the last entry, and writes the file. Another game in the same folder
+// may have added entries since this one read the file: under the folder's lock the file
+// is read again, the player entries of this table it lacks are put in, then the new one,
+// so no game's entry is lost. Called by the name entry when the score beats entry 9.
 void saveHiscores(int32_t score, const char* name) {
-    int k = NUM_HISCORES - 1;
-    for (; k > 0 && hiscores[k - 1].score < score; k--) hiscores[k] = hiscores[k - 1];
-    HiscoreEntry& e = hiscores[k];
-    setName(e, name);
-    e.origin = ORIGIN_PLAYER;
-    e.reserved[0] = e.reserved[1] = 0;
-    e.score = score;
+    const int lock = lockFolder(hiscorePath());
+    HiscoreEntry merged[NUM_HISCORES];
+    if (readFileTable(merged)) {
+        for (int i = 0; i < NUM_HISCORES; i++) {
+            const HiscoreEntry& e = hiscores[i];
+            if (e.origin == ORIGIN_PLAYER &&
+                countPlayerEntry(hiscores, i + 1, e) > countPlayerEntry(merged, NUM_HISCORES, e))
+                insertEntry(merged, e.score, e.name);
+        }
+        memcpy(hiscores, merged, sizeof hiscores);
+    }
+    insertEntry(hiscores, score, name);
     saveBuffer();
+    unlockFolder(lock);
 }
 
 // Writes the table scrambled, replacing the old file whole or not at all; the table in
