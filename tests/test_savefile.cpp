@@ -19,6 +19,7 @@
 #include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -212,4 +213,26 @@ TEST(SaveFile, TwoWritersAtOnceNeverTearAFile) {
     EXPECT_EQ(torn, 0);
     for (int w = 0; w < 2; w++)
         EXPECT_TRUE(WIFEXITED(status[w]) && WEXITSTATUS(status[w]) == 0) << "writer " << w;
+}
+
+// After the rename the folder is synced too: until then a power cut can bring the old file back.
+TEST(SaveFile, TheFolderIsSyncedAfterTheRename) {
+    ScratchDir dir;
+    static const std::vector<uint8_t> old = version(0, 4), now = version(1, 4);
+    static std::vector<std::string> syncs; // what each sync was for
+    ASSERT_EQ(writeFileAtomic("savegame.dat", old.data(), 4), 1);
+    syncs.clear();
+    saveSync = [](int fd) {
+        struct stat st;
+        if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+            syncs.push_back(readFile("savegame.dat") == now ? "folder, new file in place"
+                                                            : "folder, old file");
+        else
+            syncs.push_back("file");
+        return fsync(fd);
+    };
+    const int wrote = writeFileAtomic("savegame.dat", now.data(), 4);
+    saveSync = fsync;
+    EXPECT_EQ(wrote, 1);
+    EXPECT_EQ(syncs, (std::vector<std::string>{"file", "folder, new file in place"}));
 }

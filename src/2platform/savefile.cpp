@@ -95,6 +95,8 @@ mode_t newFileMode(const char* path) {
 
 } // namespace
 
+int (*saveSync)(int fd) = fsync;
+
 // Holds the folder of path locked against the writes of other games there, waiting at most
 // about 2 s; this process's own writes go ahead meanwhile. Returns the handle for
 // unlockFolder, -1 when there is no lock. Called by the hiscore writer around its re-read.
@@ -148,10 +150,14 @@ int writeFileAtomic(const char* path, const uint8_t* data, long len) {
     int err = 0;
     if (fchmod(fd, mode) != 0) err = errno;
     if (!err && !writeAll(fd, data, len)) err = errno ? errno : EIO;
-    if (!err && fsync(fd) != 0) err = errno;
+    if (!err && saveSync(fd) != 0) err = errno;
     if (close(fd) != 0 && !err) err = errno;
     if (!err && rename(tmp.c_str(), path) != 0) err = errno;
     if (err) unlink(tmp.c_str());
+    // The rename lives in the folder: until the folder is synced, a power cut can bring
+    // the old file back. The new file is in place either way, so a folder that cannot be
+    // synced (some file systems refuse) does not make the write a failure.
+    if (!err) saveSync(folder);
     close(folder); // lets go of the folder lock, unless lockFolder holds it
     errno = err;
     return err ? 0 : 1;

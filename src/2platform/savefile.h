@@ -22,4 +22,6 @@ int saveGameFile(const char* path, const uint8_t* data, long len);
 // can be read, merged and written back in one turn; this process's own writes go
 // ahead. Returns a handle for unlockFolder, -1 when no lock could be had in time.
 int lockFolder(const char* path);
+// The sync of a written file and then of its folder (fsync); tests put a recorder in its place.
+extern int (*saveSync)(int fd);
 void unlockFolder(int handle);
