@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <set>
@@ -153,6 +154,35 @@ TEST_F(Hiscore, WritesReplaceTheFileWholeOrNotAtAll) {
     saveBuffer(); // the table in memory is still right, and the next write stores it
     EXPECT_EQ(plainFile("cfg/hiscores.dat"), memoryTable());
     EXPECT_STREQ(hiscores[0].name, "SECOND");
+}
+
+// A file that is there but cannot be read is no first start: the game plays with a
+// default table, says so once and never writes over the file.
+TEST_F(Hiscore, AnUnreadableFileIsNeverWrittenOver) {
+    const struct {
+        const char* what;
+        void (*make)();
+    } cases[] = {
+        {"a link to itself: the open fails", [] { ASSERT_EQ(symlink("hiscores.dat", "hiscores.dat"), 0); }},
+        {"a folder: the read fails", [] { ASSERT_EQ(mkdir("hiscores.dat", 0755), 0); }},
+    };
+    for (const auto& c : cases) {
+        ScratchDir here;
+        c.make();
+        struct stat before, after;
+        ASSERT_EQ(lstat("hiscores.dat", &before), 0);
+        testing::internal::CaptureStderr();
+        loadHiscores();
+        saveHiscores(9000, "NEW");
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what << ": " << said;
+        EXPECT_NE(said.find("cannot read ./hiscores.dat: "), std::string::npos) << c.what << ": " << said;
+        for (int i = 0; i < NUM_HISCORES; i++)
+            EXPECT_EQ(hiscores[i].origin, i ? ORIGIN_DEFAULT : ORIGIN_PLAYER) << c.what << " " << i;
+        ASSERT_EQ(lstat("hiscores.dat", &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
+        EXPECT_EQ(folderNames(".").size(), 1u) << c.what;
+    }
 }
 
 // Games ending together in one folder, each with the table it read at its start:

@@ -4,6 +4,7 @@
 // start, the insertion of a new score and the scrambled file.
 #include "4io/hiscore.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +36,8 @@ constexpr int OFS_NAME = 0;
 constexpr int OFS_ORIGIN = 9;
 constexpr int OFS_RESERVED = 10;
 constexpr int OFS_SCORE = 12;
+
+int fileKept = 0; // hiscores.dat could not be read at start: it is never written over in this run
 
 // The path of hiscores.dat, built like every other file of the game. Called by the load and the writer.
 const char* hiscorePath() {
@@ -166,11 +169,22 @@ void decodebuf(uint8_t* buffer, int length, uint8_t seed) {
 
 // Fills the table: a fresh default table (written at once) on the first start, the
 // file's table otherwise, with default entries renamed at random. A file that fails
-// the check becomes a table of cheaters. Called by main once at start-up.
+// the check becomes a table of cheaters. A file that is there but cannot be read
+// (another user's, an I/O error, no descriptors left) is no first start: the game
+// plays with a default table and never writes over that file. Called by main once at start-up.
 void loadHiscores() {
     uint8_t taken[NUM_HISCORES] = {};
+    fileKept = 0;
     FILE* f = fopen(hiscorePath(), "rb");
-    if (!f) {
+    uint8_t buf[HISCORE_FILE_SIZE];
+    size_t got = 0;
+    int err = f ? 0 : errno;
+    if (f) {
+        got = fread(buf, 1, sizeof buf, f);
+        if (ferror(f)) err = errno ? errno : EIO;
+        fclose(f);
+    }
+    if (err) {
         srand(sysTicks());
         for (int i = 0; i < NUM_HISCORES; i++) {
             HiscoreEntry& e = hiscores[i];
@@ -179,12 +193,15 @@ void loadHiscores() {
             e.reserved[0] = e.reserved[1] = 0;
             e.score = DEFAULT_TOP_SCORE - i * DEFAULT_SCORE_STEP + rand() % DEFAULT_SCORE_JITTER;
         }
-        saveBuffer();
+        if (err == ENOENT) {
+            saveBuffer();
+            return;
+        }
+        fileKept = 1;
+        fprintf(stderr, "blomp: cannot read %s: %s; the hiscores of this game will not be saved\n",
+                hiscorePath(), strerror(err));
         return;
     }
-    uint8_t buf[HISCORE_FILE_SIZE];
-    size_t got = fread(buf, 1, sizeof buf, f);
-    fclose(f);
     // We always write the file whole through a temporary file and a rename, so a short
     // file is not a crash half-way through a save: it was cut or edited by hand, and it
     // is treated as tampered at once.
@@ -211,9 +228,9 @@ void loadHiscores() {
 // is read again, the player entries of this table it lacks are put in, then the new one,
 // so no game's entry is lost. Called by the name entry when the score beats entry 9.
 void saveHiscores(int32_t score, const char* name) {
-    const int lock = lockFolder(hiscorePath());
+    const int lock = fileKept ? -1 : lockFolder(hiscorePath());
     HiscoreEntry merged[NUM_HISCORES];
-    if (readFileTable(merged)) {
+    if (!fileKept && readFileTable(merged)) {
         for (int i = 0; i < NUM_HISCORES; i++) {
             const HiscoreEntry& e = hiscores[i];
             if (e.origin == ORIGIN_PLAYER &&
@@ -229,8 +246,9 @@ void saveHiscores(int32_t score, const char* name) {
 
 // Writes the table scrambled, replacing the old file whole or not at all; the table in
 // memory stays plain. A file that cannot be written is told on standard error and skipped: the next save
-// retries. Called by loadHiscores and saveHiscores.
+// retries. A file that could not be read at start is never written. Called by loadHiscores and saveHiscores.
 void saveBuffer() {
+    if (fileKept) return;
     uint8_t buf[HISCORE_FILE_SIZE];
     packTable(buf);
     codebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
