@@ -189,12 +189,7 @@ FlowStep frameLoop(Flow& g) {
             lastKeyTyped = 0;
         } else {
             checkKey();
-            // A typed fire in play opens the pause menu on its first choice.
-            if (world.play.level > 0 && isActive(world.figure) && lastKeyTyped == KEY_FIRE &&
-                !world.play.paused) {
-                world.play.paused = 1;
-                world.play.workflow = 2;
-            }
+            openPauseOnFire(world.play.level, isActive(world.figure));
         }
 
         // 5: the world moves.
