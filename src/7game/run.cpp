@@ -103,8 +103,7 @@ FlowStep titleLogic(Flow& g) {
         if (confirmTyped()) {
             // Keep the world moving until the confirming control has been let go.
             do {
-                updateAnims();
-                updateMonsters(world.figure);
+                worldStep(); // no figure on the title: only the objects and the monsters move
                 drawScreen(g.frame, world.figure, 1);
                 checkKey();
             } while (confirmTyped());
