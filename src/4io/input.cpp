@@ -4,6 +4,8 @@
 // per-frame flags, and the capture of new bindings for the options page.
 #include "4io/input.h"
 
+#include <cstring>
+
 #include "1base/error.h"
 #include "2platform/sys.h"
 #include "2platform/video.h"
@@ -40,6 +42,13 @@ uint8_t crawl = 0;
 uint8_t escape = 0;
 
 namespace {
+
+constexpr int PAD_BUTTONS = 256; // SDL numbers a pad's buttons with one byte
+
+// Buttons that read as held when the pad was opened (some pads report one so for good):
+// they count as not held until they have been let go once, or a wait for every control
+// to come up would never end.
+uint8_t heldAtOpen[PAD_BUTTONS];
 
 constexpr int FIRST_LOCK_KEY = SDLK_NUMLOCK;  // the lock keys stay "held" while their light is on,
 constexpr int LAST_LOCK_KEY = SDLK_SCROLLOCK; // so waiting for them to come up would never end
@@ -188,6 +197,10 @@ void hatEvent(int value) {
 
 // A pad button pressed or released. Called by checkInput.
 void buttonEvent(int button, int pressed) {
+    if (button >= 0 && button < PAD_BUTTONS && heldAtOpen[button]) {
+        if (!pressed) heldAtOpen[button] = 0; // let go at last: from now on it counts
+        return;
+    }
     lastKeySym = 0;
     lastJButton = button;
     const Control* table = pressed ? buttonsPressed : buttonsReleased;
@@ -201,9 +214,14 @@ void buttonEvent(int button, int pressed) {
 
 } // namespace
 
-// Opens the first pad, if one is plugged in. Called by start-up.
+// Opens the first pad, if one is plugged in, and notes the buttons already held. Called by start-up.
 void inputOpenPad() {
     joystick = joystickInit();
+    memset(heldAtOpen, 0, sizeof heldAtOpen);
+    if (!joystick) return;
+    sysPumpEvents(); // the state the pad reports as it opens
+    const int buttons = sysJoystickNumButtons(joystick);
+    for (int b = 0; b < buttons && b < PAD_BUTTONS; b++) heldAtOpen[b] = sysJoystickButton(joystick, b) != 0;
 }
 
 // Lets go of every control and clears the per-frame flags and the quit request.
@@ -254,11 +272,15 @@ int isSpace() {
 }
 
 // Waits until no key and no pad button is held, then forgets the last event. The
-// release events stay queued, so the next poll still reports the control typed.
-// Called by the menus and the binding capture.
+// release events stay queued, so the next poll still reports the control typed. A
+// stop signal or a quit request ends the wait at once (the caller's next poll acts on
+// them), so a control that never comes up cannot hang the game. Called by the menus
+// and the binding capture.
 void waitKeyUp() {
     int buttons = joystick ? sysJoystickNumButtons(joystick) : 0;
+    if (buttons > PAD_BUTTONS) buttons = PAD_BUTTONS;
     for (;;) {
+        if (sysStopSignal || done) break;
         sysDelay(10);
         sysPumpEvents();
         int numkeys = 0;
@@ -268,8 +290,12 @@ void waitKeyUp() {
             if (k >= FIRST_LOCK_KEY && k <= LAST_LOCK_KEY) continue;
             if (keys[k]) held++;
         }
-        for (int b = 0; joystick && b < buttons; b++)
-            if (sysJoystickButton(joystick, b)) held++;
+        for (int b = 0; joystick && b < buttons; b++) {
+            if (!sysJoystickButton(joystick, b))
+                heldAtOpen[b] = 0;
+            else if (!heldAtOpen[b])
+                held++;
+        }
         if (!held) break;
     }
     lastKey = 0;
