@@ -33,6 +33,7 @@ int32_t lastKeyTyped = 0;
 int32_t lastKeySym = 0;
 int32_t lastJButton = 0;
 int done = 0;
+int stopDeferred = 0;
 
 uint8_t space = 0;
 uint8_t left = 0;
@@ -237,7 +238,7 @@ void inputClear() {
 void checkInput() {
     SDL_Event ev;
     lastKeyTyped = 0;
-    if (sysStopSignal) exitOnStopSignal();
+    if (sysStopSignal && !stopDeferred) exitOnStopSignal();
     while (sysPollEvent(&ev)) {
         switch (ev.type) {
         case SDL_KEYDOWN: keyEvent(ev.key.keysym.sym, 1); break;

@@ -51,6 +51,8 @@ extern int32_t lastKeyTyped;   // the control released during the current poll, 
 extern int32_t lastKeySym;     // key symbol of the last key event; 0 after a pad button event
 extern int32_t lastJButton;    // button of the last pad button event; -1 after a key event
 extern int done;               // quit requested by the escape key or the window's close button
+extern int
+    stopDeferred; // while set, checkInput leaves a stop signal to its caller (the name entry saves first)
 
 // Per-frame flags written by checkKey, each 0 or 1.
 extern uint8_t space;  // select or start held
