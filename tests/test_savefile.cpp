@@ -57,6 +57,25 @@ private:
     ScratchDir* disk = nullptr;
 };
 
+// What fn prints on standard error, read through a pipe: under a file size limit a
+// capture file could not be written.
+std::string stderrOf(void (*fn)()) {
+    int p[2];
+    if (pipe(p) != 0) return "(no pipe)";
+    fflush(stderr);
+    const int saved = dup(2);
+    dup2(p[1], 2);
+    close(p[1]);
+    fn();
+    fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    char buf[4096];
+    const ssize_t n = read(p[0], buf, sizeof buf);
+    close(p[0]);
+    return std::string(buf, n > 0 ? (size_t)n : 0);
+}
+
 // Runs `prepare` and then `check` in a child process working in a folder whose disk is
 // full: a 64 KiB tmpfs in a mount namespace of the child's own, filled up after
 // `prepare`; where mounting is not allowed, a file size limit of 0 bytes makes every
@@ -121,9 +140,7 @@ TEST(SaveFile, AFailedSaveIsToldAndKeepsTheOldFile) {
             for (const auto& w : writers) {
                 const std::vector<uint8_t> old = readFile(w.path);
                 EXPECT_FALSE(old.empty()) << w.path;
-                testing::internal::CaptureStderr();
-                w.save();
-                const std::string said = testing::internal::GetCapturedStderr();
+                const std::string said = stderrOf(w.save);
                 EXPECT_EQ(said, std::string("blomp: cannot save ") + w.path + ": " + strerror(err) + "\n");
                 EXPECT_EQ(readFile(w.path), old) << w.path;
             }
