@@ -216,7 +216,7 @@ TEST(SaveFile, TwoWritersAtOnceNeverTearAFile) {
         ASSERT_GE(writers[w], 0);
         if (writers[w] == 0) {
             int failed = 0;
-            for (int i = 0; i < 1000; i++) failed += !writeFileAtomic("blomp.cfg", versions[w].data(), SIZE);
+            for (int i = 0; i < 500; i++) failed += !writeFileAtomic("blomp.cfg", versions[w].data(), SIZE);
             _exit(failed ? 1 : 0);
         }
     }
