@@ -227,7 +227,7 @@ void dumpConfig() {
         if (n < 0 || n >= (int)sizeof text - len) return; // cannot happen with 21 short lines
         len += n;
     }
-    writeFileAtomic(filename(configFolder, "blomp", "cfg"), (const uint8_t*)text, len);
+    saveGameFile(filename(configFolder, "blomp", "cfg"), (const uint8_t*)text, len);
 }
 
 // Writes one key line the way a person would: a letter as itself, anything else as a
