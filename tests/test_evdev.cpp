@@ -55,11 +55,12 @@ TEST(Evdev, AKeyboardPluggedInIsTakenAndUnpluggedLetsGoOfItsKeys) {
     keyEvents();
     const size_t openFiles = folderNames("/proc/self/fd").size();
 
-    ASSERT_EQ(mkfifo("event4", 0600), 0);                  // plugged in
+    ASSERT_EQ(mkfifo("event4", 0600), 0);                   // plugged in
     const int kernel = open("event4", O_RDWR | O_NONBLOCK); // the kernel's end of the device
     ASSERT_GE(kernel, 0);
     EXPECT_TRUE(keyEvents().empty());
-    const input_event keys[] = {{{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_KEY, KEY_UP, 1}, {{0, 0}, EV_KEY, KEY_UP, 0}};
+    const input_event keys[] = {
+        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_KEY, KEY_UP, 1}, {{0, 0}, EV_KEY, KEY_UP, 0}};
     ASSERT_EQ(write(kernel, keys, sizeof keys), (ssize_t)sizeof keys);
     EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
     close(kernel); // unplugged with right held

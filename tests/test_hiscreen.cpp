@@ -60,6 +60,7 @@ protected:
         lastKey = lastKeyTyped = 0;
         space = 0;
         JUMP_KEY = UP_KEY = SDLK_UP;
+        remove("hiscores.dat"); // the table above is the whole truth: a file left over would be merged in
     }
     void TearDown() override { simStop(); }
 
@@ -85,7 +86,6 @@ TEST_F(Hiscreen, AScoreTakesItsPlaceBelowEqualOnes) {
     } cases[] = {{250, -1}, {2500, 1}, {2501, 0}};
     for (const auto& c : cases) {
         SetUp();
-        remove("hiscores.dat");
         tap(100, SDLK_RETURN);
         EXPECT_EQ(enter(c.score), c.rank) << c.score;
         EXPECT_EQ(fileExists("hiscores.dat"), c.rank >= 0) << c.score;
@@ -128,7 +128,6 @@ TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelea
     const int keys[] = {SDLK_RIGHT, SDLK_SPACE, 'x'};
     for (int key : keys) {
         SetUp();
-        remove("hiscores.dat");
         JUMP_KEY = 'x';
         simPollHook = watchSave;
         savedAt = 0;

@@ -6,6 +6,7 @@
 #include "3audio/sound.h"
 #include "4io/config.h"
 #include "4io/hiscore.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "testutil.h"
 

@@ -148,6 +148,8 @@ int sysPollEvent(SDL_Event* event) {
 // Refreshes held keys and buttons without taking events. Called by waitKeyUp.
 void sysPumpEvents() {
     if (sysSimulated) {
+        // A pump is a poll too: the script's hook sees the waits that only pump (and can end a stuck one).
+        if (simPollHook) simPollHook();
         pumpScript();
         return;
     }

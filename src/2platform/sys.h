@@ -13,7 +13,7 @@
 
 extern int sysSimulated;       // 1 while the simulated clock and scripted input are in use
 extern uint32_t simClock;      // the simulated millisecond clock
-extern void (*simPollHook)();  // called whenever the game drains the event queue (simulation only)
+extern void (*simPollHook)();  // called whenever the game drains or pumps the event queue (simulation only)
 extern int simRealtime;        // simulation that also waits in real time, so the audio thread keeps pace
 extern void (*sysInputHook)(); // brings input SDL cannot see into its queue (the console's keyboards)
 extern volatile std::sig_atomic_t sysStopSignal; // the stop signal received (SIGTERM, SIGINT, SIGHUP), else 0

@@ -132,10 +132,8 @@ int countPlayerEntry(const HiscoreEntry* table, int n, const HiscoreEntry& e) {
 }
 
 // Puts a player's score into a table below every entry at least as high (equal scores
-// keep the older one first), dropping the last entry; a score that does not beat the
-// last entry changes nothing. Called by saveHiscores.
+// keep the older one first), dropping the last entry. Called by saveHiscores.
 void insertEntry(HiscoreEntry* table, int32_t score, const char* name) {
-    if (score <= table[NUM_HISCORES - 1].score) return;
     int k = NUM_HISCORES - 1;
     for (; k > 0 && table[k - 1].score < score; k--) table[k] = table[k - 1];
     HiscoreEntry& e = table[k];
@@ -233,7 +231,7 @@ void saveHiscores(int32_t score, const char* name) {
     if (!fileKept && readFileTable(merged)) {
         for (int i = 0; i < NUM_HISCORES; i++) {
             const HiscoreEntry& e = hiscores[i];
-            if (e.origin == ORIGIN_PLAYER &&
+            if (e.origin == ORIGIN_PLAYER && e.score > merged[NUM_HISCORES - 1].score &&
                 countPlayerEntry(hiscores, i + 1, e) > countPlayerEntry(merged, NUM_HISCORES, e))
                 insertEntry(merged, e.score, e.name);
         }

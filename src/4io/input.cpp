@@ -4,6 +4,8 @@
 // per-frame flags, and the capture of new bindings for the options page.
 #include "4io/input.h"
 
+#include <cstring>
+
 #include "1base/error.h"
 #include "2platform/sys.h"
 #include "2platform/padwatch.h"
@@ -52,8 +54,13 @@ namespace {
 constexpr int PAD_BUTTONS = 256; // SDL numbers a pad's buttons with one byte
 const char* const PAD_FOLDER = "/dev/input";
 
-int32_t padHeld = 0;     // the controls the pad holds now, let go of when it goes away
+int32_t padHeld = 0;    // the controls the pad holds now, let go of when it goes away
 char padName[PAD_NAME]; // the name of the open pad
+
+// Buttons that read as held when the pad was opened (some pads report one so for good):
+// they count as not held until they have been let go once, or a wait for every control
+// to come up would never end.
+uint8_t heldAtOpen[PAD_BUTTONS];
 
 constexpr int FIRST_LOCK_KEY = SDLK_NUMLOCK;  // the lock keys stay "held" while their light is on,
 constexpr int LAST_LOCK_KEY = SDLK_SCROLLOCK; // so waiting for them to come up would never end
@@ -202,6 +209,10 @@ void hatEvent(int value) {
 
 // A pad button pressed or released. Called by checkInput.
 void buttonEvent(int button, int pressed) {
+    if (button >= 0 && button < PAD_BUTTONS && heldAtOpen[button]) {
+        if (!pressed) heldAtOpen[button] = 0; // let go at last: from now on it counts
+        return;
+    }
     lastKeySym = 0;
     lastJButton = button;
     const Control* table = pressed ? buttonsPressed : buttonsReleased;
@@ -244,11 +255,21 @@ void applyPadLayout() {
     }
 }
 
-// Opens the first pad SDL sees, if any, with its layout. Called by inputOpenPad and the rescan.
+// Notes the buttons the pad reports held as it opens. Called whenever a pad is opened.
+void noteHeldButtons() {
+    memset(heldAtOpen, 0, sizeof heldAtOpen);
+    if (!joystick) return;
+    sysPumpEvents(); // the state the pad reports as it opens
+    const int buttons = sysJoystickNumButtons(joystick);
+    for (int b = 0; b < buttons && b < PAD_BUTTONS; b++) heldAtOpen[b] = sysJoystickButton(joystick, b) != 0;
+}
+
+// Opens the first pad SDL sees, if any, with its layout. Called by the rescan.
 void openFirstPad() {
     joystick = sysNumJoysticks() >= 1 ? sysJoystickOpen(0) : nullptr;
     notePadName();
     applyPadLayout();
+    noteHeldButtons();
 }
 
 // A pad came or went: the old one is closed and lets go of every control it held,
@@ -267,12 +288,13 @@ void rescanPads() {
 
 } // namespace
 
-// Opens the first pad, if one is plugged in, and starts watching for pads that
-// come and go. Called by start-up.
+// Opens the first pad, if one is plugged in, notes the buttons already held, and
+// starts watching for pads that come and go. Called by start-up.
 void inputOpenPad() {
     joystick = joystickInit();
     notePadName();
     applyPadLayout();
+    noteHeldButtons();
     if (!sysSimulated) padWatchOpen(PAD_FOLDER);
 }
 
@@ -370,11 +392,15 @@ int isSpace() {
 }
 
 // Waits until no key and no pad button is held, then forgets the last event. The
-// release events stay queued, so the next poll still reports the control typed.
-// Called by the menus and the binding capture.
+// release events stay queued, so the next poll still reports the control typed. A
+// stop signal or a quit request ends the wait at once (the caller's next poll acts on
+// them), so a control that never comes up cannot hang the game. Called by the menus
+// and the binding capture.
 void waitKeyUp() {
     int buttons = joystick ? sysJoystickNumButtons(joystick) : 0;
+    if (buttons > PAD_BUTTONS) buttons = PAD_BUTTONS;
     for (;;) {
+        if (sysStopSignal || done) break;
         sysDelay(10);
         sysPumpEvents();
         int numkeys = 0;
@@ -384,8 +410,12 @@ void waitKeyUp() {
             if (k >= FIRST_LOCK_KEY && k <= LAST_LOCK_KEY) continue;
             if (keys[k]) held++;
         }
-        for (int b = 0; joystick && b < buttons; b++)
-            if (sysJoystickButton(joystick, b)) held++;
+        for (int b = 0; joystick && b < buttons; b++) {
+            if (!sysJoystickButton(joystick, b))
+                heldAtOpen[b] = 0;
+            else if (!heldAtOpen[b])
+                held++;
+        }
         if (!held) break;
     }
     lastKey = 0;
