@@ -98,21 +98,21 @@ TEST(Pads, TheWholeGameWithAPadAlone) {
     ScratchDir dir;
     dir.linkGameData();
     PadGame g;
-    g.hat(2, 1000), g.button(9);                     // language
+    g.hat(2, 1000), g.button(9);                             // language
     g.button(0, 2500), g.button(0, 1000), g.button(0, 1000); // quotation, warning, credits
-    g.hat(2, 1000);                                  // graphic set
+    g.hat(2, 1000);                                          // graphic set
     const unsigned title = g.state(500);
-    g.button(9, 1500);                               // the menu opens on NEW GAME
-    g.hat(4), g.hat(4), g.button(9);                 // HISCORES
+    g.button(9, 1500);               // the menu opens on NEW GAME
+    g.hat(4), g.hat(4), g.button(9); // HISCORES
     const unsigned hiscores = g.state();
-    g.button(9), g.hat(4), g.button(9);              // back, then OPTIONS
-    g.hat(4), g.button(9), g.button(3, 800), g.button(2, 800); // the pad row: start 3, jump 2
+    g.button(9), g.hat(4), g.button(9);                            // back, then OPTIONS
+    g.hat(4), g.button(9), g.button(3, 800), g.button(2, 800);     // the pad row: start 3, jump 2
     g.hat(4, 600), g.hat(4, 600), g.hat(4, 600), g.button(3, 600); // BACK
     const unsigned backInMenu = g.state();
-    g.hat(1), g.hat(1), g.hat(1), g.button(3);       // NEW GAME with the new start button
-    g.button(3, 1500);                               // past the story
+    g.hat(1), g.hat(1), g.hat(1), g.button(3); // NEW GAME with the new start button
+    g.button(3, 1500);                         // past the story
     g.t += 3500;
-    g.add("hat " + std::to_string(g.t) + " 2");      // walk right
+    g.add("hat " + std::to_string(g.t) + " 2"); // walk right
     const unsigned walking = g.state(2000);
     g.t += 200;
     g.add("unplug " + std::to_string(g.t));
@@ -140,7 +140,8 @@ TEST(Pads, TheWholeGameWithAPadAlone) {
     EXPECT_EQ(field(out, backOnTitle, "level"), 0) << out;
     const std::string cfg = readText("blomp.cfg");
     EXPECT_NE(cfg.find("j_jump=0\nj_fire=1\nj_start=7\n"), std::string::npos) << cfg;
-    EXPECT_NE(cfg.find("\npadbind=3 2 Sony Interactive Entertainment Wireless Controller\n"), std::string::npos)
+    EXPECT_NE(cfg.find("\npadbind=3 2 Sony Interactive Entertainment Wireless Controller\n"),
+              std::string::npos)
         << cfg;
 }
 

@@ -18,8 +18,8 @@ constexpr uint32_t RESCAN_MS = 2000; // without a watch: how often a rescan is a
 constexpr uint32_t WATCHED = IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_TO | IN_MOVED_FROM;
 
 int watchFd = -1;
-int watching = 0;         // padWatchOpen was called
-uint32_t lastRescan = 0;  // without a watch: the clock at the last "maybe"
+int watching = 0;        // padWatchOpen was called
+uint32_t lastRescan = 0; // without a watch: the clock at the last "maybe"
 
 // True for the names of the nodes SDL opens pads through.
 bool padNode(const char* name) {

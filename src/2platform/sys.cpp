@@ -40,7 +40,7 @@ int simPadPresent = 0;
 int simPadButtons = 0;
 int simPadHandle = 0; // its address stands in for the pad's handle; it is never dereferenced
 char simPadName[64] = "";
-int simPadChange = 0; // a pad was plugged in or pulled out since the game last asked
+int simPadChange = 0;            // a pad was plugged in or pulled out since the game last asked
 constexpr int SIM_PLUG = 0x504c; // the code of the user event that plugs a pad in or pulls it out
 
 // Puts an event into the pending queue and updates the held-key state, as SDL's pump does.

@@ -185,7 +185,8 @@ void scanPadLines(const uint8_t* buf, int32_t size) {
         }
         line[len] = 0;
         int start = -1, jump = -1, used = 0;
-        if (sscanf(line, "%d %d %n", &start, &jump, &used) < 2 || start < 0 || jump < 0 || !line[used]) continue;
+        if (sscanf(line, "%d %d %n", &start, &jump, &used) < 2 || start < 0 || jump < 0 || !line[used])
+            continue;
         PadMemory& m = padMemory[count++];
         m.start = start;
         m.jump = jump;
