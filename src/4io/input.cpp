@@ -15,40 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
-int32_t UP_KEY = SDLK_UP;
-int32_t DOWN_KEY = SDLK_DOWN;
-int32_t RIGHT_KEY = SDLK_RIGHT;
-int32_t LEFT_KEY = SDLK_LEFT;
-int32_t JUMP_KEY = SDLK_UP;
-int32_t FIRE_KEY = SDLK_SPACE;
-int32_t START_KEY = SDLK_RETURN;
-
-int32_t JUMP_BUTTON = 0;
-int32_t FIRE_BUTTON = 1;
-int32_t START_BUTTON = 7;
-int32_t SELECT_BUTTON = 6;
-int32_t UP_BUTTON = SDL_HAT_UP;
-int32_t RIGHT_BUTTON = SDL_HAT_RIGHT;
-int32_t DOWN_BUTTON = SDL_HAT_DOWN;
-int32_t LEFT_BUTTON = SDL_HAT_LEFT;
-
-SDL_Joystick* joystick = nullptr;
-int32_t lastKey = 0;
-int32_t lastKeyTyped = 0;
-int32_t lastKeySym = 0;
-int32_t lastJButton = 0;
-int done = 0;
-int stopDeferred = 0;
-
-uint8_t space = 0;
-uint8_t left = 0;
-uint8_t right = 0;
-uint8_t jump = 0;
-uint8_t crawl = 0;
-uint8_t escape = 0;
-int padWentAway = 0;
-PadMemory padMemory[MAX_PAD_MEMORY] = {};
-PadButtons padBase = {7, 6, 0, 1};
+Input input;
 
 namespace {
 

@@ -27,42 +27,6 @@ enum {
 
 constexpr int32_t STICK_DEAD_ZONE = 31000; // the stick counts as pushed only beyond this, either way
 
-// Key bindings (SDL key symbols; -1 while being re-bound).
-extern int32_t UP_KEY;    // up, default cursor up
-extern int32_t DOWN_KEY;  // down (crawl), default cursor down
-extern int32_t RIGHT_KEY; // right, default cursor right
-extern int32_t LEFT_KEY;  // left, default cursor left
-extern int32_t JUMP_KEY;  // jump, default cursor up like UP_KEY
-extern int32_t FIRE_KEY;  // fire, default the space bar
-extern int32_t START_KEY; // start, default return
-// Pad bindings: button numbers (-1 none), and hat direction masks for the four directions.
-extern int32_t JUMP_BUTTON;   // jump button, default 0; -1 makes the stick's up jump too
-extern int32_t FIRE_BUTTON;   // fire button, default 1
-extern int32_t START_BUTTON;  // start button, default 7
-extern int32_t SELECT_BUTTON; // select button, default 6
-extern int32_t UP_BUTTON;     // hat mask for up, default SDL_HAT_UP
-extern int32_t RIGHT_BUTTON;  // hat mask for right, default SDL_HAT_RIGHT
-extern int32_t DOWN_BUTTON;   // hat mask for down, default SDL_HAT_DOWN
-extern int32_t LEFT_BUTTON;   // hat mask for left, default SDL_HAT_LEFT
-
-extern SDL_Joystick* joystick; // the first pad, or null
-extern int32_t lastKey;        // controls held now (KEY_ bits)
-extern int32_t lastKeyTyped;   // the control released during the current poll, 0 if none
-extern int32_t lastKeySym;     // key symbol of the last key event; 0 after a pad button event
-extern int32_t lastJButton;    // button of the last pad button event; -1 after a key event
-extern int done;               // quit requested by the escape key or the window's close button
-extern int
-    stopDeferred; // while set, checkInput leaves a stop signal to its caller (the name entry saves first)
-
-// Per-frame flags written by checkKey, each 0 or 1.
-extern uint8_t space;   // select or start held
-extern uint8_t left;    // left held
-extern uint8_t right;   // right held
-extern uint8_t jump;    // jump held
-extern uint8_t crawl;   // down held
-extern uint8_t escape;  // quit requested; only the game flow clears it
-extern int padWentAway; // the pad in use was pulled out during the current poll
-
 // The pads the player bound buttons for on the options page, by name: kept in blomp.cfg.
 constexpr int MAX_PAD_MEMORY = 8; // pads remembered; the oldest gives way
 constexpr int PAD_NAME = 64;      // bytes of a pad's name kept
@@ -70,12 +34,55 @@ struct PadMemory {
     char name[PAD_NAME]; // "" for a free slot
     int32_t start, jump;
 };
-extern PadMemory padMemory[MAX_PAD_MEMORY];
 // The start, select, jump and fire buttons of a pad the table does not know: blomp.cfg's j_ lines.
 struct PadButtons {
     int32_t start, select, jump, fire;
 };
-extern PadButtons padBase;
+
+// Everything input knows: the bindings, the pad, the held and typed controls and
+// the per-frame flags. Only input's own functions write it (the bindings also
+// through loadConfig and the options page's capture, which input hands them to);
+// the game reads it, and clears the quit request through inputClearQuit.
+struct Input {
+    // Key bindings (SDL key symbols; -1 while being re-bound).
+    int32_t UP_KEY = SDLK_UP;       // up, default cursor up
+    int32_t DOWN_KEY = SDLK_DOWN;   // down (crawl), default cursor down
+    int32_t RIGHT_KEY = SDLK_RIGHT; // right, default cursor right
+    int32_t LEFT_KEY = SDLK_LEFT;   // left, default cursor left
+    int32_t JUMP_KEY = SDLK_UP;     // jump, default cursor up like UP_KEY
+    int32_t FIRE_KEY = SDLK_SPACE;  // fire, default the space bar
+    int32_t START_KEY = SDLK_RETURN; // start, default return
+    // Pad bindings: button numbers (-1 none), and hat direction masks for the four directions.
+    int32_t JUMP_BUTTON = 0;             // jump button, default 0; -1 makes the stick's up jump too
+    int32_t FIRE_BUTTON = 1;             // fire button, default 1
+    int32_t START_BUTTON = 7;            // start button, default 7
+    int32_t SELECT_BUTTON = 6;           // select button, default 6
+    int32_t UP_BUTTON = SDL_HAT_UP;       // hat mask for up
+    int32_t RIGHT_BUTTON = SDL_HAT_RIGHT; // hat mask for right
+    int32_t DOWN_BUTTON = SDL_HAT_DOWN;   // hat mask for down
+    int32_t LEFT_BUTTON = SDL_HAT_LEFT;   // hat mask for left
+    PadMemory padMemory[MAX_PAD_MEMORY] = {}; // start and jump bound on the options page, by pad
+    PadButtons padBase = {7, 6, 0, 1};        // the buttons of a pad the table does not know
+
+    SDL_Joystick* joystick = nullptr; // the first pad, or null
+    int32_t lastKey = 0;              // controls held now (KEY_ bits)
+    int32_t lastKeyTyped = 0;         // the control released during the current poll, 0 if none
+    int32_t lastKeySym = 0;           // key symbol of the last key event; 0 after a pad button event
+    int32_t lastJButton = 0;          // button of the last pad button event; -1 after a key event
+    int done = 0;                     // quit requested by the escape key or the window's close button
+    int stopDeferred = 0; // while set, checkInput leaves a stop signal to its caller (the name entry saves first)
+    int padWentAway = 0;  // the pad in use was pulled out during the current poll
+
+    // Per-frame flags written by checkKey, each 0 or 1.
+    uint8_t space = 0;  // select or start held
+    uint8_t left = 0;   // left held
+    uint8_t right = 0;  // right held
+    uint8_t jump = 0;   // jump held
+    uint8_t crawl = 0;  // down held
+    uint8_t escape = 0; // quit requested
+};
+
+extern Input input;
 
 void inputOpenPad();             // opens the first pad, if one is plugged in
 void inputClear();               // nothing held, nothing typed, every per-frame flag off
