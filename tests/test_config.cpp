@@ -14,12 +14,13 @@
 namespace {
 
 // Every variable the file touches with the game's defaults; each test starts and ends with them.
-int32_t* const vars[] = {
-    &UP_KEY,       &DOWN_KEY,    &RIGHT_KEY,       &LEFT_KEY,         &JUMP_KEY,         &FIRE_KEY,
-    &START_KEY,    &JUMP_BUTTON, &FIRE_BUTTON,     &START_BUTTON,     &UP_BUTTON,        &RIGHT_BUTTON,
-    &DOWN_BUTTON,  &LEFT_BUTTON, &mpFlags,         &mpResamplingMode, &mpReverbDepth,    &mpReverbDelay,
-    &mpBassAmount, &mpBassRange, &mpSurroundDepth, &mpSurroundDelay,  &_mus_volume_100_, &_sfx_volume_100_,
-    &_mus_volume_, &_sfx_volume_};
+int32_t* const vars[] = {&input.UP_KEY,      &input.DOWN_KEY,     &input.RIGHT_KEY,  &input.LEFT_KEY,
+                         &input.JUMP_KEY,    &input.FIRE_KEY,     &input.START_KEY,  &input.JUMP_BUTTON,
+                         &input.FIRE_BUTTON, &input.START_BUTTON, &input.UP_BUTTON,  &input.RIGHT_BUTTON,
+                         &input.DOWN_BUTTON, &input.LEFT_BUTTON,  &mpFlags,          &mpResamplingMode,
+                         &mpReverbDepth,     &mpReverbDelay,      &mpBassAmount,     &mpBassRange,
+                         &mpSurroundDepth,   &mpSurroundDelay,    &_mus_volume_100_, &_sfx_volume_100_,
+                         &_mus_volume_,      &_sfx_volume_};
 const int32_t values[] = {SDLK_UP, SDLK_DOWN, SDLK_RIGHT, SDLK_LEFT, SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1,
                           7,       1,         2,          4,         8,       3,          1,           0, 0,
                           0,       0,         0,          0,         100,     15,         128,         19};
@@ -56,23 +57,23 @@ TEST_F(Config, HandMadeLinesAreCheckedBeforeTheyCount) {
         int32_t* var;
         int32_t before, after;
     } cases[] = {
-        {"k_jump=x\n", &JUMP_KEY, SDLK_w, SDLK_x},
-        {"k_up=273\n", &UP_KEY, SDLK_w, SDLK_w},           // no cursor key
-        {"k_jump=X\n", &JUMP_KEY, SDLK_w, SDLK_w},         // no capital
-        {"k_start=13\n", &START_KEY, SDLK_q, SDLK_q},      // no return
-        {"# mine: k_down=z\n", &DOWN_KEY, SDLK_w, SDLK_z}, // found anywhere on a line
-        {"mus_volume=150\n", &_mus_volume_100_, 50, 100},  // out of range is full volume
+        {"k_jump=x\n", &input.JUMP_KEY, SDLK_w, SDLK_x},
+        {"k_up=273\n", &input.UP_KEY, SDLK_w, SDLK_w},           // no cursor key
+        {"k_jump=X\n", &input.JUMP_KEY, SDLK_w, SDLK_w},         // no capital
+        {"k_start=13\n", &input.START_KEY, SDLK_q, SDLK_q},      // no return
+        {"# mine: k_down=z\n", &input.DOWN_KEY, SDLK_w, SDLK_z}, // found anywhere on a line
+        {"mus_volume=150\n", &_mus_volume_100_, 50, 100},        // out of range is full volume
         {"mus_volume=-5\n", &_mus_volume_100_, 50, 100},
         {"sfx_volume=99999999999999999999\n", &_sfx_volume_100_, 50, 100}, // no wrapping into range
         {"mpResamplingMode=7\n", &mpResamplingMode, 2, 1},
         {"mpResamplingMode=3\n", &mpResamplingMode, 2, 3},
         {"mpFlagsOVERSAMPLING=0\n", &mpFlags, 1, 1}, // a flag is only ever set
-        {"j_fire=-1\n", &FIRE_BUTTON, 1, 1},         // a negative button is no button
-        {"j_fire=12\n", &FIRE_BUTTON, 1, 12},
-        {"k_jump=a\nj_jump=3\nk_jump=b\n", &JUMP_KEY, SDLK_w, SDLK_a}, // both found: the scan stops
-        {"k_right=c\nj_right=-1\nk_right=d\n", &RIGHT_KEY, SDLK_w, SDLK_d},
-        {"mus_volume=50\nk_up=a", &UP_KEY, SDLK_w, SDLK_w}, // the last line needs its line feed
-        {"mus_volume=50\nk_up=a\n", &UP_KEY, SDLK_w, SDLK_a},
+        {"j_fire=-1\n", &input.FIRE_BUTTON, 1, 1},   // a negative button is no button
+        {"j_fire=12\n", &input.FIRE_BUTTON, 1, 12},
+        {"k_jump=a\nj_jump=3\nk_jump=b\n", &input.JUMP_KEY, SDLK_w, SDLK_a}, // both found: the scan stops
+        {"k_right=c\nj_right=-1\nk_right=d\n", &input.RIGHT_KEY, SDLK_w, SDLK_d},
+        {"mus_volume=50\nk_up=a", &input.UP_KEY, SDLK_w, SDLK_w}, // the last line needs its line feed
+        {"mus_volume=50\nk_up=a\n", &input.UP_KEY, SDLK_w, SDLK_a},
         {"sfx_volume=40", &_sfx_volume_100_, 50, 40}, // a setting may reach the very end
     };
     for (const auto& c : cases) {

@@ -73,7 +73,7 @@ protected:
         world.map.stars = 3;
         world.play.workflow = 0;
         world.play.paused = 0;
-        escape = 0;
+        input.escape = 0;
         world.play.messageString[0] = 0;
         world.timeLeft = 7000;
         world.airLeft = 500;

@@ -34,7 +34,7 @@ protected:
         layMap({row(100, '.'), row(100, '#')}); // floor in row 11: a standing figure has y 160
     }
     void TearDown() override {
-        left = right = jump = crawl = 0;
+        input.left = input.right = input.jump = input.crawl = 0;
         world.figure.last_left = world.figure.last_right = 0;
         killMonsters();
         resetAnims();
@@ -71,17 +71,17 @@ protected:
 TEST_F(Figures, AJumpRisesFiftyAndLandsOnItsFortyThirdFrameAndAHopRisesFour) {
     int top = 0;
     stand(48);
-    jump = 1;
+    input.jump = 1;
     EXPECT_EQ(flight(&top), 43);
     EXPECT_EQ(top, 110);
     frames(30); // still holding the key: no second jump
     EXPECT_EQ(fig.y, 160);
-    jump = 0;
+    input.jump = 0;
     frames();
-    jump = 1; // released and pressed again: a new jump
+    input.jump = 1; // released and pressed again: a new jump
     frames();
     EXPECT_EQ(fig.y, 155);
-    jump = 0;
+    input.jump = 0;
     stand(48);
     fig.bounce = 1; // a stomped monster's bounce
     flight(&top);
@@ -90,10 +90,10 @@ TEST_F(Figures, AJumpRisesFiftyAndLandsOnItsFortyThirdFrameAndAHopRisesFour) {
 
 TEST_F(Figures, ReleasedRightCoastsToTheNextMultipleOfEightAndCrawlingMovesOne) {
     stand(32);
-    right = crawl = 1;
+    input.right = input.crawl = 1;
     frames(5);
     EXPECT_EQ(fig.x, 37);
-    right = crawl = 0;
+    input.right = input.crawl = 0;
     const int coast[] = {38, 40, 40};
     for (int x : coast) {
         frames();
@@ -111,7 +111,7 @@ TEST_F(Figures, TheViewFollowsPastTheThresholdsAndStopsAtTheMapsEnd) {
     }
     world.map.step = 0;
     placeFigure(fig, 232, 160);
-    right = 1;
+    input.right = 1;
     frames();
     const int onScreen =
         fig.x - world.map.step; // at speed 2 past 230 the figure keeps its place on the screen
@@ -151,7 +151,7 @@ TEST_F(Figures, AnItemNeverCountsTwiceAndTheLastOneOpensTheDoor) {
 TEST_F(Figures, ACheckpointLightsOnlyAfterTheFigureMovesOn) {
     layMap({".....k" + row(94, '.'), row(100, '#')});
     stand(48);
-    right = 1;
+    input.right = 1;
     int lastOn = -1;
     std::vector<int32_t> seen;
     for (int i = 0; i < 40; i++) {
@@ -183,16 +183,16 @@ TEST_F(Figures, AFiredSpikeTrapKillsOnItsFifthUpdate) {
 TEST_F(Figures, TheTrapDoorShutsBehindTheFigure) {
     layMap({".....T" + row(94, '.'), row(100, '#')});
     stand(48);
-    right = 1;
+    input.right = 1;
     for (int i = 0; i < 30 && !world.aos[0].active; i++) {
         EXPECT_EQ(cellAt(5, 10), 88) << fig.x; // open while the figure is on it
         frames();
     }
     EXPECT_GE(fig.x, 96);
-    right = 0;
+    input.right = 0;
     frames(5);
     EXPECT_EQ(cellAt(5, 10), 69);
-    left = 1; // walking back left, the shut door is a wall
+    input.left = 1; // walking back left, the shut door is a wall
     frames(20);
     EXPECT_EQ(fig.x, 96);
 }

@@ -59,9 +59,9 @@ protected:
         killMonsters();
         simStart(0);
         simPollHook = stuckGuard;
-        lastKey = lastKeyTyped = 0;
-        space = 0;
-        JUMP_KEY = UP_KEY = SDLK_UP;
+        input.lastKey = input.lastKeyTyped = 0;
+        input.space = 0;
+        input.JUMP_KEY = input.UP_KEY = SDLK_UP;
         remove("hiscores.dat"); // the table above is the whole truth: a file left over would be merged in
     }
     void TearDown() override { simStop(); }
@@ -130,7 +130,7 @@ TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelea
     const int keys[] = {SDLK_RIGHT, SDLK_SPACE, 'x'};
     for (int key : keys) {
         SetUp();
-        JUMP_KEY = 'x';
+        input.JUMP_KEY = 'x';
         simPollHook = watchSave;
         savedAt = 0;
         uint32_t t = 100;
@@ -143,7 +143,7 @@ TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelea
         EXPECT_LT(savedAt, t + 100) << key; // saved in the frame of the last press: no wait for a start key
         EXPECT_GE(simClock, t + 1000) << key;
         checkKey(); // the next screen's first poll
-        EXPECT_EQ(lastKeyTyped, 0) << key;
+        EXPECT_EQ(input.lastKeyTyped, 0) << key;
     }
 }
 
@@ -174,7 +174,7 @@ TEST_F(Hiscreen, EscapeOrAStopSignalEndsTheEntryAndSavesIt) {
         }
         sysStopSignal = 0;
         stopHook = nullptr;
-        done = escape = 0;
+        input.done = input.escape = 0;
         EXPECT_EQ(stopped, bySignal);
         EXPECT_TRUE(fileExists("hiscores.dat")) << bySignal;
         EXPECT_STREQ(hiscores[0].name, "B") << bySignal;
@@ -182,7 +182,7 @@ TEST_F(Hiscreen, EscapeOrAStopSignalEndsTheEntryAndSavesIt) {
 }
 
 TEST_F(Hiscreen, StartHeldWhenTheEntryBeginsSavesAAfterItsRelease) {
-    space = 1; // the start input is held as the entry begins
+    input.space = 1; // the start input is held as the entry begins
     simKey(0, SDLK_RETURN, 1);
     simKey(500, SDLK_RETURN, 0);
     ASSERT_EQ(enter(3000), 0);

@@ -17,11 +17,14 @@
 namespace {
 
 // The bindings and their defaults; every test starts and ends with them, so other suites see the game's.
-int32_t* const vars[] = {&UP_KEY,        &DOWN_KEY,     &RIGHT_KEY,    &LEFT_KEY,    &JUMP_KEY,
-                         &FIRE_KEY,      &START_KEY,    &JUMP_BUTTON,  &FIRE_BUTTON, &START_BUTTON,
-                         &SELECT_BUTTON, &UP_BUTTON,    &RIGHT_BUTTON, &DOWN_BUTTON, &LEFT_BUTTON,
-                         &lastKey,       &lastKeyTyped, &lastKeySym,   &lastJButton, &world.play.workflow,
-                         &cfgStep,       &cfgStatus};
+int32_t* const vars[] = {&input.UP_KEY,       &input.DOWN_KEY,      &input.RIGHT_KEY,
+                         &input.LEFT_KEY,     &input.JUMP_KEY,      &input.FIRE_KEY,
+                         &input.START_KEY,    &input.JUMP_BUTTON,   &input.FIRE_BUTTON,
+                         &input.START_BUTTON, &input.SELECT_BUTTON, &input.UP_BUTTON,
+                         &input.RIGHT_BUTTON, &input.DOWN_BUTTON,   &input.LEFT_BUTTON,
+                         &input.lastKey,      &input.lastKeyTyped,  &input.lastKeySym,
+                         &input.lastJButton,  &world.play.workflow, &cfgStep,
+                         &cfgStatus};
 const int32_t values[] = {
     SDLK_UP,    SDLK_DOWN,     SDLK_RIGHT,   SDLK_LEFT,    SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1, 7, 6,
     SDL_HAT_UP, SDL_HAT_RIGHT, SDL_HAT_DOWN, SDL_HAT_LEFT, 0,       0,          0,           0, 0, 0, 0};
@@ -62,9 +65,10 @@ protected:
     }
     static void reset() {
         for (int i = 0; i < NUM_VARS; i++) *vars[i] = values[i];
-        done = 0;
-        space = left = right = jump = crawl = escape = world.play.paused = 0;
-        joystick = nullptr;
+        input.done = 0;
+        input.space = input.left = input.right = input.jump = input.crawl = input.escape = world.play.paused =
+            0;
+        input.joystick = nullptr;
     }
     // Plays a script frame by frame, polling after each one.
     template <int N> static void play(const Frame (&frames)[N]) {
@@ -73,11 +77,11 @@ protected:
                 if (e.kind == 'k') simKey(simClock, e.a, e.b);
                 if (e.kind == 'a') simPushEvent(pad(SDL_JOYAXISMOTION, e.a, e.b));
                 if (e.kind == 'h') simPushEvent(pad(SDL_JOYHATMOTION, 0, e.b));
-                if (e.kind == 'j') JUMP_BUTTON = e.a;
+                if (e.kind == 'j') input.JUMP_BUTTON = e.a;
             }
             checkInput();
-            EXPECT_EQ(lastKey, frames[i].held) << "frame " << i;
-            EXPECT_EQ(lastKeyTyped, frames[i].typed) << "frame " << i;
+            EXPECT_EQ(input.lastKey, frames[i].held) << "frame " << i;
+            EXPECT_EQ(input.lastKeyTyped, frames[i].typed) << "frame " << i;
         }
     }
 };
@@ -136,7 +140,7 @@ TEST_F(Input, ATypedFireOpensThePauseMenuOnce) {
 
 TEST_F(Input, WaitKeyUpWaitsForKeysAndButtonsButNotCapsLock) {
     simSetJoystick(1, 12);
-    joystick = sysJoystickOpen(0);
+    input.joystick = sysJoystickOpen(0);
     simKey(simClock, SDLK_CAPSLOCK, 1); // the light stays on
     simKey(simClock, SDLK_a, 1);
     simKey(simClock + 50, SDLK_a, 0);
@@ -162,16 +166,16 @@ TEST_F(Input, WaitsEndOnAStopOrAQuitAndAButtonHeldAtOpenCountsOnlyOnceLetGo) {
     sysStopSignal = SIGTERM;
     EXPECT_NO_THROW(waitKeyUp());
     sysStopSignal = 0;
-    done = 1;
+    input.done = 1;
     EXPECT_NO_THROW(waitKeyUp());
-    done = 0;
+    input.done = 0;
     simKey(simClock, SDLK_a, 0);
     checkInput();
 
     simSetJoystick(1, 12);
     simScheduleEvent(simClock, pad(SDL_JOYBUTTONDOWN, 7, 0)); // the start button, held as the pad opens
     inputOpenPad();
-    ASSERT_NE(joystick, nullptr);
+    ASSERT_NE(input.joystick, nullptr);
     EXPECT_NO_THROW(waitKeyUp());
     const struct {
         int type;
@@ -185,16 +189,17 @@ TEST_F(Input, WaitsEndOnAStopOrAQuitAndAButtonHeldAtOpenCountsOnlyOnceLetGo) {
     for (const auto& f : frames) {
         if (f.type) simPushEvent(pad(f.type, 7, 0));
         checkInput();
-        EXPECT_EQ(lastKey, f.held) << f.type;
-        EXPECT_EQ(lastKeyTyped, f.typed) << f.type;
+        EXPECT_EQ(input.lastKey, f.held) << f.type;
+        EXPECT_EQ(input.lastKeyTyped, f.typed) << f.type;
     }
 }
 
 TEST_F(Input, ConfigKeyRefusesAKeyAlreadyBound) {
-    START_KEY = LEFT_KEY = RIGHT_KEY = JUMP_KEY = -1;
+    input.START_KEY = input.LEFT_KEY = input.RIGHT_KEY = input.JUMP_KEY = -1;
     cfgStatus = 1;
     const int syms[] = {SDLK_a, SDLK_a, SDLK_b, SDLK_c, SDLK_d};
-    int32_t* const bindings[] = {&START_KEY, &LEFT_KEY, &LEFT_KEY, &RIGHT_KEY, &JUMP_KEY};
+    int32_t* const bindings[] = {&input.START_KEY, &input.LEFT_KEY, &input.LEFT_KEY, &input.RIGHT_KEY,
+                                 &input.JUMP_KEY};
     const int steps[] = {1, 1, 2, 3, 4};
     for (int i = 0; i < 5; i++) {
         simTapKey(simClock, syms[i], 40);
@@ -205,9 +210,9 @@ TEST_F(Input, ConfigKeyRefusesAKeyAlreadyBound) {
         EXPECT_EQ(cfgStep, steps[i]) << i;
         EXPECT_EQ(cfgStatus, i < 4 ? 1 : 0) << i;
     }
-    EXPECT_EQ(START_KEY, SDLK_a);
-    EXPECT_EQ(LEFT_KEY, SDLK_b);
-    EXPECT_EQ(JUMP_KEY, SDLK_d);
+    EXPECT_EQ(input.START_KEY, SDLK_a);
+    EXPECT_EQ(input.LEFT_KEY, SDLK_b);
+    EXPECT_EQ(input.JUMP_KEY, SDLK_d);
 }
 
 // Left and right can always be typed, so the quit and continue questions, which wait for
@@ -220,12 +225,14 @@ TEST_F(Input, LeftAndRightAlwaysTypeThemselves) {
         int sym;
         bool taken;
     } table[] = {
-        {&LEFT_KEY, SDLK_UP, false},  {&RIGHT_KEY, SDLK_DOWN, false}, {&RIGHT_KEY, SDLK_SPACE, false},
-        {&START_KEY, SDLK_UP, false}, {&JUMP_KEY, SDLK_DOWN, false},  {&JUMP_KEY, SDLK_UP, true},
-        {&RIGHT_KEY, SDLK_d, true},   {&LEFT_KEY, SDLK_s, true},      {&START_KEY, SDLK_RETURN, true},
+        {&input.LEFT_KEY, SDLK_UP, false},     {&input.RIGHT_KEY, SDLK_DOWN, false},
+        {&input.RIGHT_KEY, SDLK_SPACE, false}, {&input.START_KEY, SDLK_UP, false},
+        {&input.JUMP_KEY, SDLK_DOWN, false},   {&input.JUMP_KEY, SDLK_UP, true},
+        {&input.RIGHT_KEY, SDLK_d, true},      {&input.LEFT_KEY, SDLK_s, true},
+        {&input.START_KEY, SDLK_RETURN, true},
     };
     for (const auto& t : table) {
-        START_KEY = LEFT_KEY = RIGHT_KEY = JUMP_KEY = -1;
+        input.START_KEY = input.LEFT_KEY = input.RIGHT_KEY = input.JUMP_KEY = -1;
         cfgStep = 0;
         cfgStatus = 1;
         simTapKey(simClock, t.sym, 20);
@@ -234,7 +241,7 @@ TEST_F(Input, LeftAndRightAlwaysTypeThemselves) {
         EXPECT_EQ(*t.binding, t.taken ? t.sym : -1) << "key " << t.sym;
         EXPECT_EQ(cfgStep, t.taken ? 1 : 0) << "key " << t.sym;
     }
-    START_KEY = SDLK_RETURN, LEFT_KEY = SDLK_s, RIGHT_KEY = SDLK_d, JUMP_KEY = SDLK_w;
+    input.START_KEY = SDLK_RETURN, input.LEFT_KEY = SDLK_s, input.RIGHT_KEY = SDLK_d, input.JUMP_KEY = SDLK_w;
     const Frame frames[] = {
         {{{'k', SDLK_s, 1}, {'k', SDLK_s, 0}}, 0, KEY_LEFT},
         {{{'k', SDLK_d, 1}, {'k', SDLK_d, 0}}, 0, KEY_RIGHT},

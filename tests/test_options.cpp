@@ -31,16 +31,16 @@ protected:
         simStart(0);
         cfgIndex = cfgCount = cfgStatus = cfgStep = 0;
         world.play.workflow = -4;
-        lastKey = lastKeyTyped = 0;
-        lastKeySym = 0;
-        lastJButton = -1;
-        joystick = nullptr;
-        UP_KEY = JUMP_KEY = SDLK_UP;
-        DOWN_KEY = SDLK_DOWN;
-        LEFT_KEY = SDLK_LEFT;
-        RIGHT_KEY = SDLK_RIGHT;
-        START_KEY = SDLK_RETURN;
-        FIRE_KEY = SDLK_SPACE;
+        input.lastKey = input.lastKeyTyped = 0;
+        input.lastKeySym = 0;
+        input.lastJButton = -1;
+        input.joystick = nullptr;
+        input.UP_KEY = input.JUMP_KEY = SDLK_UP;
+        input.DOWN_KEY = SDLK_DOWN;
+        input.LEFT_KEY = SDLK_LEFT;
+        input.RIGHT_KEY = SDLK_RIGHT;
+        input.START_KEY = SDLK_RETURN;
+        input.FIRE_KEY = SDLK_SPACE;
         _mus_volume_100_ = 100;
         _sfx_volume_100_ = 15;
     }
@@ -50,19 +50,19 @@ protected:
     std::string holdFor(int frames, int control, const int32_t* value) {
         std::string seen;
         for (int i = 0; i < frames; i++) {
-            lastKey = control;
-            lastKeyTyped = 0;
+            input.lastKey = control;
+            input.lastKeyTyped = 0;
             optionsUpdate();
             seen += std::to_string(*value) + " ";
         }
-        lastKey = 0;
+        input.lastKey = 0;
         return seen;
     }
     void typedOnce(int control) {
-        lastKey = 0;
-        lastKeyTyped = control;
+        input.lastKey = 0;
+        input.lastKeyTyped = control;
         optionsUpdate();
-        lastKeyTyped = 0;
+        input.lastKeyTyped = 0;
     }
 };
 
@@ -114,41 +114,41 @@ TEST_F(Options, KeyCaptureWaitsTenFramesThenTakesFourNewKeys) {
     cfgIndex = 0;
     typedOnce(KEY_START);
     ASSERT_EQ(cfgStatus, 1);
-    EXPECT_EQ(START_KEY, -1);
-    EXPECT_EQ(JUMP_KEY, -1);
+    EXPECT_EQ(input.START_KEY, -1);
+    EXPECT_EQ(input.JUMP_KEY, -1);
     // A key pressed at once is not taken while the page holds still.
     for (int i = 0; i < 10; i++) {
-        lastKeySym = 'q';
+        input.lastKeySym = 'q';
         optionsCapture();
-        EXPECT_EQ(START_KEY, -1) << i;
+        EXPECT_EQ(input.START_KEY, -1) << i;
     }
     const int keys[4] = {'q', 'a', 'd', 'w'};
     testing::internal::CaptureStdout();
     for (int k : keys) {
-        lastKeySym = k;
+        input.lastKeySym = k;
         optionsCapture();
     }
     std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(START_KEY, 'q'); // the first key after the wait
-    EXPECT_EQ(cfgStatus, 0);   // back on the page after four
+    EXPECT_EQ(input.START_KEY, 'q'); // the first key after the wait
+    EXPECT_EQ(cfgStatus, 0);         // back on the page after four
     EXPECT_EQ(printed, "0 0\n");
 }
 
 TEST_F(Options, PadCaptureRefusesTheStartButtonAsJump) {
     simSetJoystick(1, 12);
-    joystick = sysJoystickOpen(0);
+    input.joystick = sysJoystickOpen(0);
     cfgIndex = 1;
     typedOnce(KEY_START);
     ASSERT_EQ(cfgStatus, 1);
     cfgCount = 0;
-    lastKeySym = 0;
-    lastJButton = 9;
+    input.lastKeySym = 0;
+    input.lastJButton = 9;
     optionsCapture();
-    lastJButton = 9; // refused: already the start button
+    input.lastJButton = 9; // refused: already the start button
     optionsCapture();
     EXPECT_EQ(cfgStep, 1);
     EXPECT_EQ(cfgStatus, 1);
-    joystick = nullptr;
+    input.joystick = nullptr;
 }
 
 // One frame of the options page as the title runs it: input, then the capture or the page.
@@ -170,8 +170,8 @@ TEST_F(Options, ACaptureEndedByItsOwnJumpKeyOrButtonStaysOnThePage) {
     for (const auto& c : cases) {
         SetUp();
         simSetJoystick(1, 12);
-        joystick = c.row == 1 ? sysJoystickOpen(0) : nullptr;
-        if (c.row == 1) JUMP_KEY = 'w'; // so a released jump button confirms too
+        input.joystick = c.row == 1 ? sysJoystickOpen(0) : nullptr;
+        if (c.row == 1) input.JUMP_KEY = 'w'; // so a released jump button confirms too
         cfgIndex = c.row;
         simTapKey(100, SDLK_RETURN, 50); // confirm on the row
         for (int i = 0; i < 4 && c.controls[i] >= 0; i++) {
@@ -192,13 +192,15 @@ TEST_F(Options, ACaptureEndedByItsOwnJumpKeyOrButtonStaysOnThePage) {
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(cfgStatus, 0) << "row " << c.row;
         if (c.row == 0) {
-            EXPECT_EQ(std::vector<int32_t>({START_KEY, LEFT_KEY, RIGHT_KEY, JUMP_KEY}),
-                      std::vector<int32_t>({'q', 'a', 'd', 'w'}));
+            EXPECT_EQ(
+                std::vector<int32_t>({input.START_KEY, input.LEFT_KEY, input.RIGHT_KEY, input.JUMP_KEY}),
+                std::vector<int32_t>({'q', 'a', 'd', 'w'}));
         } else {
-            EXPECT_EQ(std::vector<int32_t>({START_BUTTON, JUMP_BUTTON}), std::vector<int32_t>({9, 2}));
+            EXPECT_EQ(std::vector<int32_t>({input.START_BUTTON, input.JUMP_BUTTON}),
+                      std::vector<int32_t>({9, 2}));
         }
     }
-    joystick = nullptr;
+    input.joystick = nullptr;
 }
 
 } // namespace

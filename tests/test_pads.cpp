@@ -46,19 +46,19 @@ TEST(Pads, PadLinesLeaveTheOlderLinesAlone) {
     ScratchDir dir;
     writeText("blomp.cfg", "j_jump=4\nj_start=5\npadbind=3 2 Sony Wireless Controller\npadbind=x\n");
     loadConfig();
-    EXPECT_EQ(padBase.jump, 4);
-    EXPECT_EQ(padBase.start, 5);
-    EXPECT_STREQ(padMemory[0].name, "Sony Wireless Controller");
-    EXPECT_EQ(padMemory[0].start, 3);
-    EXPECT_EQ(padMemory[0].jump, 2);
-    EXPECT_STREQ(padMemory[1].name, ""); // the broken line is no pad
+    EXPECT_EQ(input.padBase.jump, 4);
+    EXPECT_EQ(input.padBase.start, 5);
+    EXPECT_STREQ(input.padMemory[0].name, "Sony Wireless Controller");
+    EXPECT_EQ(input.padMemory[0].start, 3);
+    EXPECT_EQ(input.padMemory[0].jump, 2);
+    EXPECT_STREQ(input.padMemory[1].name, ""); // the broken line is no pad
     dumpConfig();
     const std::string out = readText("blomp.cfg");
     EXPECT_NE(out.find("j_jump=4\n"), std::string::npos);
     EXPECT_NE(out.find("j_start=5\n"), std::string::npos);
     EXPECT_NE(out.find("\npadbind=3 2 Sony Wireless Controller\n"), std::string::npos);
-    padMemory[0] = PadMemory();
-    padBase = {7, 6, 0, 1};
+    input.padMemory[0] = PadMemory();
+    input.padBase = {7, 6, 0, 1};
 }
 
 // The script of a whole game played with a PlayStation-style pad (start 9, jump 0,

@@ -69,15 +69,15 @@ protected:
         openArchives();
         loadSpriteFont(1);
         logo = loadGFX("logo", 1, 255, 0, 255);
-        lang_id = done = lastKey = lastKeyTyped = 0;
+        lang_id = input.done = input.lastKey = input.lastKeyTyped = 0;
         gfxSet = 1;
-        JUMP_KEY = UP_KEY = SDLK_UP;
+        input.JUMP_KEY = input.UP_KEY = SDLK_UP;
         simStart(1000);
         simPollHook = player;
     }
     void TearDown() override {
         simStop();
-        lang_id = done = currentScreen = 0;
+        lang_id = input.done = currentScreen = 0;
         freeSurface(logo);
         logo = nullptr;
         destroyFonts();
@@ -115,8 +115,8 @@ TEST_F(ScreensTest, LanguageCursorWrapsChangesRowAndOnlyStartLeaves) {
     // (the up key reports jump) back, German, down to Spanish, up to German, then
     // fire, a letter and escape move nothing
     EXPECT_EQ(langLog, (std::vector<int>{0, 1, 2, 3, 0, 3, 0, 2, 0, 1, 3, 1, 1, 1, 1}));
-    EXPECT_EQ(lang_id, 1); // kept for the rest of the game
-    EXPECT_EQ(done, 1);    // escape only asks to quit; every screen still ran
+    EXPECT_EQ(lang_id, 1);    // kept for the rest of the game
+    EXPECT_EQ(input.done, 1); // escape only asks to quit; every screen still ran
     EXPECT_EQ(framesOf.size(), 5u);
 }
 

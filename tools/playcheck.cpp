@@ -172,10 +172,7 @@ void startLevel(int n) {
 
 // One frame of play with the given inputs, in the game flow's order.
 void playFrame(int inputs) {
-    left = (inputs & IN_LEFT) ? 1 : 0;
-    right = (inputs & IN_RIGHT) ? 1 : 0;
-    jump = (inputs & IN_JUMP) ? 1 : 0;
-    crawl = (inputs & IN_CRAWL) ? 1 : 0;
+    inputSetHeld(inputs); // the same bits: 1 left, 2 right, 4 jump, 8 crawl
     worldStep();
 }
 

@@ -194,7 +194,10 @@ void loadDemos(const char* folder) {
 
 // The key of each demo control bit.
 int32_t demoKey(int bit) {
-    return bit == 1 ? LEFT_KEY : bit == 2 ? RIGHT_KEY : bit == 4 ? JUMP_KEY : DOWN_KEY;
+    return bit == 1   ? input.LEFT_KEY
+           : bit == 2 ? input.RIGHT_KEY
+           : bit == 4 ? input.JUMP_KEY
+                      : input.DOWN_KEY;
 }
 
 // A key event now, without a release scheduled: the demo lets go itself.
@@ -262,7 +265,7 @@ State classify() {
     if (world.play.level >= 17) return ST_ENDING;
     if (world.play.lives <= 0) return ST_GAMEOVER;
     if (world.play.paused) return ST_PAUSE;
-    if (escape) return ST_QUIT;
+    if (input.escape) return ST_QUIT;
     if (world.play.messageString[0]) return ST_DYING;
     return ST_PLAY;
 }
@@ -284,7 +287,7 @@ void countEvents(State s) {
     if (world.play.lives == 0 && prevLives > 0) shared->events[EV_GAMEOVER]++;
     if (prevLives == 0 && world.play.lives > 0 && world.play.level > 0) shared->events[EV_CONTINUE]++;
     if (world.play.paused && !prevPaused) shared->events[EV_PAUSE]++;
-    if (escape && !prevEscape && world.play.level > 0) shared->events[EV_QUIT]++;
+    if (input.escape && !prevEscape && world.play.level > 0) shared->events[EV_QUIT]++;
     if (cfgStatus && !prevStatus) shared->events[EV_CAPTURE]++;
     if (gfxSet == 2 && prevSet != 2) shared->events[EV_HIDDEN]++;
     const uint32_t sum = tableSum();
@@ -297,7 +300,7 @@ void countEvents(State s) {
     }
     hiscoreSum = sum;
     prevLevel = world.play.level, prevLives = world.play.lives, prevPaused = world.play.paused,
-    prevEscape = escape, prevStatus = cfgStatus;
+    prevEscape = input.escape, prevStatus = cfgStatus;
     prevSet = gfxSet;
 }
 
@@ -318,37 +321,38 @@ void act(State s, bool leaving) {
     case ST_INTRO:
         if (!chance(1, 8) && downsToGo == 0) return;
         if (currentScreen == 0)
-            press(chance(3, 4) ? START_KEY : chance(1, 2) ? RIGHT_KEY : DOWN_KEY);
+            press(chance(3, 4) ? input.START_KEY : chance(1, 2) ? input.RIGHT_KEY : input.DOWN_KEY);
         else if (currentScreen == 1)
             pressAnything();
         else if (currentScreen == 4 && (downsToGo > 0 || chance(1, 6))) {
             // the tenth release of down picks the hidden set
             if (downsToGo == 0) downsToGo = SECRET_DOWNS;
-            if (heldUntil[DOWN_KEY > 0 && DOWN_KEY < SDLK_LAST ? DOWN_KEY : 0] <= simClock) {
-                press(DOWN_KEY, 30);
+            if (heldUntil[input.DOWN_KEY > 0 && input.DOWN_KEY < SDLK_LAST ? input.DOWN_KEY : 0] <=
+                simClock) {
+                press(input.DOWN_KEY, 30);
                 downsToGo--;
             }
         } else if (currentScreen == 4)
-            press(chance(1, 2) ? LEFT_KEY : RIGHT_KEY);
+            press(chance(1, 2) ? input.LEFT_KEY : input.RIGHT_KEY);
         else
-            press(chance(4, 5) ? UP_KEY : JUMP_KEY);
+            press(chance(4, 5) ? input.UP_KEY : input.JUMP_KEY);
         return;
     case ST_TITLE:
         menuGoal = pickMenuGoal(leaving);
-        if (chance(1, 10)) press(chance(1, 2) ? START_KEY : DOWN_KEY);
+        if (chance(1, 10)) press(chance(1, 2) ? input.START_KEY : input.DOWN_KEY);
         return;
     case ST_MENU:
         if (!chance(1, 6)) return;
         if (leaving) menuGoal = 5;
         if (world.play.workflow == menuGoal)
-            press(chance(1, 2) ? START_KEY : FIRE_KEY);
+            press(chance(1, 2) ? input.START_KEY : input.FIRE_KEY);
         else if (chance(1, 15))
             pressAnything();
         else
-            press(world.play.workflow < menuGoal ? DOWN_KEY : UP_KEY);
+            press(world.play.workflow < menuGoal ? input.DOWN_KEY : input.UP_KEY);
         return;
     case ST_HISCORES:
-        if (chance(1, 40)) press(START_KEY);
+        if (chance(1, 40)) press(input.START_KEY);
         menuGoal = pickMenuGoal(leaving);
         return;
     case ST_OPTIONS:
@@ -357,15 +361,15 @@ void act(State s, bool leaving) {
         if (leaving || chance(1, 15)) {
             // back to the menu: the last row, confirmed
             if (cfgIndex == 4)
-                press(START_KEY);
+                press(input.START_KEY);
             else
-                press(DOWN_KEY);
+                press(input.DOWN_KEY);
         } else {
             static const int pick[] = {0, 0, 1, 1, 2, 2, 3, 4};
             const int r = pick[next() % 8];
-            if (r == 0) press(chance(1, 2) ? UP_KEY : DOWN_KEY);
-            if (r == 1) press(chance(1, 2) ? LEFT_KEY : RIGHT_KEY);
-            if (r == 2 && chance(1, 4)) press(START_KEY); // a capture on the keys or pad row
+            if (r == 0) press(chance(1, 2) ? input.UP_KEY : input.DOWN_KEY);
+            if (r == 1) press(chance(1, 2) ? input.LEFT_KEY : input.RIGHT_KEY);
+            if (r == 2 && chance(1, 4)) press(input.START_KEY); // a capture on the keys or pad row
             if (r == 3 && pad) pressButton((int)(next() % 12));
             if (r == 4) pressAnything();
         }
@@ -388,25 +392,25 @@ void act(State s, bool leaving) {
             press(SDLK_ESCAPE);
             return;
         }
-        if (chance(1, 3)) press(RIGHT_KEY, 100 + next() % 900);
-        if (chance(1, 12)) press(JUMP_KEY, 50 + next() % 400);
-        if (chance(1, 40)) press(LEFT_KEY, 50 + next() % 500);
-        if (chance(1, 120)) press(DOWN_KEY, 50 + next() % 500);
-        if (chance(1, 700)) press(FIRE_KEY);     // the pause menu
-        if (chance(1, 3000)) press(SDLK_ESCAPE); // the quit question
+        if (chance(1, 3)) press(input.RIGHT_KEY, 100 + next() % 900);
+        if (chance(1, 12)) press(input.JUMP_KEY, 50 + next() % 400);
+        if (chance(1, 40)) press(input.LEFT_KEY, 50 + next() % 500);
+        if (chance(1, 120)) press(input.DOWN_KEY, 50 + next() % 500);
+        if (chance(1, 700)) press(input.FIRE_KEY); // the pause menu
+        if (chance(1, 3000)) press(SDLK_ESCAPE);   // the quit question
         if (chance(1, 400)) pressAnything();
         return;
     case ST_PAUSE:
         if (!chance(1, 8)) return;
         if (chance(1, 3))
-            press(chance(1, 2) ? UP_KEY : DOWN_KEY);
+            press(chance(1, 2) ? input.UP_KEY : input.DOWN_KEY);
         else if (chance(1, 2))
-            press(START_KEY);
+            press(input.START_KEY);
         else
             pressAnything();
         return;
     case ST_QUIT:
-        if (chance(1, 10)) press(leaving || chance(2, 5) ? LEFT_KEY : RIGHT_KEY);
+        if (chance(1, 10)) press(leaving || chance(2, 5) ? input.LEFT_KEY : input.RIGHT_KEY);
         return;
     case ST_DYING:
         if (chance(1, 50)) pressAnything();
@@ -415,18 +419,18 @@ void act(State s, bool leaving) {
         // Game over needs start, the name entry letters and moves, the question left or right.
         if (!chance(1, 5)) return;
         switch (next() % 8) {
-        case 0: press(START_KEY); break;
-        case 1: press(UP_KEY); break;
-        case 2: press(DOWN_KEY); break;
-        case 3: press(RIGHT_KEY); break;
-        case 4: press(FIRE_KEY); break;
-        case 5: press(leaving ? RIGHT_KEY : LEFT_KEY); break;
-        case 6: press(RIGHT_KEY); break;
+        case 0: press(input.START_KEY); break;
+        case 1: press(input.UP_KEY); break;
+        case 2: press(input.DOWN_KEY); break;
+        case 3: press(input.RIGHT_KEY); break;
+        case 4: press(input.FIRE_KEY); break;
+        case 5: press(leaving ? input.RIGHT_KEY : input.LEFT_KEY); break;
+        case 6: press(input.RIGHT_KEY); break;
         default: pressAnything(); break;
         }
         return;
     case ST_ENDING:
-        if (chance(1, 10)) press(chance(3, 4) ? START_KEY : RIGHT_KEY);
+        if (chance(1, 10)) press(chance(3, 4) ? input.START_KEY : input.RIGHT_KEY);
         return;
     default: return;
     }
@@ -448,9 +452,9 @@ void onPoll() {
                 "blompsoak: a session cannot be left (state %s); keys up %d down %d left %d right %d jump %d "
                 "fire %d "
                 "start %d, pad %d, level %d, workflow %d, lives %d\n",
-                stateNames[s], (int)UP_KEY, (int)DOWN_KEY, (int)LEFT_KEY, (int)RIGHT_KEY, (int)JUMP_KEY,
-                (int)FIRE_KEY, (int)START_KEY, pad, (int)world.play.level, (int)world.play.workflow,
-                (int)world.play.lives);
+                stateNames[s], (int)input.UP_KEY, (int)input.DOWN_KEY, (int)input.LEFT_KEY,
+                (int)input.RIGHT_KEY, (int)input.JUMP_KEY, (int)input.FIRE_KEY, (int)input.START_KEY, pad,
+                (int)world.play.level, (int)world.play.workflow, (int)world.play.lives);
         shared->stuck = 1;
         fflush(stderr);
         _exit(4);

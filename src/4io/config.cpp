@@ -27,10 +27,11 @@ constexpr int CONFIG_TEXT_SIZE = 2048;      // the whole file as dumpConfig writ
 constexpr int64_t NUMBER_LIMIT = INT32_MAX; // absurdly long numbers stop here rather than wrap
 
 // Where the bindings of each name in params go.
-int32_t* const keyBinding[NUM_PARAMS] = {&JUMP_KEY, &FIRE_KEY, &START_KEY, &UP_KEY,
-                                         &DOWN_KEY, &LEFT_KEY, &RIGHT_KEY};
-int32_t* const buttonBinding[NUM_PARAMS] = {&JUMP_BUTTON, &FIRE_BUTTON, &START_BUTTON, &UP_BUTTON,
-                                            &DOWN_BUTTON, &LEFT_BUTTON, &RIGHT_BUTTON};
+int32_t* const keyBinding[NUM_PARAMS] = {&input.JUMP_KEY, &input.FIRE_KEY, &input.START_KEY, &input.UP_KEY,
+                                         &input.DOWN_KEY, &input.LEFT_KEY, &input.RIGHT_KEY};
+int32_t* const buttonBinding[NUM_PARAMS] = {&input.JUMP_BUTTON, &input.FIRE_BUTTON, &input.START_BUTTON,
+                                            &input.UP_BUTTON,   &input.DOWN_BUTTON, &input.LEFT_BUTTON,
+                                            &input.RIGHT_BUTTON};
 
 // Characters other than letters and digits that a hand-written key line may bind.
 const char keyPunctuation[] = {' ', '#', '*', ',', ':', ';', '<', '>'};
@@ -77,13 +78,13 @@ struct ConfigLine {
 const ConfigLine configLines[CONFIG_LINES] = {
     {"mus_volume=", &_mus_volume_100_, 0},
     {"sfx_volume=", &_sfx_volume_100_, 0},
-    {"j_jump=", &padBase.jump, 0}, // the buttons of a pad the table does not know
-    {"j_fire=", &padBase.fire, 0},
-    {"j_start=", &padBase.start, 0},
-    {"j_up=", &UP_BUTTON, 0},
-    {"j_down=", &DOWN_BUTTON, 0},
-    {"j_left=", &LEFT_BUTTON, 0},
-    {"j_right=", &RIGHT_BUTTON, 0},
+    {"j_jump=", &input.padBase.jump, 0}, // the buttons of a pad the table does not know
+    {"j_fire=", &input.padBase.fire, 0},
+    {"j_start=", &input.padBase.start, 0},
+    {"j_up=", &input.UP_BUTTON, 0},
+    {"j_down=", &input.DOWN_BUTTON, 0},
+    {"j_left=", &input.LEFT_BUTTON, 0},
+    {"j_right=", &input.RIGHT_BUTTON, 0},
     {"mpFlagsOVERSAMPLING=", &mpFlags, 1},
     {"mpResamplingMode=", &mpResamplingMode, 0},
     {"mpFlagsNOISE_REDUCTION=", &mpFlags, 2},
@@ -187,7 +188,7 @@ void scanPadLines(const uint8_t* buf, int32_t size) {
         int start = -1, jump = -1, used = 0;
         if (sscanf(line, "%d %d %n", &start, &jump, &used) < 2 || start < 0 || jump < 0 || !line[used])
             continue;
-        PadMemory& m = padMemory[count++];
+        PadMemory& m = input.padMemory[count++];
         m.start = start;
         m.jump = jump;
         snprintf(m.name, sizeof m.name, "%s", line + used);
@@ -256,7 +257,7 @@ void dumpConfig() {
         if (n < 0 || n >= (int)sizeof text - len) return; // cannot happen with 21 short lines
         len += n;
     }
-    for (const PadMemory& m : padMemory) {
+    for (const PadMemory& m : input.padMemory) {
         if (!m.name[0]) continue;
         int n = snprintf(text + len, sizeof text - (size_t)len, "%s%d %d %s\n", PAD_LINE, (int)m.start,
                          (int)m.jump, m.name);

@@ -55,49 +55,55 @@ struct Control {
 
 // Directions come first, then the controls; a key may be both (cursor up jumps as well).
 const Direction keyDirections[] = {
-    {&UP_KEY, KEY_UP, KEY_DOWN},
-    {&DOWN_KEY, KEY_DOWN, KEY_UP},
-    {&RIGHT_KEY, KEY_RIGHT, KEY_LEFT},
-    {&LEFT_KEY, KEY_LEFT, KEY_RIGHT},
+    {&input.UP_KEY, KEY_UP, KEY_DOWN},
+    {&input.DOWN_KEY, KEY_DOWN, KEY_UP},
+    {&input.RIGHT_KEY, KEY_RIGHT, KEY_LEFT},
+    {&input.LEFT_KEY, KEY_LEFT, KEY_RIGHT},
 };
 
 constexpr int BOUND_CONTROLS = 3; // jump, fire and start; the rest of keyControls are fixed keys
 const Control keyControls[] = {
-    {&JUMP_KEY, KEY_JUMP}, {&FIRE_KEY, KEY_FIRE}, {&START_KEY, KEY_START}, {&SELECT_SYM, KEY_SELECT},
-    {&D_SYM, KEY_D},       {&L_SYM, KEY_L},       {&R_SYM, KEY_R},         {&C_SYM, KEY_C},
+    {&input.JUMP_KEY, KEY_JUMP},
+    {&input.FIRE_KEY, KEY_FIRE},
+    {&input.START_KEY, KEY_START},
+    {&SELECT_SYM, KEY_SELECT},
+    {&D_SYM, KEY_D},
+    {&L_SYM, KEY_L},
+    {&R_SYM, KEY_R},
+    {&C_SYM, KEY_C},
 };
 
 // Pressed and released buttons are looked up in a slightly different order; it only
 // matters when two controls share a button.
 const Control buttonsPressed[] = {
-    {&JUMP_BUTTON, KEY_JUMP},
-    {&FIRE_BUTTON, KEY_FIRE},
-    {&START_BUTTON, KEY_START},
-    {&SELECT_BUTTON, KEY_SELECT},
+    {&input.JUMP_BUTTON, KEY_JUMP},
+    {&input.FIRE_BUTTON, KEY_FIRE},
+    {&input.START_BUTTON, KEY_START},
+    {&input.SELECT_BUTTON, KEY_SELECT},
 };
 
 const Control buttonsReleased[] = {
-    {&JUMP_BUTTON, KEY_JUMP},
-    {&FIRE_BUTTON, KEY_FIRE},
-    {&SELECT_BUTTON, KEY_SELECT},
-    {&START_BUTTON, KEY_START},
+    {&input.JUMP_BUTTON, KEY_JUMP},
+    {&input.FIRE_BUTTON, KEY_FIRE},
+    {&input.SELECT_BUTTON, KEY_SELECT},
+    {&input.START_BUTTON, KEY_START},
 };
 
 // Holds a direction and lets go of its opposite. Called by the event handlers.
 void hold(int32_t bit, int32_t opposite) {
-    lastKey = (lastKey | bit) & ~opposite;
+    input.lastKey = (input.lastKey | bit) & ~opposite;
 }
 
 // Lets go of a control and reports it typed, held or not: menus must see a release
 // even after waitKeyUp has forgotten the press. Called by the event handlers.
 void letGo(int32_t bit) {
-    lastKey &= ~bit;
-    lastKeyTyped = bit;
+    input.lastKey &= ~bit;
+    input.lastKeyTyped = bit;
 }
 
 // Lets go of a control only if it is held; returns 1 when it was. Called by the stick and hat handlers.
 int letGoHeld(int32_t bit) {
-    if (!(lastKey & bit)) return 0;
+    if (!(input.lastKey & bit)) return 0;
     letGo(bit);
     return 1;
 }
@@ -111,8 +117,8 @@ const Control* findControl(const Control* table, int count, int32_t value) {
 
 // A key pressed or released. Called by checkInput.
 void keyEvent(int32_t sym, int pressed) {
-    lastJButton = -1;
-    lastKeySym = sym;
+    input.lastJButton = -1;
+    input.lastKeySym = sym;
     bool direction = false;
     for (const Direction& d : keyDirections) {
         if (*d.binding != sym) continue;
@@ -128,11 +134,11 @@ void keyEvent(int32_t sym, int pressed) {
     if (c && direction && c - keyControls >= BOUND_CONTROLS) c = nullptr;
     if (c) {
         if (pressed)
-            lastKey |= c->bit;
+            input.lastKey |= c->bit;
         else
             letGo(c->bit);
     } else if (pressed && sym == SDLK_ESCAPE) {
-        done = 1;
+        input.done = 1;
     }
 }
 
@@ -148,12 +154,13 @@ void axisEvent(int axis, int value) {
     } else if (axis == 1) {
         if (value < -STICK_DEAD_ZONE) {
             hold(KEY_UP, KEY_DOWN);
-            if (JUMP_BUTTON == -1) lastKey |= KEY_JUMP; // a pad without a jump button jumps with the stick
+            if (input.JUMP_BUTTON == -1)
+                input.lastKey |= KEY_JUMP; // a pad without a jump button jumps with the stick
         } else if (value > STICK_DEAD_ZONE) {
             hold(KEY_DOWN, KEY_UP);
         } else {
             if (!letGoHeld(KEY_DOWN)) letGoHeld(KEY_UP);
-            if (JUMP_BUTTON == -1) letGoHeld(KEY_JUMP);
+            if (input.JUMP_BUTTON == -1) letGoHeld(KEY_JUMP);
         }
     }
 }
@@ -161,13 +168,13 @@ void axisEvent(int axis, int value) {
 // The hat moved. A direction is let go only when the hat comes back to the centre,
 // so sliding from up-left to up keeps left held. Called by checkInput.
 void hatEvent(int value) {
-    if (value & UP_BUTTON)
+    if (value & input.UP_BUTTON)
         hold(KEY_UP, KEY_DOWN);
-    else if (value & DOWN_BUTTON)
+    else if (value & input.DOWN_BUTTON)
         hold(KEY_DOWN, KEY_UP);
-    if (value & LEFT_BUTTON) {
+    if (value & input.LEFT_BUTTON) {
         hold(KEY_LEFT, KEY_RIGHT);
-    } else if (value & RIGHT_BUTTON) {
+    } else if (value & input.RIGHT_BUTTON) {
         hold(KEY_RIGHT, KEY_LEFT);
     } else if (value == SDL_HAT_CENTERED) {
         if (!letGoHeld(KEY_DOWN)) letGoHeld(KEY_UP);
@@ -181,27 +188,27 @@ void buttonEvent(int button, int pressed) {
         if (!pressed) heldAtOpen[button] = 0; // let go at last: from now on it counts
         return;
     }
-    lastKeySym = 0;
-    lastJButton = button;
+    input.lastKeySym = 0;
+    input.lastJButton = button;
     const Control* table = pressed ? buttonsPressed : buttonsReleased;
     const Control* c = findControl(table, int(sizeof buttonsPressed / sizeof buttonsPressed[0]), button);
     if (!c) return;
     if (pressed)
-        lastKey |= c->bit;
+        input.lastKey |= c->bit;
     else
         letGo(c->bit);
 }
 
 // Keeps the open pad's name, as blomp.cfg can hold it: one line, nothing that reads as a key.
 void notePadName() {
-    snprintf(padName, sizeof padName, "%s", joystick ? sysJoystickName(0) : "");
+    snprintf(padName, sizeof padName, "%s", input.joystick ? sysJoystickName(0) : "");
     for (char* c = padName; *c; c++)
         if (*c == '=' || *c == '\n' || *c == '\r') *c = ' ';
 }
 
 // The remembered bindings of the pad of this name, or null. Called by the pad's opening and the capture.
 PadMemory* rememberedPad(const char* name) {
-    for (PadMemory& m : padMemory)
+    for (PadMemory& m : input.padMemory)
         if (m.name[0] && strcmp(m.name, name) == 0) return &m;
     return nullptr;
 }
@@ -211,30 +218,31 @@ PadMemory* rememberedPad(const char* name) {
 // pad on the options page. Called when a pad is opened and after the file is read.
 void applyPadLayout() {
     const PadLayout& l = padLayoutFor(padName);
-    const bool known = joystick && &l != &defaultPadLayout;
-    START_BUTTON = known ? l.start : padBase.start;
-    SELECT_BUTTON = known ? l.select : padBase.select;
-    JUMP_BUTTON = known ? l.jump : padBase.jump;
-    FIRE_BUTTON = known ? l.fire : padBase.fire;
-    const PadMemory* m = joystick ? rememberedPad(padName) : nullptr;
+    const bool known = input.joystick && &l != &defaultPadLayout;
+    input.START_BUTTON = known ? l.start : input.padBase.start;
+    input.SELECT_BUTTON = known ? l.select : input.padBase.select;
+    input.JUMP_BUTTON = known ? l.jump : input.padBase.jump;
+    input.FIRE_BUTTON = known ? l.fire : input.padBase.fire;
+    const PadMemory* m = input.joystick ? rememberedPad(padName) : nullptr;
     if (m) {
-        START_BUTTON = m->start;
-        JUMP_BUTTON = m->jump;
+        input.START_BUTTON = m->start;
+        input.JUMP_BUTTON = m->jump;
     }
 }
 
 // Notes the buttons the pad reports held as it opens. Called whenever a pad is opened.
 void noteHeldButtons() {
     memset(heldAtOpen, 0, sizeof heldAtOpen);
-    if (!joystick) return;
+    if (!input.joystick) return;
     sysPumpEvents(); // the state the pad reports as it opens
-    const int buttons = sysJoystickNumButtons(joystick);
-    for (int b = 0; b < buttons && b < PAD_BUTTONS; b++) heldAtOpen[b] = sysJoystickButton(joystick, b) != 0;
+    const int buttons = sysJoystickNumButtons(input.joystick);
+    for (int b = 0; b < buttons && b < PAD_BUTTONS; b++)
+        heldAtOpen[b] = sysJoystickButton(input.joystick, b) != 0;
 }
 
 // Opens the first pad SDL sees, if any, with its layout. Called by the rescan.
 void openFirstPad() {
-    joystick = sysNumJoysticks() >= 1 ? sysJoystickOpen(0) : nullptr;
+    input.joystick = sysNumJoysticks() >= 1 ? sysJoystickOpen(0) : nullptr;
     notePadName();
     applyPadLayout();
     noteHeldButtons();
@@ -244,14 +252,14 @@ void openFirstPad() {
 // SDL looks for pads again and the first is opened. A pad that was there and is
 // gone now is reported for this poll. Called by checkInput when the device folder changed.
 void rescanPads() {
-    const bool had = joystick != nullptr;
-    if (joystick) sysJoystickClose(joystick);
-    joystick = nullptr;
-    lastKey &= ~padHeld;
+    const bool had = input.joystick != nullptr;
+    if (input.joystick) sysJoystickClose(input.joystick);
+    input.joystick = nullptr;
+    input.lastKey &= ~padHeld;
     padHeld = 0;
     sysJoystickRescan();
     openFirstPad();
-    if (had && !joystick) padWentAway = 1;
+    if (had && !input.joystick) input.padWentAway = 1;
 }
 
 } // namespace
@@ -259,7 +267,7 @@ void rescanPads() {
 // Opens the first pad, if one is plugged in, notes the buttons already held, and
 // starts watching for pads that come and go. Called by start-up.
 void inputOpenPad() {
-    joystick = joystickInit();
+    input.joystick = joystickInit();
     notePadName();
     applyPadLayout();
     noteHeldButtons();
@@ -269,7 +277,7 @@ void inputOpenPad() {
 // The buttons read from blomp.cfg are those of a pad the table does not know; the
 // open pad gets its own layout again. Called by loadConfig after reading.
 void inputPadBindingsRead() {
-    padBase = {START_BUTTON, SELECT_BUTTON, JUMP_BUTTON, FIRE_BUTTON};
+    input.padBase = {input.START_BUTTON, input.SELECT_BUTTON, input.JUMP_BUTTON, input.FIRE_BUTTON};
     applyPadLayout();
 }
 
@@ -277,27 +285,27 @@ void inputPadBindingsRead() {
 // for a pad the table does not know also as the file's buttons. Called by the
 // options page when a capture of pad buttons is complete.
 void inputRememberPadBindings() {
-    if (!joystick) return;
+    if (!input.joystick) return;
     if (&padLayoutFor(padName) == &defaultPadLayout) {
-        padBase.start = START_BUTTON;
-        padBase.jump = JUMP_BUTTON;
+        input.padBase.start = input.START_BUTTON;
+        input.padBase.jump = input.JUMP_BUTTON;
     }
     PadMemory* m = rememberedPad(padName);
     if (!m) { // a free slot, or the oldest one gives way
-        m = &padMemory[0];
-        for (PadMemory& p : padMemory)
+        m = &input.padMemory[0];
+        for (PadMemory& p : input.padMemory)
             if (!p.name[0]) {
                 m = &p;
                 break;
             }
-        if (m == &padMemory[0] && padMemory[0].name[0]) {
-            memmove(&padMemory[0], &padMemory[1], sizeof(PadMemory) * (MAX_PAD_MEMORY - 1));
-            m = &padMemory[MAX_PAD_MEMORY - 1];
+        if (m == &input.padMemory[0] && input.padMemory[0].name[0]) {
+            memmove(&input.padMemory[0], &input.padMemory[1], sizeof(PadMemory) * (MAX_PAD_MEMORY - 1));
+            m = &input.padMemory[MAX_PAD_MEMORY - 1];
         }
         snprintf(m->name, sizeof m->name, "%s", padName);
     }
-    m->start = START_BUTTON;
-    m->jump = JUMP_BUTTON;
+    m->start = input.START_BUTTON;
+    m->jump = input.JUMP_BUTTON;
 }
 
 // The name of the open pad, "" for none. Called by the tests and the README's table maker.
@@ -308,21 +316,79 @@ const char* inputPadName() {
 // Lets go of every control and clears the per-frame flags and the quit request.
 // Called by the tools and tests that start play from a clean slate.
 void inputClear() {
-    lastKey = lastKeyTyped = lastKeySym = 0;
-    lastJButton = -1;
-    done = 0;
-    space = left = right = jump = crawl = escape = 0;
+    input.lastKey = input.lastKeyTyped = input.lastKeySym = 0;
+    input.lastJButton = -1;
+    input.done = 0;
+    input.space = input.left = input.right = input.jump = input.crawl = input.escape = 0;
+}
+
+// Closes the pad. Called by exitGame.
+void inputClosePad() {
+    if (input.joystick) sysJoystickClose(input.joystick);
+    input.joystick = nullptr;
+}
+
+// The per-frame flags and the quit request off, the held controls kept. Called by initStuff.
+void inputClearFlags() {
+    input.jump = input.left = input.right = input.crawl = input.space = input.escape = 0;
+}
+
+// Takes the quit request back. Called by the game flow when the player answers no
+// or leaves for the title, and when the quit question opens.
+void inputClearQuit() {
+    input.done = 0;
+    input.escape = 0;
+}
+
+// Marks the quit request as seen, escape still set, so that a new one can be told
+// apart. Called by the quit question as it opens.
+void inputClearDone() {
+    input.done = 0;
+}
+
+// Asks the game flow to put the quit question (or leave). Called by the pause menu's
+// EXIT and the title's EXIT.
+void inputAskQuit() {
+    input.escape = 1;
+}
+
+// Forgets what is held and what was typed: input read during a level's intro or
+// the bonus count is thrown away. Called by the game flow.
+void inputForget() {
+    input.lastKey = 0;
+    input.lastKeyTyped = 0;
+}
+
+// Forgets the control typed in this poll, so the next screen does not take it.
+// Called by the screens, the options page, the name entry and game over.
+void inputForgetTyped() {
+    input.lastKeyTyped = 0;
+}
+
+// While set, a stop signal does not end the game in checkInput: the name entry
+// ends and saves first. Called by the name entry.
+void inputDeferStop(int defer) {
+    input.stopDeferred = defer;
+}
+
+// Holds the four moves of a mask: 1 left, 2 right, 4 jump, 8 crawl. Called by the
+// demo replay, the level check, the benchmarks and the fuzz target.
+void inputSetHeld(int mask) {
+    input.left = mask & 1;
+    input.right = (mask >> 1) & 1;
+    input.jump = (mask >> 2) & 1;
+    input.crawl = (mask >> 3) & 1;
 }
 
 // Drains the event queue into the held and released controls. Called once a frame by every screen loop.
 void checkInput() {
     SDL_Event ev;
-    lastKeyTyped = 0;
-    padWentAway = 0;
-    if (sysStopSignal && !stopDeferred) exitOnStopSignal();
+    input.lastKeyTyped = 0;
+    input.padWentAway = 0;
+    if (sysStopSignal && !input.stopDeferred) exitOnStopSignal();
     if (sysPadsChanged()) rescanPads();
     while (sysPollEvent(&ev)) {
-        const int32_t before = lastKey;
+        const int32_t before = input.lastKey;
         switch (ev.type) {
         case SDL_KEYDOWN: keyEvent(ev.key.keysym.sym, 1); break;
         case SDL_KEYUP: keyEvent(ev.key.keysym.sym, 0); break;
@@ -330,13 +396,13 @@ void checkInput() {
         case SDL_JOYHATMOTION: hatEvent(ev.jhat.value); break;
         case SDL_JOYBUTTONDOWN: buttonEvent(ev.jbutton.button, 1); break;
         case SDL_JOYBUTTONUP: buttonEvent(ev.jbutton.button, 0); break;
-        case SDL_QUIT: done = 1; break;
+        case SDL_QUIT: input.done = 1; break;
         default: break;
         }
         // What the pad holds, so that a pad pulled out lets go of exactly that.
         const bool fromPad = ev.type == SDL_JOYAXISMOTION || ev.type == SDL_JOYHATMOTION ||
                              ev.type == SDL_JOYBUTTONDOWN || ev.type == SDL_JOYBUTTONUP;
-        padHeld = (padHeld | (fromPad ? lastKey & ~before : 0)) & lastKey;
+        padHeld = (padHeld | (fromPad ? input.lastKey & ~before : 0)) & input.lastKey;
     }
 }
 
@@ -344,19 +410,20 @@ void checkInput() {
 // game flow's loops, the sequences and the name entry.
 void checkKey() {
     checkInput();
-    space = (lastKey & (KEY_SELECT | KEY_START)) != 0;
-    left = (lastKey & KEY_LEFT) != 0;
-    right = (lastKey & KEY_RIGHT) != 0;
-    jump = (lastKey & KEY_JUMP) != 0;
-    crawl = (lastKey & KEY_DOWN) != 0;
-    if (done) escape = 1;
+    input.space = (input.lastKey & (KEY_SELECT | KEY_START)) != 0;
+    input.left = (input.lastKey & KEY_LEFT) != 0;
+    input.right = (input.lastKey & KEY_RIGHT) != 0;
+    input.jump = (input.lastKey & KEY_JUMP) != 0;
+    input.crawl = (input.lastKey & KEY_DOWN) != 0;
+    if (input.done) input.escape = 1;
 }
 
 // True when select, start or fire was typed, or jump when it is not also the up key
 // (otherwise every move up a menu would confirm it). Called by the menus.
 int isSpace() {
-    if (lastKeyTyped == KEY_SELECT || lastKeyTyped == KEY_START || lastKeyTyped == KEY_FIRE) return 1;
-    return lastKeyTyped == KEY_JUMP && JUMP_KEY != UP_KEY;
+    if (input.lastKeyTyped == KEY_SELECT || input.lastKeyTyped == KEY_START || input.lastKeyTyped == KEY_FIRE)
+        return 1;
+    return input.lastKeyTyped == KEY_JUMP && input.JUMP_KEY != input.UP_KEY;
 }
 
 // Waits until no key and no pad button is held, then forgets the last event. The
@@ -365,10 +432,10 @@ int isSpace() {
 // them), so a control that never comes up cannot hang the game. Called by the menus
 // and the binding capture.
 void waitKeyUp() {
-    int buttons = joystick ? sysJoystickNumButtons(joystick) : 0;
+    int buttons = input.joystick ? sysJoystickNumButtons(input.joystick) : 0;
     if (buttons > PAD_BUTTONS) buttons = PAD_BUTTONS;
     for (;;) {
-        if (sysStopSignal || done) break;
+        if (sysStopSignal || input.done) break;
         sysDelay(10);
         sysPumpEvents();
         int numkeys = 0;
@@ -378,16 +445,16 @@ void waitKeyUp() {
             if (k >= FIRST_LOCK_KEY && k <= LAST_LOCK_KEY) continue;
             if (keys[k]) held++;
         }
-        for (int b = 0; joystick && b < buttons; b++) {
-            if (!sysJoystickButton(joystick, b))
+        for (int b = 0; input.joystick && b < buttons; b++) {
+            if (!sysJoystickButton(input.joystick, b))
                 heldAtOpen[b] = 0;
             else if (!heldAtOpen[b])
                 held++;
         }
         if (!held) break;
     }
-    lastKey = 0;
-    lastKeyTyped = 0;
-    lastJButton = -1;
-    lastKeySym = 0;
+    input.lastKey = 0;
+    input.lastKeyTyped = 0;
+    input.lastJButton = -1;
+    input.lastKeySym = 0;
 }

@@ -45,22 +45,22 @@ struct PadButtons {
 // the game reads it, and clears the quit request through inputClearQuit.
 struct Input {
     // Key bindings (SDL key symbols; -1 while being re-bound).
-    int32_t UP_KEY = SDLK_UP;       // up, default cursor up
-    int32_t DOWN_KEY = SDLK_DOWN;   // down (crawl), default cursor down
-    int32_t RIGHT_KEY = SDLK_RIGHT; // right, default cursor right
-    int32_t LEFT_KEY = SDLK_LEFT;   // left, default cursor left
-    int32_t JUMP_KEY = SDLK_UP;     // jump, default cursor up like UP_KEY
-    int32_t FIRE_KEY = SDLK_SPACE;  // fire, default the space bar
+    int32_t UP_KEY = SDLK_UP;        // up, default cursor up
+    int32_t DOWN_KEY = SDLK_DOWN;    // down (crawl), default cursor down
+    int32_t RIGHT_KEY = SDLK_RIGHT;  // right, default cursor right
+    int32_t LEFT_KEY = SDLK_LEFT;    // left, default cursor left
+    int32_t JUMP_KEY = SDLK_UP;      // jump, default cursor up like UP_KEY
+    int32_t FIRE_KEY = SDLK_SPACE;   // fire, default the space bar
     int32_t START_KEY = SDLK_RETURN; // start, default return
     // Pad bindings: button numbers (-1 none), and hat direction masks for the four directions.
-    int32_t JUMP_BUTTON = 0;             // jump button, default 0; -1 makes the stick's up jump too
-    int32_t FIRE_BUTTON = 1;             // fire button, default 1
-    int32_t START_BUTTON = 7;            // start button, default 7
-    int32_t SELECT_BUTTON = 6;           // select button, default 6
-    int32_t UP_BUTTON = SDL_HAT_UP;       // hat mask for up
-    int32_t RIGHT_BUTTON = SDL_HAT_RIGHT; // hat mask for right
-    int32_t DOWN_BUTTON = SDL_HAT_DOWN;   // hat mask for down
-    int32_t LEFT_BUTTON = SDL_HAT_LEFT;   // hat mask for left
+    int32_t JUMP_BUTTON = 0;                  // jump button, default 0; -1 makes the stick's up jump too
+    int32_t FIRE_BUTTON = 1;                  // fire button, default 1
+    int32_t START_BUTTON = 7;                 // start button, default 7
+    int32_t SELECT_BUTTON = 6;                // select button, default 6
+    int32_t UP_BUTTON = SDL_HAT_UP;           // hat mask for up
+    int32_t RIGHT_BUTTON = SDL_HAT_RIGHT;     // hat mask for right
+    int32_t DOWN_BUTTON = SDL_HAT_DOWN;       // hat mask for down
+    int32_t LEFT_BUTTON = SDL_HAT_LEFT;       // hat mask for left
     PadMemory padMemory[MAX_PAD_MEMORY] = {}; // start and jump bound on the options page, by pad
     PadButtons padBase = {7, 6, 0, 1};        // the buttons of a pad the table does not know
 
@@ -70,8 +70,9 @@ struct Input {
     int32_t lastKeySym = 0;           // key symbol of the last key event; 0 after a pad button event
     int32_t lastJButton = 0;          // button of the last pad button event; -1 after a key event
     int done = 0;                     // quit requested by the escape key or the window's close button
-    int stopDeferred = 0; // while set, checkInput leaves a stop signal to its caller (the name entry saves first)
-    int padWentAway = 0;  // the pad in use was pulled out during the current poll
+    int stopDeferred =
+        0; // while set, checkInput leaves a stop signal to its caller (the name entry saves first)
+    int padWentAway = 0; // the pad in use was pulled out during the current poll
 
     // Per-frame flags written by checkKey, each 0 or 1.
     uint8_t space = 0;  // select or start held
@@ -90,6 +91,15 @@ void inputPadBindingsRead();     // blomp.cfg was read: its buttons are a strang
                                  // again
 void inputRememberPadBindings(); // the start and jump buttons just bound are kept for the open pad
 const char* inputPadName();      // the open pad's name, "" for none
+void inputClosePad();            // closes the pad (the program's end)
+void inputClearFlags();          // the per-frame flags and the quit request off, as a new game starts
+void inputClearQuit();           // the quit request (done and escape) taken back: the player said no
+void inputClearDone();           // the quit request seen: a new one is told apart (the quit question)
+void inputAskQuit();             // escape set: the game flow asks whether to quit (pause menu, title EXIT)
+void inputForget();              // nothing held, nothing typed: input read and thrown away
+void inputForgetTyped();         // the control typed in this poll forgotten
+void inputDeferStop(int defer);  // 1: a stop signal is left to the caller (the name entry saves first)
+void inputSetHeld(int mask);     // holds left (1), right (2), jump (4) and crawl (8): demos and tools
 void checkInput();               // drains the event queue into lastKey / lastKeyTyped
 void checkKey();                 // checkInput, then the per-frame flags
 int isSpace();                   // an action control was typed this frame

@@ -61,17 +61,17 @@ int feetOnSolid(const Figure& fig) {
 // next multiple of 8, so that it always stops on the grid it started from.
 // It moves left only while it is right of the view's left edge.
 void walk(Figure& fig, int speed, int32_t viewStep) {
-    if (right || left) {
+    if (input.right || input.left) {
         fig.last_right = 0;
         fig.last_left = 0;
     }
-    if (right || (fig.last_right && (fig.x & 7))) {
+    if (input.right || (fig.last_right && (fig.x & 7))) {
         fig.last_right = 1;
         if (!isSolidPos(fig.x + 16, fig.y + 1) && !isSolidPos(fig.x + 16, fig.y + 16 - speed)) fig.x += speed;
     } else {
         fig.last_right = 0;
     }
-    if (left || (fig.last_left && (fig.x & 7))) {
+    if (input.left || (fig.last_left && (fig.x & 7))) {
         fig.last_left = 1;
         if (viewStep < fig.x && !isSolidPos(fig.x - 1, fig.y + 1) &&
             !isSolidPos(fig.x - 1, fig.y + 16 - speed))
@@ -108,7 +108,7 @@ void animate(Figure& fig) {
 // sinks one pixel and is put back each frame, so it leaves a ledge at speed 7.
 void moveVertically(Figure& fig) {
     int32_t vy, dy;
-    if (jump && !fig.jumpHeld && (feetOnSolid(fig) || fig.bounce)) {
+    if (input.jump && !fig.jumpHeld && (feetOnSolid(fig) || fig.bounce)) {
         fig.jumpHeld = 1;
         fig.bounce = 0;
         vy = JUMP_VY;
@@ -276,12 +276,12 @@ void placeFigure(Figure& fig, int x, int y) {
 void updateAlive(Figure& fig) {
     const int32_t viewStep = world.map.step;
     if (fig.alive && !fig.dying) {
-        const int speed = (crawl || (fig.x & 1)) ? 1 : 2;
+        const int speed = (input.crawl || (fig.x & 1)) ? 1 : 2;
         walk(fig, speed, viewStep);
         animate(fig);
         moveVertically(fig);
         if (fig.y >= 0 && fig.y <= MAP_BOTTOM) cellRules(fig);
-        if (!jump) fig.jumpHeld = 0;
+        if (!input.jump) fig.jumpHeld = 0;
         scroll(fig, viewStep);
         if (fig.dying)
             deathFall(fig);

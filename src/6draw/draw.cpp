@@ -107,7 +107,7 @@ void drawOverlays(int32_t frame, const Figure& figure) {
         drawMenu(pauseMenu, 3, world.play.workflow, frame);
         return;
     }
-    if (escape) return; // the quit question is drawn by the game flow
+    if (input.escape) return; // the quit question is drawn by the game flow
     if (!(frame & BLINK)) {
         if (showMessage)
             drawTextCenterAt(screen, world.play.messageString, 96, fontbig);

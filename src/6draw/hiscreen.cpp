@@ -75,29 +75,29 @@ void checkHiscore(Figure& figure) {
     int delay = 0;
     bool waitForStart = true; // false: the name was completed by moving past its end with start not held
     initFPS();
-    stopDeferred = 1; // a stop signal must not end the game before the entry is saved
-    if (!space) {
+    inputDeferStop(1); // a stop signal must not end the game before the entry is saved
+    if (!input.space) {
         for (;;) {
-            if (sysStopSignal || done) break; // as if start were pressed: the name ends at the cursor
+            if (sysStopSignal || input.done) break; // as if start were pressed: the name ends at the cursor
             if (delay > 0) {
                 delay--;
             } else {
                 checkKey();
                 bool acted = true;
-                if (lastKey & KEY_DOWN) {
+                if (input.lastKey & KEY_DOWN) {
                     name[cursor] = previousLetter(name[cursor]);
-                } else if (lastKey & KEY_UP) {
+                } else if (input.lastKey & KEY_UP) {
                     name[cursor] = nextLetter(name[cursor]);
-                } else if ((lastKey & KEY_LEFT) && cursor > 0) {
+                } else if ((input.lastKey & KEY_LEFT) && cursor > 0) {
                     cursorLine[cursor] = ' ';
                     cursor--;
                     cursorLine[cursor] = '-';
-                } else if ((lastKey & (KEY_RIGHT | KEY_FIRE)) ||
-                           ((lastKey & KEY_JUMP) && JUMP_KEY != UP_KEY)) {
+                } else if ((input.lastKey & (KEY_RIGHT | KEY_FIRE)) ||
+                           ((input.lastKey & KEY_JUMP) && input.JUMP_KEY != input.UP_KEY)) {
                     cursorLine[cursor] = ' ';
                     cursor++;
                     if (cursor == NAME_LEN) {
-                        waitForStart = space != 0;
+                        waitForStart = input.space != 0;
                         break;
                     }
                     cursorLine[cursor] = '-';
@@ -109,25 +109,25 @@ void checkHiscore(Figure& figure) {
             }
             if (!skipFrame) drawEntry(figure, name, cursorLine);
             controlFPS();
-            if (space) break;
+            if (input.space) break;
         }
     }
     if (waitForStart) {
-        while (space && !sysStopSignal && !done) {
+        while (input.space && !sysStopSignal && !input.done) {
             checkKey();
             sysDelay(100);
         }
         // The name ends at the cursor; letters typed further right are dropped.
         if (cursor < NAME_LEN) name[cursor + 1] = 0;
     }
-    stopDeferred = 0;
+    inputDeferStop(0);
     saveHiscores(world.play.score, name);
     if (sysStopSignal) exitOnStopSignal();
     // A name completed by moving past its end: the control that did it is still
     // held, and its release must not answer the next screen (CONTINUE? or the title).
-    while ((lastKey & (KEY_RIGHT | KEY_FIRE | KEY_JUMP)) && !done) {
+    while ((input.lastKey & (KEY_RIGHT | KEY_FIRE | KEY_JUMP)) && !input.done) {
         checkKey();
         sysDelay(100);
     }
-    lastKeyTyped = 0;
+    inputForgetTyped();
 }

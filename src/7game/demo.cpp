@@ -47,5 +47,5 @@ std::string readDemo(const std::string& path, Demo& d) {
 
 // Holds the controls of one recorded frame. Called by every replay before the world moves.
 void applyDemoInput(uint8_t mask) {
-    left = mask & 1, right = (mask >> 1) & 1, jump = (mask >> 2) & 1, crawl = (mask >> 3) & 1;
+    inputSetHeld(mask);
 }

@@ -47,7 +47,7 @@ void textScreen(const TextLine* lines, int count) {
 
 // True when left or right was released during this frame's poll.
 bool leftOrRightTyped() {
-    return lastKeyTyped == KEY_LEFT || lastKeyTyped == KEY_RIGHT;
+    return input.lastKeyTyped == KEY_LEFT || input.lastKeyTyped == KEY_RIGHT;
 }
 
 } // namespace
@@ -65,8 +65,7 @@ FlowStep levelComplete(Flow& g) {
     initFPS();
     while (g.frame < BONUS_END) {
         checkInput();
-        lastKey = 0;
-        lastKeyTyped = 0;
+        inputForget();
         if (g.frame == TIME_BONUS_AT) addScore(timeBonus);
         if (g.frame == LIFE_BONUS_AT) {
             // An extra life from the time bonus counts here, and the line shows what is added.
@@ -99,7 +98,7 @@ FlowStep story(Flow& g) {
     releaseWait();
     textScreen(storyLines, 8);
     while (!isSpace()) {
-        if (escape) return FLOW_RETURN_TO_TITLE;
+        if (input.escape) return FLOW_RETURN_TO_TITLE;
         checkKey();
         sysDelay(100);
     }
@@ -110,14 +109,13 @@ FlowStep story(Flow& g) {
 FlowStep ending(Flow&) {
     releaseWait();
     textScreen(endingLines, 4);
-    while (!isSpace() && !escape) {
+    while (!isSpace() && !input.escape) {
         checkKey();
         sysDelay(100);
     }
     releaseWait();
-    if (escape) {
-        escape = 0;
-        done = 0;
+    if (input.escape) {
+        inputClearQuit();
     }
     checkHiscore(world.figure);
     initVars0();
@@ -134,7 +132,7 @@ FlowStep gameOver(Flow& g) {
     char scoreLine[64];
     snprintf(scoreLine, sizeof scoreLine, "%s: %d", tr(61), world.play.score);
     initFPS();
-    while (!isSpace() && !done) {
+    while (!isSpace() && !input.done) {
         checkKey();
         worldStep(); // the figure is gone: only the objects and the monsters move
         drawScreen(g.frame, world.figure, 0);
@@ -151,9 +149,9 @@ FlowStep gameOver(Flow& g) {
     releaseWait();
     world.play.messageString[0] = 0;
     checkHiscore(world.figure);
-    lastKeyTyped = 0; // only a release seen while the question is up answers it
+    inputForgetTyped(); // only a release seen while the question is up answers it
     initFPS();
-    while (!leftOrRightTyped() && !done) { // a quit request answers no
+    while (!leftOrRightTyped() && !input.done) { // a quit request answers no
         checkKey();
         worldStep(); // the figure is gone: only the objects and the monsters move
         drawScreen(g.frame, world.figure, 0);
@@ -167,10 +165,9 @@ FlowStep gameOver(Flow& g) {
         controlFPS();
     }
     const int32_t lost = world.play.level;
-    const bool again = lastKeyTyped == KEY_LEFT;
+    const bool again = input.lastKeyTyped == KEY_LEFT;
     initVars0();
-    done = 0;
-    escape = 0;
+    inputClearQuit();
     if (again) world.play.level = lost;
     return FLOW_NEW_LEVEL;
 }

@@ -28,14 +28,14 @@ constexpr int CHANGE_DELAY =
     10; // frames without input after a change: a held control repeats every 11 frames
 
 // The key bindings a capture offers keys to, in the order of its prompts.
-int32_t* const captureKeys[4] = {&START_KEY, &LEFT_KEY, &RIGHT_KEY, &JUMP_KEY};
-int32_t* const captureButtons[2] = {&START_BUTTON, &JUMP_BUTTON};
+int32_t* const captureKeys[4] = {&input.START_KEY, &input.LEFT_KEY, &input.RIGHT_KEY, &input.JUMP_KEY};
+int32_t* const captureButtons[2] = {&input.START_BUTTON, &input.JUMP_BUTTON};
 const int keyPrompts[4] = {26, 27, 28, 29}; // PRESS START KEY ... PRESS JUMP KEY
 const int buttonPrompts[2] = {32, 33};      // PRESS START BUTTON, PRESS JUMP BUTTON
 
 // The control was released this frame, or is held.
 bool typedOrHeld(int control) {
-    return lastKeyTyped == control || (lastKey & control);
+    return input.lastKeyTyped == control || (input.lastKey & control);
 }
 
 // One step of a volume in percent: up 5 (97 and more go to 100) or down 5 (4 and less go to 0).
@@ -58,9 +58,11 @@ constexpr int BUTTONS_TO_CAPTURE = 2; // start, jump
 // continue questions, which only left and right answer, could never be left. Jump may
 // share the up key, as it does by default. Called by the options page, once per prompt.
 void configKey(int32_t* binding) {
-    int32_t k = lastKeySym;
-    const bool readFirst = (k == UP_KEY && binding != &JUMP_KEY) || k == DOWN_KEY || k == FIRE_KEY;
-    if (k != 0 && !readFirst && k != START_KEY && k != JUMP_KEY && k != LEFT_KEY && k != RIGHT_KEY) {
+    int32_t k = input.lastKeySym;
+    const bool readFirst =
+        (k == input.UP_KEY && binding != &input.JUMP_KEY) || k == input.DOWN_KEY || k == input.FIRE_KEY;
+    if (k != 0 && !readFirst && k != input.START_KEY && k != input.JUMP_KEY && k != input.LEFT_KEY &&
+        k != input.RIGHT_KEY) {
         *binding = k;
         cfgStep++;
         if (cfgStep >= KEYS_TO_CAPTURE) cfgStatus = 0;
@@ -72,8 +74,8 @@ void configKey(int32_t* binding) {
 // only waits. Called by the options page, once per prompt.
 void configButton(int32_t* binding) {
     if (binding) {
-        int32_t b = lastJButton;
-        if (b != -1 && b != START_BUTTON && b != JUMP_BUTTON) {
+        int32_t b = input.lastJButton;
+        if (b != -1 && b != input.START_BUTTON && b != input.JUMP_BUTTON) {
             *binding = b;
             cfgStep++;
             if (cfgStep >= BUTTONS_TO_CAPTURE) {
@@ -95,7 +97,7 @@ void optionsUpdate() {
             cfgCount = CHANGE_DELAY;
             cfgStep = 0;
         } else if (cfgIndex == OPT_PAD) {
-            if (joystick) {
+            if (input.joystick) {
                 for (int32_t* b : captureButtons) *b = -1;
                 cfgStatus = 1;
             }
@@ -135,13 +137,13 @@ void optionsCapture() {
         if (cfgCount > 0) cfgCount--;
         return;
     }
-    if (lastJButton == -1 && lastKeySym == 0) return; // nothing pressed since the last wait
+    if (input.lastJButton == -1 && input.lastKeySym == 0) return; // nothing pressed since the last wait
     if (cfgIndex == OPT_KEYS) {
         if (cfgStep < 0 || cfgStep > 3) return;
         const int wasJump = cfgStep == 3;
         configKey(captureKeys[cfgStep]);
         if (wasJump) {
-            printf("%d %d\n", lastKeyTyped, cfgStatus);
+            printf("%d %d\n", input.lastKeyTyped, cfgStatus);
             fflush(stdout);
         }
     } else if (cfgIndex == OPT_PAD) {
@@ -152,7 +154,7 @@ void optionsCapture() {
         // The release of the control just bound is still queued; the page would
         // take a new jump key's release for a confirm and start the capture again.
         checkInput();
-        lastKeyTyped = 0;
+        inputForgetTyped();
     }
 }
 
@@ -174,7 +176,7 @@ void optionsDraw() {
     drawTextAt(screen, tr(25), 24, 112, font);
     drawTextAt(screen, tr(23), 192, 112, font);
     drawTextAt(screen, tr(31), 24, 122, font);
-    drawTextAt(screen, tr(joystick ? 23 : 24), 192, 122, font);
+    drawTextAt(screen, tr(input.joystick ? 23 : 24), 192, 122, font);
     drawTextAt(screen, tr(35), 24, 132, font);
     snprintf(number, sizeof number, "%d", _mus_volume_100_);
     drawTextAt(screen, number, 192, 132, font);

@@ -37,7 +37,7 @@ void confirmPause(Figure& fig) {
     } else if (world.play.workflow == PAUSE_GO_ON) {
         playSFX(SFX_JIPIE);
     } else if (world.play.workflow == PAUSE_EXIT) {
-        escape = 1; // the game flow asks whether to quit
+        inputAskQuit(); // the game flow asks whether to quit
     }
     world.play.workflow = 0;
 }
@@ -48,7 +48,7 @@ void confirmPause(Figure& fig) {
 // the figure can be touched, or when the pad was pulled out then (as consoles do:
 // the player may be looking for a battery). Called by the game flow's frame loop after checkKey.
 void openPauseOnFire(int level, int active) {
-    if (level > 0 && active && (lastKeyTyped == KEY_FIRE || padWentAway) && !world.play.paused) {
+    if (level > 0 && active && (input.lastKeyTyped == KEY_FIRE || input.padWentAway) && !world.play.paused) {
         world.play.paused = 1;
         world.play.workflow = 2;
     }
@@ -57,9 +57,9 @@ void openPauseOnFire(int level, int active) {
 // One frame of the pause menu: moves the cursor or carries out the chosen
 // entry. Called by the game flow instead of the world's updates while paused.
 void updatePaused(Figure& fig) {
-    const int jumpIsUp = JUMP_KEY == UP_KEY;
+    const int jumpIsUp = input.JUMP_KEY == input.UP_KEY;
     for (const PauseControl& c : pauseControls) {
-        if (lastKeyTyped != c.typed) continue;
+        if (input.lastKeyTyped != c.typed) continue;
         if ((c.jumpRule == JUMP_IS_UP && !jumpIsUp) || (c.jumpRule == JUMP_NOT_UP && jumpIsUp)) continue;
         if (c.action == PAUSE_NEXT) {
             world.play.workflow = world.play.workflow % 3 + 1;

@@ -37,7 +37,7 @@ constexpr int TITLE_TRACK = 0;    // module of the title
 
 // True when `control` was released during this frame's poll.
 bool typed(int control) {
-    return lastKeyTyped == control;
+    return input.lastKeyTyped == control;
 }
 
 // The module of a level: the title's own, or level % 16 + 2 (the test level gets 1).
@@ -79,15 +79,14 @@ void quitDialog() {
     flipScreen();
     // The request that opened the question is answered here; a new one (escape again,
     // the window's close button) answers it with yes.
-    done = 0;
-    while (!typed(KEY_LEFT) && !typed(KEY_RIGHT) && !done) {
+    inputClearDone();
+    while (!typed(KEY_LEFT) && !typed(KEY_RIGHT) && !input.done) {
         checkInput();
         sysDelay(100);
     }
-    if (typed(KEY_RIGHT) && !done) {
+    if (typed(KEY_RIGHT) && !input.done) {
         initFPS();
-        escape = 0;
-        done = 0;
+        inputClearQuit();
         playSFX(SFX_JIPIE);
     } else {
         playSFX(SFX_AJ);
@@ -142,7 +141,7 @@ FlowStep titleLogic(Flow& g) {
                 break;
             case MENU_EXIT:
                 playSFX(SFX_AJ);
-                escape = 1;
+                inputAskQuit();
                 releaseWait();
                 return FLOW_LEAVE;
             }
@@ -171,7 +170,7 @@ FlowStep frameLoop(Flow& g) {
         if (!world.figure.alive && (world.play.level != 0 || world.figure.timer > 0)) world.figure.timer--;
         const bool dead = !world.figure.alive && world.figure.timer <= 0 && world.play.level != 0;
         const bool made = haveMadeit(world.figure);
-        if (escape) return world.play.level > 0 ? FLOW_RETURN_TO_TITLE : FLOW_LEAVE;
+        if (input.escape) return world.play.level > 0 ? FLOW_RETURN_TO_TITLE : FLOW_LEAVE;
         if (dead) {
             // Death resolution: one life less; the last one ends the game.
             if (--world.play.lives == 0) return gameOver(g);
@@ -187,8 +186,7 @@ FlowStep frameLoop(Flow& g) {
         const bool intro = g.frame <= LEVEL_INTRO && world.play.level != 0;
         if (intro) {
             checkInput();
-            lastKey = 0;
-            lastKeyTyped = 0;
+            inputForget();
         } else {
             checkKey();
             openPauseOnFire(world.play.level, isActive(world.figure));
@@ -222,7 +220,7 @@ FlowStep frameLoop(Flow& g) {
             } else {
                 advanceScroller();
             }
-        } else if (escape) {
+        } else if (input.escape) {
             quitDialog();
         }
         g.frame++;
@@ -241,19 +239,19 @@ FlowStep afterLevel(Flow& g) {
 
 // Jump released while it is not the up key, or start, or fire released.
 int confirmTyped() {
-    return (typed(KEY_JUMP) && JUMP_KEY != UP_KEY) || typed(KEY_START) || typed(KEY_FIRE);
+    return (typed(KEY_JUMP) && input.JUMP_KEY != input.UP_KEY) || typed(KEY_START) || typed(KEY_FIRE);
 }
 
 // Up or left released, or jump released while it is the up key (the default keys
 // report a released cursor up as jump).
 int backTyped() {
-    return typed(KEY_UP) || typed(KEY_LEFT) || (typed(KEY_JUMP) && JUMP_KEY == UP_KEY);
+    return typed(KEY_UP) || typed(KEY_LEFT) || (typed(KEY_JUMP) && input.JUMP_KEY == input.UP_KEY);
 }
 
 // Waits, polling every 100 ms, until the control that ended a screen is released;
 // a quit request ends the wait too (a stop signal ends the game at the poll).
 void releaseWait() {
-    while (isSpace() && !done) {
+    while (isSpace() && !input.done) {
         checkKey();
         sysDelay(100);
     }
@@ -272,7 +270,7 @@ void run(int test) {
     setStart(16, 100);
     g.music = nullptr;
     g.reloadMusic = 1;
-    FlowStep next = escape ? FLOW_LEAVE : FLOW_LEVEL_START;
+    FlowStep next = input.escape ? FLOW_LEAVE : FLOW_LEVEL_START;
     while (next != FLOW_LEAVE) {
         switch (next) {
         case FLOW_LEVEL_START:
@@ -286,13 +284,12 @@ void run(int test) {
             g.music = nullptr;
             g.reloadMusic = 1;
             releaseWait();
-            next = escape ? FLOW_LEAVE : FLOW_LEVEL_START;
+            next = input.escape ? FLOW_LEAVE : FLOW_LEVEL_START;
             break;
         case FLOW_RETURN_TO_TITLE:
             initVars0();
             setStart(16, 100);
-            done = 0;
-            escape = 0;
+            inputClearQuit();
             stopMusic(g.music);
             g.music = nullptr;
             g.reloadMusic = 1;

@@ -84,7 +84,7 @@ void drawNotice(SDL_Surface* target, int32_t* blink, int title, int titleY, cons
 
 // 1 when up or jump was typed: "PRESS UP TO GO ON" (the default up key reports jump).
 int upTyped() {
-    return lastKeyTyped == KEY_UP || lastKeyTyped == KEY_JUMP;
+    return input.lastKeyTyped == KEY_UP || input.lastKeyTyped == KEY_JUMP;
 }
 
 } // namespace
@@ -95,7 +95,7 @@ int upTyped() {
 void runScreens() {
     while (screens[currentScreen].name) {
         const Screen& s = screens[currentScreen];
-        lastKeyTyped = 0;
+        inputForgetTyped();
         s.init();
         initFPS();
         for (;;) {
@@ -135,12 +135,12 @@ int languageShutdown() {
 // Moves the cursor over the 2 x 2 flags, wrapping along the row order; only start
 // leaves the screen.
 int languageUpdate() {
-    const int changeRow = lastKeyTyped == KEY_UP || lastKeyTyped == KEY_DOWN ||
-                          (lastKeyTyped == KEY_JUMP && JUMP_KEY == UP_KEY);
-    if (lastKeyTyped == KEY_START) return 1;
-    if (lastKeyTyped == KEY_LEFT)
+    const int changeRow = input.lastKeyTyped == KEY_UP || input.lastKeyTyped == KEY_DOWN ||
+                          (input.lastKeyTyped == KEY_JUMP && input.JUMP_KEY == input.UP_KEY);
+    if (input.lastKeyTyped == KEY_START) return 1;
+    if (input.lastKeyTyped == KEY_LEFT)
         lang_id = lang_id == 0 ? NUM_LANGUAGES - 1 : lang_id - 1;
-    else if (lastKeyTyped == KEY_RIGHT)
+    else if (input.lastKeyTyped == KEY_RIGHT)
         lang_id = lang_id == NUM_LANGUAGES - 1 ? 0 : lang_id + 1;
     else if (changeRow)
         lang_id = lang_id >= 2 ? lang_id - 2 : lang_id + 2;
@@ -179,7 +179,7 @@ int museShutdown() {
 // so a key still being released from the language screen cannot skip it.
 int museUpdate() {
     if (museCount < MUSE_MAX) museCount++;
-    return museCount >= MUSE_WAIT && lastKeyTyped != 0;
+    return museCount >= MUSE_WAIT && input.lastKeyTyped != 0;
 }
 
 // The picture centred vertically between black bands, the quotation over it.
@@ -258,15 +258,15 @@ int gfxselectShutdown() {
 // Left chooses the classic set, right the deluxe one; the tenth release of down
 // chooses the hidden set, which no text offers.
 int gfxselectUpdate() {
-    if (lastKeyTyped == KEY_LEFT) {
+    if (input.lastKeyTyped == KEY_LEFT) {
         gfxSet = 0;
         return 1;
     }
-    if (lastKeyTyped == KEY_RIGHT) {
+    if (input.lastKeyTyped == KEY_RIGHT) {
         gfxSet = 1;
         return 1;
     }
-    if (lastKeyTyped == KEY_DOWN && ++cnt >= SECRET_DOWNS) {
+    if (input.lastKeyTyped == KEY_DOWN && ++cnt >= SECRET_DOWNS) {
         gfxSet = 2;
         return 1;
     }

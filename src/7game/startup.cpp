@@ -61,7 +61,7 @@ int blompMain(int argc, char** argv) {
     if (opts.test) currentScreen = gameScreen;
     runScreens();
     // The choices of the intro screens: set 2 has a logo and fonts of its own.
-    if (!done && gfxSet == 2) {
+    if (!input.done && gfxSet == 2) {
         freeSurface(logo);
         logo = loadGFX(gfxLogo[2], 1, 255, 0, 255);
         destroyFonts();
@@ -69,14 +69,13 @@ int blompMain(int argc, char** argv) {
     }
     loadScenery(gfxSet);
     loadHiscores();
-    if (!done) run(opts.test);
+    if (!input.done) run(opts.test);
     return exitGame();
 }
 
 // Releases everything in its fixed order. Called once by blompMain; returns 0.
 int exitGame() {
-    if (joystick) sysJoystickClose(joystick);
-    joystick = nullptr;
+    inputClosePad();
     freeSurface(logo);
     logo = nullptr;
     freeScenery();

@@ -58,9 +58,9 @@ void initVars0() {
 // The one-time preparation at the start of run: flags, pools, values, tiles
 // and sound effects; no level is loaded yet.
 void initStuff() {
-    jump = left = right = 0;
+    inputClearFlags();
     world.figure.last_left = world.figure.last_right = 0;
-    crawl = space = escape = world.play.paused = 0;
+    world.play.paused = 0;
     resetAnims();
     killMonsters();
     useSound = 1;

@@ -18,10 +18,11 @@ namespace {
 
 // Every setting the file may change, in one place (the mixer volumes follow from the percents).
 int32_t* const settingVars[] = {
-    &JUMP_KEY,      &FIRE_KEY,      &START_KEY,        &UP_KEY,           &DOWN_KEY,        &LEFT_KEY,
-    &RIGHT_KEY,     &JUMP_BUTTON,   &FIRE_BUTTON,      &START_BUTTON,     &UP_BUTTON,       &DOWN_BUTTON,
-    &LEFT_BUTTON,   &RIGHT_BUTTON,  &_mus_volume_100_, &_sfx_volume_100_, &mpFlags,         &mpResamplingMode,
-    &mpReverbDepth, &mpReverbDelay, &mpBassAmount,     &mpBassRange,      &mpSurroundDepth, &mpSurroundDelay,
+    &input.JUMP_KEY,   &input.FIRE_KEY,    &input.START_KEY,   &input.UP_KEY,       &input.DOWN_KEY,
+    &input.LEFT_KEY,   &input.RIGHT_KEY,   &input.JUMP_BUTTON, &input.FIRE_BUTTON,  &input.START_BUTTON,
+    &input.UP_BUTTON,  &input.DOWN_BUTTON, &input.LEFT_BUTTON, &input.RIGHT_BUTTON, &_mus_volume_100_,
+    &_sfx_volume_100_, &mpFlags,           &mpResamplingMode,  &mpReverbDepth,      &mpReverbDelay,
+    &mpBassAmount,     &mpBassRange,       &mpSurroundDepth,   &mpSurroundDelay,
 };
 constexpr int NUM_VARS = sizeof settingVars / sizeof settingVars[0];
 constexpr int NUM_KEYS = 7; // the first seven are the key bindings, which the game never writes

@@ -54,10 +54,8 @@ int fuzzMap(const uint8_t* data, size_t size) {
     for (int frame = 1; outcome == FUZZ_ACCEPTED && frame <= FRAMES; frame++) {
         if (frame % INPUT_RUN == 1) in = (uint8_t)fuzzRandom(&seed);
         // Mostly right and jump, so the view moves on through the map.
-        right = (in & 3) != 0;
-        left = !right && (in & 4);
-        jump = (in >> 3) & 1;
-        crawl = (in >> 4) & 1 && (in >> 5) & 1;
+        const int right = (in & 3) != 0, left = !right && (in & 4);
+        inputSetHeld(left | right << 1 | ((in >> 3) & 1) << 2 | ((in >> 4) & (in >> 5) & 1) << 3);
         if (!fig.alive) {
             if (--world.figure.timer <= 0) {
                 if (!fuzzGuard(startLevel, nullptr)) fuzzFail("a map loaded once fails on the restart");
