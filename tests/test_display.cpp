@@ -7,7 +7,7 @@
 // that refresh at 50, 60 and 75 Hz.
 #include "2platform/fps.h"
 #include "6draw/gfx.h"
-#include "2platform/dispvars.h"
+#include "2platform/display.h"
 #include "2platform/evdev.h"
 #include "2platform/kms.h"
 #include "2platform/raspberrypi.h"
@@ -71,7 +71,7 @@ struct Display {
     int w, h;
     Display(int sw, int sh, const void* pixels, int depth = 16) : w(sw), h(sh) {
         headlessSetSize((uint32_t)sw, (uint32_t)sh);
-        ok = pi_init(&headlessProvider, FW, FH, depth, 1, pixels);
+        ok = pi_init(&headlessDisplay, FW, FH, depth, 1, pixels);
     }
     ~Display() { pi_deinit(); }
     // Fills the display with magenta first, so a picture that leaves areas uncleared shows it.
@@ -142,8 +142,10 @@ TEST(DisplayPicture, EveryPixelMatchesTheShaderOnEveryShape) {
     for (const Shape& s : shapes) {
         Display d(s.sw, s.sh, frame.pixels.data());
         NEED_GPU(d);
-        EXPECT_EQ(_dispvars->output_width, (uint32_t)s.w);
-        EXPECT_EQ(_dispvars->output_height, (uint32_t)s.h);
+        uint32_t sw = 0, sh = 0, pw = 0, ph = 0;
+        ASSERT_TRUE(pi_picture_size(&sw, &sh, &pw, &ph));
+        EXPECT_EQ(pw, (uint32_t)s.w);
+        EXPECT_EQ(ph, (uint32_t)s.h);
         const std::vector<uint8_t> rgba = d.present();
         int outsideLit = 0, insideWrong = 0;
         double worst = 0;
@@ -239,13 +241,14 @@ TEST(DisplayShaders, AFailingShaderIsReportedAndReleased) {
         gles2FragmentSource = c.fragment;
         testing::internal::CaptureStdout();
         headlessSetSize(640, 480);
-        const int ok = pi_init(&headlessProvider, FW, FH, 16, 1, frame.pixels.data());
+        const int ok = pi_init(&headlessDisplay, FW, FH, 16, 1, frame.pixels.data());
         const std::string out = testing::internal::GetCapturedStdout();
         gles2VertexSource = vertex;
         gles2FragmentSource = fragment;
         if (gpuOptOut() && out.empty()) GTEST_SKIP();
         EXPECT_EQ(ok, 0);
-        EXPECT_EQ(_dispvars, nullptr);
+        uint32_t sw, sh, pw, ph;
+        EXPECT_FALSE(pi_picture_size(&sw, &sh, &pw, &ph)) << "left half set up";
         EXPECT_EQ(out.rfind(c.message, 0), 0u) << out;
         EXPECT_GT(out.size(), strlen(c.message) + 2) << "the log is missing: " << out;
     }
@@ -275,12 +278,11 @@ protected:
 
 TEST_F(DisplayStart, AForcedPathThatWorksPresentsThroughTheGPU) {
     ASSERT_TRUE(videoInit());
-    EXPECT_EQ(videoPath, PATH_HEADLESS);
+    EXPECT_STREQ(videoDisplayName(), "headless");
     EXPECT_EQ(videoForced, 1);
     const int ok = videoOpen(0, 0, 16);
     if (!ok && gpuOptOut()) GTEST_SKIP();
     ASSERT_TRUE(ok) << platformError();
-    ASSERT_NE(_dispvars, nullptr);
     SDL_FillRect(screen, nullptr, 0xF800); // red only in the texture's 5-6-5 layout
     flipScreen();
     uint8_t p[4];
@@ -302,14 +304,14 @@ TEST_F(DisplayStart, AShaderFailureFallsBackToSDLOrIsFatalWhenForced) {
         << platformError();
     videoClose();
 
-    videoForced = 0; // as if the automatic choice had picked this path
+    ASSERT_TRUE(videoInit());
+    videoForced = 0; // as if the automatic choice had picked this display
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     EXPECT_EQ(videoOpen(0, 0, 16), 1);
     testing::internal::GetCapturedStdout();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(_dispvars, nullptr);
-    EXPECT_EQ(videoPath, PATH_SDL);
+    EXPECT_STREQ(videoDisplayName(), "sdl");
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("showing the game through SDL"), std::string::npos) << err;
@@ -419,9 +421,12 @@ void waitForRefresh() {
     const uint32_t next = (uint32_t)(std::floor(simClock / period + 1) * period);
     sysWaitUntil(next);
 }
-const DisplayProvider vblankProvider = {
-    "vblank", [](DisplayTarget* t, const char** why) { return headlessProvider.open(t, why); },
-    waitForRefresh, [] { headlessProvider.close(); }};
+// The off-screen display's window with that swap: the presenter is driven directly.
+const VideoDisplay vblankDisplay = {
+    "vblank",       nullptr,
+    nullptr,        nullptr,
+    nullptr,        [](DisplayTarget* t, const char** why) { return headlessDisplay.window(t, why); },
+    waitForRefresh, [] { headlessDisplay.release(); }};
 
 // Ten simulated seconds of frames that take 3 ms of work each, presented through
 // the real presenter with swaps tied to the refresh: the game still updates 60
@@ -431,7 +436,7 @@ TEST(DisplayPacing, VerticalBlankSwapsKeepTheGameAt60UpdatesASecond) {
     for (uint32_t hz : {50u, 60u, 75u}) {
         refreshHz = hz;
         headlessSetSize(320, 240);
-        const int ok = pi_init(&vblankProvider, FW, FH, 16, 1, frame.pixels.data());
+        const int ok = pi_init(&vblankDisplay, FW, FH, 16, 1, frame.pixels.data());
         if (!ok && gpuOptOut()) GTEST_SKIP();
         ASSERT_TRUE(ok) << pi_error();
         simStart(1000);

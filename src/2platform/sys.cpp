@@ -60,6 +60,16 @@ void onStopSignal(int sig) {
     sysStopSignal = sig;
 }
 
+const int fatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
+void (*lastResort)() = nullptr; // what a fatal signal runs first (the console's mode), else null
+
+// A fatal signal: the display's last resort, then the signal as if it had not been caught.
+void onFatalSignal(int sig) {
+    if (lastResort) lastResort();
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
 } // namespace
 
 // Catches the stop signals, except those the game was started to ignore (nohup).
@@ -81,6 +91,13 @@ void sysCatchStopSignals() {
         sigaction(signals[i], &action, nullptr);
     }
     known = 1;
+}
+
+// Arms (or with null disarms) the last resort on the fatal signals. Called by the
+// console display when its mode is about to change, and when it gives it back.
+void sysLastResort(void (*restore)()) {
+    lastResort = restore;
+    for (int sig : fatalSignals) signal(sig, restore ? onFatalSignal : SIG_DFL);
 }
 
 // Milliseconds since start. Called by the frame pacing and the hiscore seeding.

@@ -32,6 +32,10 @@ const uint8_t* sysKeyState(int* numkeys); // held keys by key symbol (SDL_GetKey
 // screens wait out and play answers with the quit question, so `kill` and a
 // logout could not end the game. Once caught they set sysStopSignal instead.
 void sysCatchStopSignals(); // at start, and again after SDL and the display (they install handlers too)
+// The last resort of a display that must put something back even when a fatal
+// signal ends the program (the console's mode): restore runs first, then the
+// signal does what it would have done. Null takes it back.
+void sysLastResort(void (*restore)());
 
 // The joystick (first one), opened and read through here.
 int sysNumJoysticks();

@@ -91,7 +91,6 @@ int exitGame() {
     dumpConfig();
     freeSurface(black);
     black = nullptr;
-    videoClose();
-    platformQuit();
+    runExitFunctions(); // the display, then SDL (registered by videoInit)
     return 0;
 }
