@@ -108,20 +108,19 @@ TEST_F(Anims, AnObjectStillRunningWhenALevelIsLeftLeavesTheNextMapAlone) {
     std::vector<std::string> rows(MAP_ROWS, row(40, '.'));
     rows[MAP_ROWS - 1] = row(40, '#');
     rows[7][20] = 'B';
-    const std::vector<uint8_t> world.play.level = levelFile(rows);
+    const std::vector<uint8_t> level = levelFile(rows);
     rows[7][20] = '*';
     const std::vector<uint8_t> title = levelFile(rows);
-    Figure fig{};
     setStart(16, 100);
-    writeFile("mapsen/test.bin", world.play.level);
-    prepareLevel(fig, nullptr, 0);
+    writeFile("mapsen/test.bin", level);
+    worldStart(nullptr, 0);
     ASSERT_EQ(cellAt(20, 7), 40);
     startAnim(20 * 16, 7 * 16, ANIM_BRICK); // the figure's head bumps it
     for (int frame = 0; frame < 3; frame++) updateAnims();
     EXPECT_EQ(cellAt(20, 7), 201);
     // the quit dialog is answered yes: the title starts while the brick crumbles
     writeFile("mapsen/test.bin", title);
-    prepareLevel(fig, nullptr, 1);
+    worldStart(nullptr, 1);
     EXPECT_EQ(busy(), 0);
     for (int frame = 0; frame < 11; frame++) updateAnims();
     EXPECT_EQ(cellAt(20, 7), 41);

@@ -5,7 +5,6 @@
 // with the music turned off; and at the default volumes every sound effect stands
 // well above the music in the real mix.
 #include "testutil.h"
-#include "5world/world.h"
 
 #include <gtest/gtest.h>
 
@@ -92,8 +91,8 @@ Capture capture(const std::string& config, const std::string& script) {
 }
 
 // dB of a level against another.
-double db(double world.play.level, double reference) {
-    return 20 * std::log10(std::max(world.play.level, 1e-3) / std::max(reference, 1e-3));
+double db(double level, double reference) {
+    return 20 * std::log10(std::max(level, 1e-3) / std::max(reference, 1e-3));
 }
 
 // The two captures, each made once in a process and only when a test needs it.

@@ -31,17 +31,12 @@ namespace {
 // game's order; returns how the replay went another way, or "" when the figure
 // entered the door in the demo's frame.
 std::string replayDemo(int n, const Demo& d) {
-    Figure fig{};
-    resetAnims();
-    setStart(16, 100);
-    prepareLevel(fig, levelNames[n], 0);
-    world.play.lives = START_LIVES, world.play.score = 0, world.play.messageString[0] = '\0';
-    world.figure.last_left = world.figure.last_right = 0;
+    inputClear();
+    worldPlayLevel(n, levelNames[n]);
+    const Figure& fig = world.figure;
     for (int frame = 1; frame <= (int)d.inputs.size(); frame++) {
         applyDemoInput(d.inputs[frame - 1]);
-        updateAnims();
-        updateMonsters(fig);
-        if (fig.alive) updateAlive(fig);
+        worldStep();
         if (haveMadeit(fig)) return frame == d.frames ? "" : "in the door at frame " + std::to_string(frame);
         if (!isActive(fig)) return "died at frame " + std::to_string(frame) + ": " + world.play.messageString;
     }

@@ -63,7 +63,7 @@ protected:
         // An empty map 100 columns wide, a level in play, nothing on screen but the back picture.
         freeLevel();
         world.map.mapLength = 100;
-        world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * 12, sizeof(int32_t));
+        world.map.mapData.assign((size_t)world.map.mapLength * 12, 0);
         world.map.step = 0;
         moonx = -2000;
         killMonsters();
@@ -113,8 +113,7 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
     for (int x = 0; x < 320; x += 13) EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, x, h - 1)) << x;
     // o = W - 100: the picture's last 100 columns, then its first 220.
     world.map.mapLength = w; // wide enough for this scroll position
-    free(world.map.mapData);
-    world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * 12, sizeof(int32_t));
+    world.map.mapData.assign((size_t)world.map.mapLength * 12, 0);
     world.map.step = 2 * w - 200;
     drawScreen(200, figure, 0);
     for (int x = 0; x < 100; x += 7)
@@ -185,7 +184,7 @@ TEST_F(Draw, TilesFollowTheScrollPositionOnAnyMapWidth) {
     // A map of 5000 columns, scrolled past 65536 pixels: the right columns still show.
     freeLevel();
     world.map.mapLength = 5000;
-    world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * 12, sizeof(int32_t));
+    world.map.mapData.assign((size_t)world.map.mapLength * 12, 0);
     world.map.step = 4200 * 16 + 5;
     world.map.mapData[4201 * 12 + 3] = 40; // a brick in column 4201
     drawScreen(200, figure, 0);

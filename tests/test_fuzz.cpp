@@ -6,7 +6,6 @@
 // (named accepted-* or refused-* by how the game must take it) replays without
 // a crash or a broken promise, and the soak plays the same run from the same seed.
 #include "fuzz.h"
-#include "5world/world.h"
 #include "4io/hiscore.h"
 #include "2platform/zda.h"
 #include "testutil.h"
@@ -66,7 +65,7 @@ std::vector<uint8_t> builtEntry(int archive, const char* name) {
 // Our own files are what every target must take: a level, a picture, a sound, a module, an archive.
 TEST(Fuzz, OurDataIsAcceptedByEveryTarget) {
     ScratchDir here;
-    const std::string world.play.saved = here.path();
+    const std::string saved = here.path();
     struct Case {
         const char* target;
         int archive; // -1: a file of the run folder
@@ -82,7 +81,7 @@ TEST(Fuzz, OurDataIsAcceptedByEveryTarget) {
         std::vector<uint8_t> bytes = c.archive >= 0 ? builtEntry(c.archive, c.name)
                                                     : readFile(std::string(BLOMP_RUN_DIR "/") + c.name);
         ASSERT_FALSE(bytes.empty()) << c.name;
-        ASSERT_EQ(chdir(world.play.saved.c_str()), 0);
+        ASSERT_EQ(chdir(saved.c_str()), 0);
         EXPECT_EQ(replay(c.target, bytes), FUZZ_ACCEPTED) << c.target << " " << c.name;
         EXPECT_TRUE(failures.empty()) << c.target << " " << c.name << ": " << failures[0];
     }

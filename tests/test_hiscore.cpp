@@ -2,7 +2,6 @@
 // Copyright (C) 2026 The Blomp developers
 // The hiscore table and its scrambled file hiscores.dat.
 #include "4io/config.h"
-#include "5world/world.h"
 #include "4io/hiscore.h"
 #include "testutil.h"
 
@@ -68,14 +67,14 @@ std::vector<uint8_t> memoryTable() {
 
 class Hiscore : public ::testing::Test {
 protected:
-    HiscoreEntry world.play.saved[NUM_HISCORES];
+    HiscoreEntry saved[NUM_HISCORES];
     ScratchDir scratch;
     void SetUp() override {
-        memcpy(world.play.saved, hiscores, sizeof world.play.saved);
+        memcpy(saved, hiscores, sizeof saved);
         configFolder = nullptr;
     }
     void TearDown() override {
-        memcpy(hiscores, world.play.saved, sizeof world.play.saved);
+        memcpy(hiscores, saved, sizeof saved);
         configFolder = nullptr;
     }
 };

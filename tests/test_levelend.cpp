@@ -25,7 +25,7 @@ protected:
 TEST_F(LevelEnd, TheLifeBonusLineShowsTheLivesItAdds) {
     // time left in seconds, lives and score before; the life bonus line and the score after
     const struct {
-        int seconds, world.play.lives, world.play.score;
+        int seconds, lives, score;
         const char* line;
         int32_t after;
     } cases[] = {

@@ -3,7 +3,6 @@
 // The level check's reading of the cells: each rule it enforces on the levels
 // must catch a level that breaks it, and let a sound one pass.
 #include "levelscan.h"
-#include "5world/world.h"
 #include "worldmap.h"
 
 #include <gtest/gtest.h>
@@ -94,10 +93,10 @@ TEST(LevelScan, CheckpointsKeepARhythmAndStayOutOfTheLastStretch) {
         for (int c : columns) things[(size_t)c] = 'k';
         return scanLevel(grid(plain(things)));
     };
-    EXPECT_TRUE(complains(world.play.level({50, 100, 150}, 206), "one beat"));
-    EXPECT_FALSE(complains(world.play.level({30, 100, 140}, 206), "one beat"));
-    EXPECT_TRUE(complains(world.play.level({30, 100, 190}, 206), "last"));
-    EXPECT_FALSE(complains(world.play.level({30, 100, 180}, 206), "last"));
+    EXPECT_TRUE(complains(level({50, 100, 150}, 206), "one beat"));
+    EXPECT_FALSE(complains(level({30, 100, 140}, 206), "one beat"));
+    EXPECT_TRUE(complains(level({30, 100, 190}, 206), "last"));
+    EXPECT_FALSE(complains(level({30, 100, 180}, 206), "last"));
 }
 
 // The first meeting with a danger: near a restart point; the first plate beside a sprung

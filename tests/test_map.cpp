@@ -115,10 +115,11 @@ TEST_F(Map, NoDoorOrADoorAtTheEdgeWritesOnlyInsideTheMap) {
         f[2 + 5 * 12] = 99; // the top of column 5 follows the bottom of column 4
         load(f);
         EXPECT_EQ(world.map.door, c[0] < 0 ? NO_DOOR : c[0] * 12 + c[1]);
-        std::vector<int32_t> before(world.map.mapData, world.map.mapData + 30 * MAP_ROWS);
+        std::vector<int32_t> before(world.map.mapData.data(), world.map.mapData.data() + 30 * MAP_ROWS);
         setDoor(1);
         setDoor(0);
-        EXPECT_EQ(std::vector<int32_t>(world.map.mapData, world.map.mapData + 30 * MAP_ROWS), before)
+        EXPECT_EQ(std::vector<int32_t>(world.map.mapData.data(), world.map.mapData.data() + 30 * MAP_ROWS),
+                  before)
             << c[0] << "," << c[1];
         EXPECT_EQ(cellAt(5, 0), 99);
         if (c[0] >= 0) {
@@ -136,7 +137,7 @@ TEST_F(Map, ItemsCountFromTheFirstColumnTheViewShows) {
         '*';
     rows[0][100] = 'k';
     const struct {
-        int startX, world.map.stars, world.map.step, checkpoint;
+        int startX, stars, step, checkpoint;
     } cases[] = {{16, 7, 0, 17}, {1600, 6, 1584, 19}, {2320, 3, 150 * 16 - 321, 17}};
     for (const auto& c : cases) {
         setStart(c.startX, 160);
@@ -163,10 +164,11 @@ TEST_F(Map, QueriesBeyondTheEdges) {
         EXPECT_EQ(isLeathalPos(c[0], c[1]), c[3]) << c[0] << "," << c[1];
         EXPECT_EQ(getBlockAtPos(c[0], c[1]), c[4]) << c[0] << "," << c[1];
     }
-    std::vector<int32_t> before(world.map.mapData, world.map.mapData + 25 * MAP_ROWS);
+    std::vector<int32_t> before(world.map.mapData.data(), world.map.mapData.data() + 25 * MAP_ROWS);
     for (const auto& c : {-1, 25}) setBlock(c, 0, 5);
     for (const auto& r : {-1, 12}) setBlock(0, r, 5);
-    EXPECT_EQ(std::vector<int32_t>(world.map.mapData, world.map.mapData + 25 * MAP_ROWS), before);
+    EXPECT_EQ(std::vector<int32_t>(world.map.mapData.data(), world.map.mapData.data() + 25 * MAP_ROWS),
+              before);
 }
 
 TEST_F(Map, MonstersStartAsTheirColumnNearsTheViewAndOnlyOnce) {

@@ -3,7 +3,6 @@
 // The level builder: the text sources, the finished level files and the reach check
 // that keeps every level finishable.
 #include "build.h"
-#include "5world/world.h"
 #include "maps.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +37,7 @@ MapGrid load(const std::string& name) {
 }
 
 // Parses a test level with the real legend: the given rows are the bottom ones, air above.
-MapGrid world.play.level(const std::vector<std::string>& bottomRows) {
+MapGrid level(const std::vector<std::string>& bottomRows) {
     MapLegend legend;
     clearMapLegend(legend);
     std::vector<std::string> errors;
@@ -116,8 +115,7 @@ TEST(MapDataReach, RefusesWhatAPlayerCannotDo) {
         {{"......*[].", "......#().", "......####", "......####", "......####", "##########"}, false},
         {{"..............*.[].", "................().", "######xxxxxxx######"}, false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(checkMapReach(world.play.level(c.rows)).empty(), c.finishable) << c.rows[0];
+    for (const auto& c : cases) EXPECT_EQ(checkMapReach(level(c.rows)).empty(), c.finishable) << c.rows[0];
 }
 
 // The archives get all seventeen levels for every language, decoding to their sources.

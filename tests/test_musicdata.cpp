@@ -6,7 +6,6 @@
 // and are all different. Also the XM writer's header and the song
 // gain on small songs of our own.
 #include "build.h"
-#include "5world/world.h"
 #include "xm.h"
 #include "xmsong.h"
 
@@ -38,8 +37,8 @@ struct Played {
 };
 
 // dbfs: a level in dB below full scale.
-double dbfs(double world.play.level) {
-    return 20 * std::log10(std::max(world.play.level, 1e-3) / 32768.0);
+double dbfs(double level) {
+    return 20 * std::log10(std::max(level, 1e-3) / 32768.0);
 }
 
 // play: renders a module as the game's music hook does (mixer settings, master volume 128).

@@ -2,8 +2,8 @@
 // Copyright (C) 2026 The Blomp developers
 // The options page: cursor, volumes and the capture of new bindings, frame by frame.
 #include "3audio/sound.h"
-#include "5world/world.h"
 #include "7game/options.h"
+#include "5world/world.h"
 #include "7game/stuff.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
@@ -90,7 +90,7 @@ TEST_F(Options, AHeldVolumeStepsByFiveAndStopsAtFull) {
 TEST_F(Options, EachRowAnswersAPressedControl) {
     // row and control typed, the music volume before; both volumes and the menu state after
     const struct {
-        int row, control, music, musicAfter, effectsAfter, world.play.workflow;
+        int row, control, music, musicAfter, effectsAfter, workflow;
     } cases[] = {
         {2, KEY_RIGHT, 97, 100, 15, -4}, // a hand-written file's odd volume stops at full
         {2, KEY_LEFT, 3, 0, 15, -4},      {3, KEY_RIGHT, 100, 100, 20, -4}, // the other volume is left alone

@@ -35,7 +35,7 @@ std::vector<uint8_t> saveBytes(int key, int n) {
 
 TEST_F(Stuff, PointsAndOneLifePerCallForANewHundred) {
     const struct {
-        int32_t score, world.play.lives, points, newScore, newLives;
+        int32_t score, lives, points, newScore, newLives;
     } cases[] = {
         {99, 6, 1, 100, 7},    {9998, 6, 1, 9999, 6}, {9999, 6, 5, 9999, 6},    {80, 6, 250, 330, 7},
         {99, 99, 1, 100, 99},  {98, 98, 5, 103, 99},  {0, 6, INT_MAX, 9999, 7}, {9900, 6, 200, 9999, 6},

@@ -2,7 +2,6 @@
 // Copyright (C) 2026 The Blomp developers
 // Helpers shared by the tests.
 #include "testutil.h"
-#include "5world/world.h"
 
 #include "6draw/font.h"
 #include "6draw/gfx.h"
@@ -147,12 +146,12 @@ void linkDataArchives(std::initializer_list<const char*> names) {
     }
 }
 
-bool writeLevelMaps(const std::vector<uint8_t>& world.play.level) {
+bool writeLevelMaps(const std::vector<uint8_t>& level) {
     static const char* const names[17] = {"plan0", "beginner", "plan8", "plan2", "plan6", "planc",
                                           "plan1", "plan3",    "plan4", "plan7", "plana", "plan9",
                                           "planb", "plan5",    "pland", "plane", "planf"};
     ArchiveFiles files;
-    for (const char* n : names) files.push_back({std::string(n) + ".bin", world.play.level});
+    for (const char* n : names) files.push_back({std::string(n) + ".bin", level});
     for (int lang = 0; lang < 4; lang++)
         if (!writeDataArchive(archives[maps[lang]], files)) return false;
     return true;

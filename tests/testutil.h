@@ -4,7 +4,6 @@
 #pragma once
 
 #include <SDL.h>
-#include "5world/world.h"
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -45,8 +44,7 @@ void closeLevelScreen();
 using ArchiveFiles = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
 bool writeDataArchive(const std::string& name, const ArchiveFiles& files); // ./data/<name>.zda, 1 on success
 void linkDataArchives(std::initializer_list<const char*> names); // ./data/<name>.zda -> the built ones
-bool writeLevelMaps(
-    const std::vector<uint8_t>& world.play.level); // every language's maps, the level under every name
+bool writeLevelMaps(const std::vector<uint8_t>& level); // every language's maps, the level under every name
 
 // Runs the harness on `script` (written to ./script.txt) with the dummy drivers;
 // env goes before the command, options after the script. Returns what it printed.

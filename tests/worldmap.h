@@ -45,7 +45,7 @@ inline std::vector<uint8_t> levelFile(const std::vector<std::string>& rows) {
 inline void layMap(const std::vector<std::string>& rows) {
     freeLevel();
     world.map.mapLength = (int32_t)rows[0].size();
-    world.map.mapData = (int32_t*)calloc((size_t)world.map.mapLength * MAP_ROWS, sizeof(int32_t));
+    world.map.mapData.assign((size_t)world.map.mapLength * MAP_ROWS, 0);
     for (int m = 0; m < world.map.mapLength; m++)
         for (size_t r = 0; r < MAP_ROWS; r++) world.map.mapData[m * MAP_ROWS + r] = drawnCell(rows, m, r);
 }

@@ -136,8 +136,7 @@ FlowStep gameOver(Flow& g) {
     initFPS();
     while (!isSpace()) {
         checkKey();
-        updateAnims();
-        updateMonsters(world.figure);
+        worldStep(); // the figure is gone: only the objects and the monsters move
         drawScreen(g.frame, world.figure, 0);
         g.frame++;
         if (!skipFrame) {
@@ -156,8 +155,7 @@ FlowStep gameOver(Flow& g) {
     initFPS();
     while (!leftOrRightTyped()) {
         checkKey();
-        updateAnims();
-        updateMonsters(world.figure);
+        worldStep(); // the figure is gone: only the objects and the monsters move
         drawScreen(g.frame, world.figure, 0);
         g.frame++;
         if (!skipFrame) {

@@ -44,6 +44,15 @@ void confirmPause(Figure& fig) {
 
 } // namespace
 
+// Opens the pause menu on its first choice when fire was typed in a level while
+// the figure can be touched. Called by the game flow's frame loop after checkKey.
+void openPauseOnFire(int level, int active) {
+    if (level > 0 && active && lastKeyTyped == KEY_FIRE && !world.play.paused) {
+        world.play.paused = 1;
+        world.play.workflow = 2;
+    }
+}
+
 // One frame of the pause menu: moves the cursor or carries out the chosen
 // entry. Called by the game flow instead of the world's updates while paused.
 void updatePaused(Figure& fig) {

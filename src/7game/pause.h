@@ -4,4 +4,5 @@
 #pragma once
 #include "5world/figure.h"
 
-void updatePaused(Figure& fig); // one frame of the pause menu, instead of the world's step
+void openPauseOnFire(int level, int active); // a typed fire in a level, the figure active: the menu opens
+void updatePaused(Figure& fig);              // one frame of the pause menu, instead of the world's step

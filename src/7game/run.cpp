@@ -103,8 +103,7 @@ FlowStep titleLogic(Flow& g) {
         if (confirmTyped()) {
             // Keep the world moving until the confirming control has been let go.
             do {
-                updateAnims();
-                updateMonsters(world.figure);
+                worldStep(); // no figure on the title: only the objects and the monsters move
                 drawScreen(g.frame, world.figure, 1);
                 checkKey();
             } while (confirmTyped());
@@ -189,12 +188,7 @@ FlowStep frameLoop(Flow& g) {
             lastKeyTyped = 0;
         } else {
             checkKey();
-            // A typed fire in play opens the pause menu on its first choice.
-            if (world.play.level > 0 && isActive(world.figure) && lastKeyTyped == KEY_FIRE &&
-                !world.play.paused) {
-                world.play.paused = 1;
-                world.play.workflow = 2;
-            }
+            openPauseOnFire(world.play.level, isActive(world.figure));
         }
 
         // 5: the world moves.
