@@ -20,11 +20,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/input.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -355,6 +357,39 @@ TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
     close(p[1]);
     EXPECT_EQ(sysInputHook, nullptr);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// Under nohup (SIGHUP ignored) or as a background job (SIGINT ignored) those
+// signals stay ignored while the console display holds the screen; SIGTERM still
+// ends the game in order, and a fatal signal still gives the console its mode
+// back before it ends the program. In a child, as the game sets them up.
+int restoredTo = -1; // the pipe the child's last resort reports on
+TEST(DisplayConsole, SignalsIgnoredAtStartStayIgnoredWhileTheModeIsOurs) {
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(p[0]);
+        restoredTo = p[1];
+        signal(SIGHUP, SIG_IGN);
+        signal(SIGINT, SIG_IGN);
+        sysCatchSignals();
+        sysLastResort([] { (void)!write(restoredTo, "R", 1); }); // as the console display opens
+        raise(SIGHUP);
+        raise(SIGINT);
+        raise(SIGTERM);
+        if (sysStopSignal != SIGTERM) _exit(2);
+        abort();
+    }
+    close(p[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    char restored = 0;
+    EXPECT_EQ(read(p[0], &restored, 1), 1) << "no mode restored";
+    close(p[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGABRT) << "ended by " << strsignal(WTERMSIG(status));
 }
 
 TEST(DisplayConsole, TheScreensPreferredModeIsTaken) {
