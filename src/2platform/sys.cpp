@@ -89,12 +89,15 @@ void catchUnlessIgnored(int sig, void (*handler)(int), struct sigaction* before)
 } // namespace
 
 // The program's signals, set up once for every display: the stop signals are
-// caught, except those the game was started to ignore (nohup). Called by
-// blompMain at start, before SDL, which then leaves them alone.
+// caught, except those the game was started to ignore (nohup). SIGPIPE is
+// ignored: a write to a standard output nobody reads any more (the key capture's
+// line) fails instead of ending the game unsaved. Called by blompMain at start,
+// before SDL, which then leaves them alone.
 void sysCatchSignals() {
     const int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
     struct sigaction before;
     for (int sig : stopSignals) catchUnlessIgnored(sig, onStopSignal, &before);
+    signal(SIGPIPE, SIG_IGN);
 }
 
 // Arms the last resort on the fatal signals not ignored, or with null puts back
