@@ -456,18 +456,14 @@ void waitForRefresh() {
     const uint32_t next = (uint32_t)(std::floor(simClock / period + 1) * period);
     sysWaitUntil(next);
 }
-// The off-screen display's window with that swap: the presenter is driven directly.
-const VideoDisplay vblankDisplay = {
-    "vblank",       nullptr,
-    nullptr,        nullptr,
-    nullptr,        [](DisplayTarget* t, const char** why) { return headlessDisplay.window(t, why); },
-    waitForRefresh, [] { headlessDisplay.release(); }};
 
 // Ten simulated seconds of frames that take 3 ms of work each, presented through
 // the real presenter with swaps tied to the refresh: the game still updates 60
 // times a second; only pictures are dropped.
 TEST(DisplayPacing, VerticalBlankSwapsKeepTheGameAt60UpdatesASecond) {
     Frame frame = flatFrame(0x1234);
+    VideoDisplay vblankDisplay = headlessDisplay; // off screen, with a swap that waits
+    vblankDisplay.afterSwap = waitForRefresh;
     for (uint32_t hz : {50u, 60u, 75u}) {
         refreshHz = hz;
         headlessSetSize(320, 240);
