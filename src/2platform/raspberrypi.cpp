@@ -340,6 +340,7 @@ int pi_init(const VideoDisplay* d, int width, int height, int depth, int keep_as
         pi_deinit();
         return 0;
     }
+    keepLibrariesLoaded(); // before anything can fail: the driver is loaded by now
     dispvars.pixels = pixels;
     dispvars.pixel_type = depth == 24 ? GL_UNSIGNED_BYTE : GL_UNSIGNED_SHORT_5_6_5;
     dispvars.input_width = (uint32_t)width;
@@ -358,7 +359,6 @@ int pi_init(const VideoDisplay* d, int width, int height, int depth, int keep_as
     }
     gles2_init_texture();
     gles2_init_geometry();
-    keepLibrariesLoaded();
     return 1;
 }
 
