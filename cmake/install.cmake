@@ -44,6 +44,7 @@ include(GNUInstallDirs)
 set(BLOMP_SHARE games/blomp) # below share/
 install(TARGETS blomp RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/blomp)
 install(PROGRAMS packaging/blomp.sh DESTINATION games RENAME blomp)
+install(PROGRAMS packaging/blomp-port.sh DESTINATION share/${BLOMP_SHARE}/ports RENAME Blomp.sh)
 install(DIRECTORY ${BLOMP_RUN_DIR}/data ${BLOMP_RUN_DIR}/mapsen
   DESTINATION ${CMAKE_INSTALL_DATADIR}/${BLOMP_SHARE}
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)

@@ -30,10 +30,16 @@ if ! mkdir -p "$dir"; then
   echo "blomp: cannot make the folder $dir" >&2
   exit 1
 fi
+# A link already pointing at the installed data is left alone, so a complete
+# player folder that cannot be written (a kiosk, a live system) still starts.
 for item in data mapsen; do
-  if [ -L "$dir/$item" ] || [ ! -e "$dir/$item" ]; then
-    ln -sfn "$share/$item" "$dir/$item"
+  link="$dir/$item"
+  if [ -L "$link" ]; then
+    [ "$(readlink "$link")" = "$share/$item" ] && continue
+  elif [ -e "$link" ]; then
+    continue
   fi
+  ln -sfn "$share/$item" "$link" || echo "blomp: cannot link $link to the installed data" >&2
 done
 cd "$dir"
 exec "$game" "$@"

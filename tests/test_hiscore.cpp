@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <set>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -150,6 +153,72 @@ TEST_F(Hiscore, WritesReplaceTheFileWholeOrNotAtAll) {
     saveBuffer(); // the table in memory is still right, and the next write stores it
     EXPECT_EQ(plainFile("cfg/hiscores.dat"), memoryTable());
     EXPECT_STREQ(hiscores[0].name, "SECOND");
+}
+
+// A file that is there but cannot be read is no first start: the game plays with a
+// default table, says so once and never writes over the file.
+TEST_F(Hiscore, AnUnreadableFileIsNeverWrittenOver) {
+    const struct {
+        const char* what;
+        void (*make)();
+    } cases[] = {
+        {"a link to itself: the open fails", [] { ASSERT_EQ(symlink("hiscores.dat", "hiscores.dat"), 0); }},
+        {"a folder: the read fails", [] { ASSERT_EQ(mkdir("hiscores.dat", 0755), 0); }},
+    };
+    for (const auto& c : cases) {
+        ScratchDir here;
+        c.make();
+        struct stat before, after;
+        ASSERT_EQ(lstat("hiscores.dat", &before), 0);
+        testing::internal::CaptureStderr();
+        loadHiscores();
+        saveHiscores(9000, "NEW");
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what << ": " << said;
+        EXPECT_NE(said.find("cannot read ./hiscores.dat: "), std::string::npos) << c.what << ": " << said;
+        for (int i = 0; i < NUM_HISCORES; i++)
+            EXPECT_EQ(hiscores[i].origin, i ? ORIGIN_DEFAULT : ORIGIN_PLAYER) << c.what << " " << i;
+        ASSERT_EQ(lstat("hiscores.dat", &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
+        EXPECT_EQ(folderNames(".").size(), 1u) << c.what;
+    }
+}
+
+// Games ending together in one folder, each with the table it read at its start:
+// every game's entry is in the file at the end.
+TEST_F(Hiscore, GamesEndingTogetherKeepEveryEntry) {
+    loadHiscores(); // the default table, written
+    constexpr int GAMES = 4;
+    int ready[2], go[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
+    for (int i = 0; i < GAMES; i++) {
+        const pid_t game = fork();
+        ASSERT_GE(game, 0);
+        if (game == 0) {
+            close(go[1]);
+            loadHiscores();
+            char c = 'r';
+            // every game has read the table before any of them writes
+            if (write(ready[1], &c, 1) != 1 || read(go[0], &c, 1) != 0) _exit(2);
+            char name[HISCORE_NAME];
+            snprintf(name, sizeof name, "GAME%d", i);
+            saveHiscores(5000 + i, name);
+            _exit(0);
+        }
+    }
+    char c;
+    for (int i = 0; i < GAMES; i++) ASSERT_EQ(read(ready[0], &c, 1), 1);
+    close(go[1]);
+    for (int i = 0; i < GAMES; i++) {
+        int status = -1;
+        EXPECT_GT(wait(&status), 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    loadHiscores();
+    std::set<std::string> names;
+    for (const HiscoreEntry& e : hiscores) names.insert(e.name);
+    for (int i = 0; i < GAMES; i++) EXPECT_EQ(names.count("GAME" + std::to_string(i)), 1u) << i;
 }
 
 } // namespace

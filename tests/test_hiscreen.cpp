@@ -2,6 +2,7 @@
 // Copyright (C) 2026 The Blomp developers
 // The name entry after a game, driven by scripted keys on the simulated clock.
 // (The hiscore page itself is one of the golden frames.)
+#include "1base/error.h"
 #include "2platform/fps.h"
 #include "5world/world.h"
 #include "7game/stuff.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -60,6 +62,7 @@ protected:
         lastKey = lastKeyTyped = 0;
         space = 0;
         JUMP_KEY = UP_KEY = SDLK_UP;
+        remove("hiscores.dat"); // the table above is the whole truth: a file left over would be merged in
     }
     void TearDown() override { simStop(); }
 
@@ -85,7 +88,6 @@ TEST_F(Hiscreen, AScoreTakesItsPlaceBelowEqualOnes) {
     } cases[] = {{250, -1}, {2500, 1}, {2501, 0}};
     for (const auto& c : cases) {
         SetUp();
-        remove("hiscores.dat");
         tap(100, SDLK_RETURN);
         EXPECT_EQ(enter(c.score), c.rank) << c.score;
         EXPECT_EQ(fileExists("hiscores.dat"), c.rank >= 0) << c.score;
@@ -128,7 +130,6 @@ TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelea
     const int keys[] = {SDLK_RIGHT, SDLK_SPACE, 'x'};
     for (int key : keys) {
         SetUp();
-        remove("hiscores.dat");
         JUMP_KEY = 'x';
         simPollHook = watchSave;
         savedAt = 0;
@@ -143,6 +144,40 @@ TEST_F(Hiscreen, MovingPastTheEighthLetterSavesAtOnceButTheNextScreenGetsNoRelea
         EXPECT_GE(simClock, t + 1000) << key;
         checkKey(); // the next screen's first poll
         EXPECT_EQ(lastKeyTyped, 0) << key;
+    }
+}
+
+struct Stopped {}; // thrown by the stop hook in place of the program's end
+uint32_t stopAt = 0;
+
+void signalAtStopTime() {
+    stuckGuard();
+    if (simClock >= stopAt) sysStopSignal = SIGTERM;
+}
+
+// Escape or a stop signal ends the entry as start does, and the name typed so far is
+// saved before the game goes on or, after the signal, ends.
+TEST_F(Hiscreen, EscapeOrAStopSignalEndsTheEntryAndSavesIt) {
+    for (const bool bySignal : {false, true}) {
+        SetUp();
+        stopAt = tap(100, SDLK_UP); // B
+        if (bySignal)
+            simPollHook = signalAtStopTime;
+        else
+            tap(stopAt, SDLK_ESCAPE);
+        stopHook = [] { throw Stopped(); };
+        bool stopped = false;
+        try {
+            enter(3000);
+        } catch (const Stopped&) {
+            stopped = true;
+        }
+        sysStopSignal = 0;
+        stopHook = nullptr;
+        done = escape = 0;
+        EXPECT_EQ(stopped, bySignal);
+        EXPECT_TRUE(fileExists("hiscores.dat")) << bySignal;
+        EXPECT_STREQ(hiscores[0].name, "B") << bySignal;
     }
 }
 

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -146,6 +148,46 @@ TEST_F(Input, WaitKeyUpWaitsForKeysAndButtonsButNotCapsLock) {
     waitKeyUp();
     EXPECT_GE(simClock - start, 120u);
     EXPECT_LT(simClock - start, 200u);
+}
+
+// A wait for every control to come up ends on a stop signal and on a quit request; a pad
+// button held from the moment the pad is opened (some pads report one so for good) is
+// not held, and its release types nothing, until it has been let go once.
+TEST_F(Input, WaitsEndOnAStopOrAQuitAndAButtonHeldAtOpenCountsOnlyOnceLetGo) {
+    simPollHook = [] {
+        if (simClock > 60000) throw std::runtime_error("the wait never ended");
+    };
+    simKey(simClock, SDLK_a, 1); // held for good
+    checkInput();
+    sysStopSignal = SIGTERM;
+    EXPECT_NO_THROW(waitKeyUp());
+    sysStopSignal = 0;
+    done = 1;
+    EXPECT_NO_THROW(waitKeyUp());
+    done = 0;
+    simKey(simClock, SDLK_a, 0);
+    checkInput();
+
+    simSetJoystick(1, 12);
+    simScheduleEvent(simClock, pad(SDL_JOYBUTTONDOWN, 7, 0)); // the start button, held as the pad opens
+    inputOpenPad();
+    ASSERT_NE(joystick, nullptr);
+    EXPECT_NO_THROW(waitKeyUp());
+    const struct {
+        int type;
+        int32_t held, typed;
+    } frames[] = {
+        {0, 0, 0},                         // its press is not seen
+        {SDL_JOYBUTTONUP, 0, 0},           // nor its release
+        {SDL_JOYBUTTONDOWN, KEY_START, 0}, // from now on it counts
+        {SDL_JOYBUTTONUP, 0, KEY_START},
+    };
+    for (const auto& f : frames) {
+        if (f.type) simPushEvent(pad(f.type, 7, 0));
+        checkInput();
+        EXPECT_EQ(lastKey, f.held) << f.type;
+        EXPECT_EQ(lastKeyTyped, f.typed) << f.type;
+    }
 }
 
 TEST_F(Input, ConfigKeyRefusesAKeyAlreadyBound) {

@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,6 +99,28 @@ TEST_F(Launcher, ALinkToOldDataIsRenewedAndAPlayersOwnDataKept) {
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("my own archive"), std::string::npos) << out;
     EXPECT_EQ(linkOf(folder + "/data"), "");
+}
+
+// A folder an earlier start has set up is used as it is, even when it cannot be written.
+TEST_F(Launcher, ACompleteFolderIsLeftAsItIsAndMayBeReadOnly) {
+    const std::string folder = home + "/.local/share/blomp";
+    int status = -1;
+    launch("HOME=" + home, "", &status);
+    ASSERT_EQ(status, 0);
+    // The links' own times are set far back: a link made anew would carry the time of now.
+    const timespec old[2] = {{1000, 0}, {1000, 0}};
+    for (const char* item : {"/data", "/mapsen"})
+        ASSERT_EQ(utimensat(AT_FDCWD, (folder + item).c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    const std::string out = launch("HOME=" + home, "-w", &status);
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("args=-w\ninstalled archive"), std::string::npos) << out;
+    for (const char* item : {"/data", "/mapsen"}) {
+        struct stat st;
+        ASSERT_EQ(lstat((folder + item).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1000) << item;
+    }
 }
 
 TEST_F(Launcher, WithoutAFolderToUseItSaysWhyAndFails) {

@@ -64,7 +64,7 @@ TEST_F(MapDeathTest, AFileShorterThanItSaysOrMissingEndsTheGame) {
     const std::vector<std::vector<uint8_t>> files = {std::vector<uint8_t>(13, 0), big, {5}};
     for (const auto& f : files) {
         writeFile("mapsen/test.bin", f);
-        EXPECT_EXIT(loadAndDie(nullptr), ::testing::ExitedWithCode(1), "Can't load file: unknown")
+        EXPECT_EXIT(loadAndDie(nullptr), ::testing::ExitedWithCode(1), "Can't load file: mapsen/test.bin")
             << f.size();
     }
     EXPECT_EXIT(loadAndDie("nosuchplan"), ::testing::ExitedWithCode(1), "Can't load file: nosuchplan");

@@ -3,13 +3,24 @@
 // Replacing the files the game owns: a writer killed at any moment leaves each
 // file whole, old or new, and no pile of temporary files beside it.
 #include "2platform/savefile.h"
+#include "3audio/sound.h"
+#include "4io/config.h"
+#include "4io/hiscore.h"
+#include "5world/world.h"
+#include "7game/stuff.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <sched.h>
 #include <signal.h>
 #include <string>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -46,7 +57,96 @@ private:
     ScratchDir* disk = nullptr;
 };
 
+// What fn prints on standard error, read through a pipe: under a file size limit a
+// capture file could not be written.
+std::string stderrOf(void (*fn)()) {
+    int p[2];
+    if (pipe(p) != 0) return "(no pipe)";
+    fflush(stderr);
+    const int saved = dup(2);
+    dup2(p[1], 2);
+    close(p[1]);
+    fn();
+    fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    char buf[4096];
+    const ssize_t n = read(p[0], buf, sizeof buf);
+    close(p[0]);
+    return std::string(buf, n > 0 ? (size_t)n : 0);
+}
+
+// Runs `prepare` and then `check` in a child process working in a folder whose disk is
+// full: a 64 KiB tmpfs in a mount namespace of the child's own, filled up after
+// `prepare`; where mounting is not allowed, a file size limit of 0 bytes makes every
+// write fail instead. `check` gets the errno such a write fails with. Returns 1 when
+// the child found no fault.
+bool onFullDisk(void (*prepare)(), void (*check)(int err)) {
+    ScratchDir dir;
+    const pid_t child = fork();
+    if (child == 0) {
+        int err = EFBIG;
+        if (unshare(CLONE_NEWNS) == 0 && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+            mount("tmpfs", ".", "tmpfs", 0, "size=64k") == 0 && chdir(dir.path().c_str()) == 0)
+            err = ENOSPC; // the working folder is now the tmpfs mounted over it
+        prepare();
+        if (err == ENOSPC) {
+            FILE* filler = fopen("filler", "wb");
+            static char block[4096];
+            while (filler && fwrite(block, 1, sizeof block, filler) == sizeof block && fflush(filler) == 0) {
+            }
+        } else {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit none = {0, 0};
+            setrlimit(RLIMIT_FSIZE, &none);
+        }
+        check(err);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 } // namespace
+
+// A save that fails says so in one line naming the file and the reason, keeps the
+// old file and lets the game go on.
+TEST(SaveFile, AFailedSaveIsToldAndKeepsTheOldFile) {
+    const bool ok = onFullDisk(
+        [] {
+            configFolder = nullptr;
+            world.play.level = 3;
+            saveGame();
+            dumpConfig();
+            loadHiscores(); // no file yet: the default table is written
+        },
+        [](int err) {
+            const struct {
+                const char* path;
+                void (*save)();
+            } writers[] = {
+                {"./savegame.dat",
+                 [] {
+                     world.play.level = 5;
+                     saveGame();
+                 }},
+                {"./blomp.cfg",
+                 [] {
+                     _mus_volume_100_ = 35;
+                     dumpConfig();
+                 }},
+                {"./hiscores.dat", [] { saveHiscores(9000, "NEW"); }},
+            };
+            for (const auto& w : writers) {
+                const std::vector<uint8_t> old = readFile(w.path);
+                EXPECT_FALSE(old.empty()) << w.path;
+                const std::string said = stderrOf(w.save);
+                EXPECT_EQ(said, std::string("blomp: cannot save ") + w.path + ": " + strerror(err) + "\n");
+                EXPECT_EQ(readFile(w.path), old) << w.path;
+            }
+        });
+    EXPECT_TRUE(ok);
+}
 
 TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
     MemoryDir dir;
@@ -90,12 +190,67 @@ TEST(SaveFile, WritersKilledAtRandomMomentsLeaveWholeFilesAndNoPile) {
                 << files[i].name << " after kill " << kill;
         }
     }
-    // at most one temporary file for each file written
+    // at most one temporary file (name.tmp.XXXXXX) for each file written
     const std::vector<std::string> names = folderNames(".");
     EXPECT_LE(names.size(), 2u * FILES) << names.size() << " files left";
     for (const std::string& n : names) {
         bool known = false;
-        for (const auto& f : files) known |= n == f.name || n == std::string(f.name) + ".tmp";
+        for (const auto& f : files) {
+            const std::string tmp = std::string(f.name) + ".tmp.";
+            known |= n == f.name || (n.compare(0, tmp.size(), tmp) == 0 && n.size() == tmp.size() + 6);
+        }
         EXPECT_TRUE(known) << n;
     }
+}
+
+// Two games writing the same file at once: every write is done, and a reader only
+// ever finds one whole version or the other.
+TEST(SaveFile, TwoWritersAtOnceNeverTearAFile) {
+    MemoryDir dir;
+    constexpr long SIZE = 600; // blomp.cfg
+    const std::vector<uint8_t> versions[2] = {version(0, SIZE), version(1, SIZE)};
+    ASSERT_EQ(writeFileAtomic("blomp.cfg", versions[0].data(), SIZE), 1);
+    pid_t writers[2];
+    for (int w = 0; w < 2; w++) {
+        writers[w] = fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0) {
+            int failed = 0;
+            for (int i = 0; i < 500; i++) failed += !writeFileAtomic("blomp.cfg", versions[w].data(), SIZE);
+            _exit(failed ? 1 : 0);
+        }
+    }
+    int torn = 0, running = 2, status[2] = {-1, -1};
+    while (running > 0) {
+        const std::vector<uint8_t> now = readFile("blomp.cfg");
+        torn += now != versions[0] && now != versions[1];
+        for (int w = 0; w < 2; w++)
+            if (writers[w] > 0 && waitpid(writers[w], &status[w], WNOHANG) == writers[w])
+                writers[w] = 0, running--;
+    }
+    EXPECT_EQ(torn, 0);
+    for (int w = 0; w < 2; w++)
+        EXPECT_TRUE(WIFEXITED(status[w]) && WEXITSTATUS(status[w]) == 0) << "writer " << w;
+}
+
+// After the rename the folder is synced too: until then a power cut can bring the old file back.
+TEST(SaveFile, TheFolderIsSyncedAfterTheRename) {
+    ScratchDir dir;
+    static const std::vector<uint8_t> old = version(0, 4), now = version(1, 4);
+    static std::vector<std::string> syncs; // what each sync was for
+    ASSERT_EQ(writeFileAtomic("savegame.dat", old.data(), 4), 1);
+    syncs.clear();
+    saveSync = [](int fd) {
+        struct stat st;
+        if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+            syncs.push_back(readFile("savegame.dat") == now ? "folder, new file in place"
+                                                            : "folder, old file");
+        else
+            syncs.push_back("file");
+        return fsync(fd);
+    };
+    const int wrote = writeFileAtomic("savegame.dat", now.data(), 4);
+    saveSync = fsync;
+    EXPECT_EQ(wrote, 1);
+    EXPECT_EQ(syncs, (std::vector<std::string>{"file", "folder, new file in place"}));
 }

@@ -246,4 +246,29 @@ TEST_F(Zda, TheToolPacksListsAndExtracts) {
     EXPECT_EQ(zdaTool("list hello.bmp"), 1);
 }
 
+// A missing target folder is made, and every failure names the file and the reason.
+TEST_F(Zda, TheToolMakesAMissingFolderAndSaysWhyItFails) {
+    writeFile("hello.bmp", bytesOf("hello there"));
+    writeFile("empty.bmp", {});
+    ASSERT_EQ(zdaTool("pack out.zda hello.bmp"), 0);
+    EXPECT_EQ(zdaTool("extract out.zda new/deeper"), 0);
+    EXPECT_EQ(readFile("new/deeper/hello.bmp"), bytesOf("hello there"));
+    const struct {
+        const char* args;
+        const char* said;
+    } failures[] = {
+        {"list none.zda", "cannot open none.zda: No such file or directory"},
+        {"pack x.zda none.bmp", "cannot read none.bmp: No such file or directory"},
+        {"pack x.zda empty.bmp", "cannot read empty.bmp: the file is empty"},
+        {"pack none/x.zda hello.bmp", "cannot write none/x.zda: No such file or directory"},
+        {"extract out.zda hello.bmp", "cannot make the folder hello.bmp: Not a directory"},
+    };
+    for (const auto& f : failures) {
+        int status = -1;
+        const std::string said = runCommand(std::string(ZDATOOL_BINARY) + " " + f.args + " 2>&1", &status);
+        EXPECT_EQ(status, 1) << f.args;
+        EXPECT_EQ(said, std::string("zdatool: ") + f.said + "\n");
+    }
+}
+
 } // namespace

@@ -28,6 +28,7 @@
 #include "6draw/gfx.h"
 #include "6draw/shot.h"
 #include "4io/input.h"
+#include "2platform/padwatch.h"
 #include "2platform/video.h"
 #include "2platform/zda.h"
 #include "5world/anims.h"
@@ -243,6 +244,18 @@ int main(int argc, char** argv) {
         printf("worst play frame: level %d (%s) frame %d, %s; worst/mean %.2f\n", worstLevel,
                levelNames[worstLevel], worstFrame, kilo(worstPlay).c_str(),
                (double)worstPlay / (double)all.play.mean());
+    // The watch for pads that come and go runs once a frame in checkInput: its cost
+    // on a frame where nothing changed (the game's every frame but one in ages).
+    padWatchOpen("/dev/input");
+    Stat watch;
+    for (int i = 0; i < 100; i++) {
+        countStart();
+        padWatchChanged();
+        watch.add(countEnd());
+    }
+    padWatchClose();
+    printf("pad watch: %lld instructions a frame (mean of %lld), %lld at most\n", (long long)watch.mean(),
+           watch.count, watch.worst);
     printf("columns: mean instructions a frame; worst = the dearest play frame; dark = an intro frame "
            "(compose with darken + present), its mean and max; darken = darken() alone\n");
     return failed ? 1 : 0;

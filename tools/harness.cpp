@@ -15,7 +15,9 @@
 //   state <ms>                   print "state <ms> level= lives= score= workflow= ..." on standard output
 //   sfx   <ms> <number>          play sound effect number (0..12) as the game does, at its volume
 //   limit <ms>                   end with status 3 if the game is still running then (default 3600000)
-//   pad   <buttons>              a pad with that many buttons is plugged in
+//   pad   <buttons>              a pad with that many buttons is plugged in before the game starts
+//   plug  <ms> <buttons> [name]  a pad (of that name) is plugged in while the game runs
+//   unplug <ms>                  the pad is pulled out
 //   button <ms> <n> down|up      a pad button event
 //   hat   <ms> <mask>            the pad's hat moves to mask (1 up, 2 right, 4 down, 8 left, 0 centred)
 //   axis  <ms> <axis> <value>    the pad's stick: axis 0 horizontal, 1 vertical, -32768..32767
@@ -99,6 +101,14 @@ bool readScript(const char* path) {
             actions.push_back({(uint32_t)at, 1, ""});
         } else if (strcmp(cmd, "pad") == 0 && n == 2) {
             simSetJoystick(1, (int)at);
+        } else if (ok && strcmp(cmd, "plug") == 0 && n >= 3 && atoi(a) > 0) {
+            int skip = 0; // the name is the rest of the line after the button count
+            sscanf(line, "%*s %*s %*s %n", &skip);
+            std::string name = line + skip;
+            while (!name.empty() && (name.back() == '\n' || name.back() == ' ')) name.pop_back();
+            simPlugPad((uint32_t)at, atoi(a), name.c_str());
+        } else if (ok && strcmp(cmd, "unplug") == 0 && n == 2) {
+            simPlugPad((uint32_t)at, 0, nullptr);
         } else if (ok && strcmp(cmd, "button") == 0 && n == 4) {
             SDL_Event ev = {};
             ev.type = strcmp(b, "down") == 0 ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;

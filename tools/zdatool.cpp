@@ -10,10 +10,12 @@
 #include "2platform/zdawrite.h"
 #include "2platform/savefile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -26,11 +28,40 @@ int usage() {
     return 2;
 }
 
+// Why a file to pack could not be read: the system's reason, or what is wrong with the file. Called by pack.
+std::string whyUnreadable(const char* path) {
+    struct stat st;
+    if (stat(path, &st) != 0) return strerror(errno);
+    if (S_ISDIR(st.st_mode)) return strerror(EISDIR);
+    if (st.st_size == 0) return "the file is empty";
+    FILE* f = fopen(path, "rb");
+    if (!f) return strerror(errno);
+    fclose(f);
+    return "too large for an archive entry, or cut short while reading";
+}
+
+// Makes a folder and the folders above it that are missing, as mkdir -p does; 1 when
+// it is there in the end. Called by extract for its target folder.
+int makeFolder(const std::string& folder) {
+    for (size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
+        const std::string part = folder.substr(0, at);
+        if (!part.empty() && mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return 0;
+        if (at == std::string::npos) break;
+    }
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) return 0;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return 0;
+    }
+    return 1;
+}
+
 // Opens an archive and reads its header; prints why when it cannot.
 uint8_t* openArchive(const char* path, FILE** f, long* size) {
     *f = fopen(path, "rb");
     if (!*f) {
-        fprintf(stderr, "zdatool: cannot open %s\n", path);
+        fprintf(stderr, "zdatool: cannot open %s: %s\n", path, strerror(errno));
         return nullptr;
     }
     *size = binfilesize(*f);
@@ -66,6 +97,12 @@ int extract(const char* path, const char* folder, int nnames, char** names) {
     uint8_t* header = openArchive(path, &f, &size);
     if (!header) return 1;
     int status = 0;
+    if (!makeFolder(folder)) {
+        fprintf(stderr, "zdatool: cannot make the folder %s: %s\n", folder, strerror(errno));
+        free(header);
+        fclose(f);
+        return 1;
+    }
     std::vector<std::string> wanted;
     if (nnames > 0) {
         for (int i = 0; i < nnames; i++) wanted.push_back(names[i]);
@@ -91,7 +128,7 @@ int extract(const char* path, const char* folder, int nnames, char** names) {
         }
         std::string out = std::string(folder) + "/" + name;
         if (!writeFileAtomic(out.c_str(), data, len)) {
-            fprintf(stderr, "zdatool: cannot write %s\n", out.c_str());
+            fprintf(stderr, "zdatool: cannot write %s: %s\n", out.c_str(), strerror(errno));
             status = 1;
         }
         free(data);
@@ -113,7 +150,7 @@ int pack(const char* path, int nfiles, char** files) {
         const char* base = strrchr(files[i], '/');
         names.push_back(base ? base + 1 : files[i]);
         if (!data) {
-            fprintf(stderr, "zdatool: cannot read %s (missing or empty)\n", files[i]);
+            fprintf(stderr, "zdatool: cannot read %s: %s\n", files[i], whyUnreadable(files[i]).c_str());
             status = 1;
             break;
         }
@@ -121,8 +158,10 @@ int pack(const char* path, int nfiles, char** files) {
         items.push_back({nullptr, data, len});
     }
     for (size_t i = 0; i < items.size(); i++) items[i].name = names[i].c_str();
+    errno = 0; // the writer refuses a bad name without a system error
     if (status == 0 && !writeZDA(path, items.data(), (int)items.size())) {
-        fprintf(stderr, "zdatool: cannot write %s (entry names must be 1 to 39 characters)\n", path);
+        fprintf(stderr, "zdatool: cannot write %s: %s\n", path,
+                errno ? strerror(errno) : "entry names must be 1 to 39 characters");
         status = 1;
     }
     for (uint8_t* d : datas) free(d);

@@ -2,24 +2,37 @@
 // Copyright (C) 2026 The Blomp developers
 // Console keyboards read straight from /dev/input: each key press and release
 // becomes an SDL key event. The devices are grabbed, so the keys do not also
-// reach the shell on the console behind the game.
+// reach the shell on the console behind the game. A keyboard unplugged lets go of
+// its keys; one plugged in while the game runs is found (inotify) and grabbed too.
 #include "2platform/evdev.h"
 
 #include "2platform/sys.h"
 
 #include <SDL.h>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/input.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int MAX_DEVICES = 32; // /dev/input/event0 .. event31 are looked at
+constexpr int MAX_DEVICES = 32; // /dev/input/event0 .. event31 are looked at at the start
 
-int fds[MAX_KEYBOARDS];
+// One keyboard being read, and the keys it holds down now.
+struct Keyboard {
+    int fd;
+    uint64_t id;               // what it is: the device number of a device node, else the inode
+    uint8_t held[KEY_CNT / 8]; // by kernel key code
+};
+
+Keyboard boards[MAX_KEYBOARDS];
 int count = 0;
+int watch = -1; // inotify on the device folder, or -1
 
 // Kernel key codes and the SDL keys they are.
 const struct {
@@ -106,33 +119,109 @@ const struct {
     {KEY_F12, SDLK_F12},
 };
 
+// What an open device is, so that one plugged in is not read twice; 0 when unknown.
+// Called by evdevAdd and tryDevice.
+uint64_t deviceId(int fd) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return 0;
+    return S_ISCHR(st.st_mode) ? (uint64_t)st.st_rdev : (uint64_t)st.st_ino;
+}
+
 // 1 when bit n is set in a kernel bit array.
 int bitSet(const uint8_t* bits, int bytes, int n) {
     return n / 8 < bytes && (bits[n / 8] >> (n % 8)) & 1;
 }
 
-// Reads every pending event of one device and queues its key changes; returns how many.
-int readDevice(int fd) {
+// Queues one SDL key event; 1 when queued. Called by the reader and the unplugging.
+int pushKey(int sym, int down) {
+    SDL_Event e = {};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = (SDLKey)sym;
+    return SDL_PushEvent(&e) == 0;
+}
+
+// The keyboard checked and grabbed; 1 when it is one to read. Called through evdevAccept.
+int acceptKeyboard(int fd) {
+    uint8_t bits[KEY_MAX / 8 + 1] = {};
+    return ioctl(fd, EVIOCGBIT(EV_KEY, sizeof bits), bits) >= 0 && evdevIsKeyboard(bits, sizeof bits) &&
+           ioctl(fd, EVIOCGRAB, 1) == 0;
+}
+
+// Reads every pending event of one keyboard and queues its key changes; returns how many.
+// Sets *gone when the keyboard has been unplugged (end of file, ENODEV or another error).
+int readDevice(Keyboard& k, bool* gone) {
     input_event ev[64];
     int queued = 0;
     for (;;) {
-        const ssize_t n = read(fd, ev, sizeof ev);
-        if (n < (ssize_t)sizeof(input_event)) break;
+        const ssize_t n = read(k.fd, ev, sizeof ev);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+        if (n <= 0) {
+            *gone = true;
+            break;
+        }
         for (size_t i = 0; i < (size_t)n / sizeof(input_event); i++) {
             if (ev[i].type != EV_KEY || ev[i].value > 1) continue; // value 2 is the console's key repeat
-            const int sym = evdevKeySym(ev[i].code);
-            if (!sym) continue;
-            SDL_Event e = {};
-            e.type = ev[i].value ? SDL_KEYDOWN : SDL_KEYUP;
-            e.key.state = ev[i].value ? SDL_PRESSED : SDL_RELEASED;
-            e.key.keysym.sym = (SDLKey)sym;
-            if (SDL_PushEvent(&e) == 0) queued++;
+            const int code = ev[i].code;
+            const int sym = evdevKeySym(code);
+            if (!sym || code >= KEY_CNT) continue;
+            if (ev[i].value)
+                k.held[code / 8] |= (uint8_t)(1 << (code % 8));
+            else
+                k.held[code / 8] &= (uint8_t) ~(1 << (code % 8));
+            queued += pushKey(sym, ev[i].value);
         }
     }
     return queued;
 }
 
+// Lets go of a keyboard that has gone: every key it held is released, since the kernel
+// sends no release from a device that is no longer there. Returns the releases queued.
+// Called by evdevPump.
+int dropKeyboard(int i) {
+    int queued = 0;
+    for (int code = 0; code < KEY_CNT; code++)
+        if (bitSet(boards[i].held, sizeof boards[i].held, code)) queued += pushKey(evdevKeySym(code), 0);
+    close(boards[i].fd);
+    boards[i] = boards[--count];
+    return queued;
+}
+
+// Opens a device node and reads it if it is a keyboard not read yet. Called at the start
+// for every node and later for each new one the folder's watch reports.
+void tryDevice(const char* path) {
+    if (count == MAX_KEYBOARDS) return;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    const uint64_t id = deviceId(fd);
+    bool known = id == 0;
+    for (int i = 0; i < count && !known; i++) known = boards[i].id == id;
+    if (known || !evdevAccept(fd) || !evdevAdd(fd)) close(fd);
+}
+
+// Opens the keyboards the folder's watch has seen appear: a node is created, then given
+// to the input group, so both the creation and the change of rights are looked at. Called by evdevPump.
+void watchFolder() {
+    alignas(inotify_event) char buf[4096];
+    for (;;) {
+        const ssize_t n = read(watch, buf, sizeof buf);
+        if (n <= 0) return;
+        for (ssize_t at = 0; at + (ssize_t)sizeof(inotify_event) <= n;) {
+            const inotify_event* e = (const inotify_event*)(buf + at);
+            at += (ssize_t)sizeof(inotify_event) + e->len;
+            if (e->len == 0 || strncmp(e->name, "event", 5) != 0) continue;
+            char path[512];
+            if (snprintf(path, sizeof path, "%s/%s", evdevFolder, e->name) < (int)sizeof path)
+                tryDevice(path);
+        }
+    }
+}
+
 } // namespace
+
+const char* evdevFolder = "/dev/input";
+int (*evdevAccept)(int fd) = acceptKeyboard;
 
 // The SDL key of a kernel key code. Called by the reader and the tests.
 int evdevKeySym(int code) {
@@ -151,41 +240,52 @@ int evdevIsKeyboard(const uint8_t* keyBits, int bytes) {
 // Reads keys from an open, non-blocking device as well. Called by evdevOpen and the tests.
 int evdevAdd(int fd) {
     if (count == MAX_KEYBOARDS) return 0;
-    fds[count++] = fd;
+    Keyboard& k = boards[count++];
+    memset(&k, 0, sizeof k);
+    k.fd = fd;
+    k.id = deviceId(fd);
     sysInputHook = [] { evdevPump(); };
     return 1;
 }
 
-// Opens every keyboard the user may read (the input group) and grabs it. Called by
-// videoOpen when the console display starts.
+// Opens every keyboard the user may read (the input group) and grabs it, and watches
+// the folder for keyboards plugged in later. Called by videoOpen when the console display starts.
 void evdevOpen() {
     for (int i = 0; i < MAX_DEVICES && count < MAX_KEYBOARDS; i++) {
-        char path[32];
-        snprintf(path, sizeof path, "/dev/input/event%d", i);
-        int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        uint8_t bits[KEY_MAX / 8 + 1] = {};
-        if (ioctl(fd, EVIOCGBIT(EV_KEY, sizeof bits), bits) >= 0 && evdevIsKeyboard(bits, sizeof bits) &&
-            ioctl(fd, EVIOCGRAB, 1) == 0) {
-            evdevAdd(fd);
-            continue;
-        }
-        close(fd);
+        char path[512];
+        if (snprintf(path, sizeof path, "%s/event%d", evdevFolder, i) < (int)sizeof path) tryDevice(path);
     }
+    watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch >= 0 && inotify_add_watch(watch, evdevFolder, IN_CREATE | IN_ATTRIB) < 0) {
+        close(watch);
+        watch = -1;
+    }
+    if (watch >= 0) sysInputHook = [] { evdevPump(); };
     if (count == 0)
         fprintf(stderr, "blomp: no keyboard can be read on the console (is the user in the input group?)\n");
 }
 
 // Lets the keyboards go. Called by videoClose and at exit.
 void evdevClose() {
-    for (int i = 0; i < count; i++) close(fds[i]);
+    for (int i = 0; i < count; i++) close(boards[i].fd);
     count = 0;
+    if (watch >= 0) close(watch);
+    watch = -1;
     sysInputHook = nullptr;
 }
 
-// Queues the key changes of every keyboard. Called through sysInputHook whenever the game reads events.
+// Queues the key changes of every keyboard, lets go of the ones unplugged and takes up
+// new ones. Called through sysInputHook whenever the game reads events.
 int evdevPump() {
     int queued = 0;
-    for (int i = 0; i < count; i++) queued += readDevice(fds[i]);
+    if (watch >= 0) watchFolder();
+    for (int i = 0; i < count;) {
+        bool gone = false;
+        queued += readDevice(boards[i], &gone);
+        if (gone)
+            queued += dropKeyboard(i); // the last keyboard moves into place i
+        else
+            i++;
+    }
     return queued;
 }

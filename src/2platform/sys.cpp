@@ -3,7 +3,11 @@
 // Clock, events and joystick: SDL's own, or a simulation driven by a script.
 #include "2platform/sys.h"
 
+#include "2platform/padwatch.h"
+
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 int sysSimulated = 0;
@@ -35,9 +39,20 @@ uint8_t simButtons[MAX_BUTTONS];
 int simPadPresent = 0;
 int simPadButtons = 0;
 int simPadHandle = 0; // its address stands in for the pad's handle; it is never dereferenced
+char simPadName[64] = "";
+int simPadChange = 0;            // a pad was plugged in or pulled out since the game last asked
+constexpr int SIM_PLUG = 0x504c; // the code of the user event that plugs a pad in or pulls it out
 
 // Puts an event into the pending queue and updates the held-key state, as SDL's pump does.
 void deliver(const SDL_Event& ev) {
+    if (ev.type == SDL_USEREVENT && ev.user.code == SIM_PLUG) { // a plug is no event SDL would queue
+        const intptr_t buttons = (intptr_t)ev.user.data1;
+        simPadPresent = buttons > 0;
+        simPadButtons = buttons < MAX_BUTTONS ? (int)buttons : MAX_BUTTONS;
+        memset(simButtons, 0, sizeof simButtons);
+        simPadChange = 1;
+        return;
+    }
     if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) {
         int sym = ev.key.keysym.sym;
         if (sym > 0 && sym < SDLK_LAST) simKeys[sym] = ev.type == SDL_KEYDOWN;
@@ -162,6 +177,8 @@ int sysPollEvent(SDL_Event* event) {
 // Refreshes held keys and buttons without taking events. Called by waitKeyUp.
 void sysPumpEvents() {
     if (sysSimulated) {
+        // A pump is a poll too: the script's hook sees the waits that only pump (and can end a stuck one).
+        if (simPollHook) simPollHook();
         pumpScript();
         return;
     }
@@ -209,6 +226,29 @@ int sysJoystickButton(SDL_Joystick* joy, int button) {
     return SDL_JoystickGetButton(joy, button);
 }
 
+// The name the pad at index reports, "" for none. Called by the input when it opens a pad.
+const char* sysJoystickName(int index) {
+    if (sysSimulated) return simPadPresent && index == 0 ? simPadName : "";
+    const char* name = SDL_JoystickName(index);
+    return name ? name : "";
+}
+
+// Starts SDL's joystick part again, so it finds the pads plugged in now. Every
+// pad handle is invalid afterwards. Called by the input after a pad change.
+void sysJoystickRescan() {
+    if (sysSimulated) return;
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) SDL_JoystickEventState(SDL_ENABLE);
+}
+
+// 1 when pads may have been plugged in or pulled out since the last call. Called once a frame by checkInput.
+int sysPadsChanged() {
+    if (!sysSimulated) return padWatchChanged();
+    const int changed = simPadChange;
+    simPadChange = 0;
+    return changed;
+}
+
 // Switches to the simulated clock with an empty script and nothing held. Called by tests and the harness.
 void simStart(uint32_t startTick) {
     sysSimulated = 1;
@@ -220,6 +260,8 @@ void simStart(uint32_t startTick) {
     memset(simKeys, 0, sizeof simKeys);
     memset(simButtons, 0, sizeof simButtons);
     simPadPresent = simPadButtons = 0;
+    simPadChange = 0;
+    snprintf(simPadName, sizeof simPadName, "%s", "");
 }
 
 // Returns to SDL's clock and event queue. Called by tests.
@@ -265,6 +307,18 @@ void simPushEvent(const SDL_Event& event) {
 void simSetJoystick(int present, int numButtons) {
     simPadPresent = present;
     simPadButtons = numButtons < MAX_BUTTONS ? numButtons : MAX_BUTTONS;
+}
+
+// Scripts a pad of the given name and buttons plugged in at `at` (buttons 0: the pad
+// pulled out). Called by tests and the harness.
+void simPlugPad(uint32_t at, int numButtons, const char* name) {
+    SDL_Event ev;
+    memset(&ev, 0, sizeof ev);
+    ev.type = SDL_USEREVENT;
+    ev.user.code = SIM_PLUG;
+    ev.user.data1 = (void*)(intptr_t)numButtons;
+    if (name) snprintf(simPadName, sizeof simPadName, "%s", name);
+    simScheduleEvent(at, ev);
 }
 
 // Scripted events not yet polled. Called by tests to see a script has been used up.

@@ -13,7 +13,7 @@
 
 extern int sysSimulated;       // 1 while the simulated clock and scripted input are in use
 extern uint32_t simClock;      // the simulated millisecond clock
-extern void (*simPollHook)();  // called whenever the game drains the event queue (simulation only)
+extern void (*simPollHook)();  // called whenever the game drains or pumps the event queue (simulation only)
 extern int simRealtime;        // simulation that also waits in real time, so the audio thread keeps pace
 extern void (*sysInputHook)(); // brings input SDL cannot see into its queue (the console's keyboards)
 extern volatile std::sig_atomic_t sysStopSignal; // the stop signal received (SIGTERM, SIGINT, SIGHUP), else 0
@@ -45,13 +45,17 @@ SDL_Joystick* sysJoystickOpen(int index);
 void sysJoystickClose(SDL_Joystick* joy);
 int sysJoystickNumButtons(SDL_Joystick* joy);
 int sysJoystickButton(SDL_Joystick* joy, int button);
+const char* sysJoystickName(int index); // the name the pad reports, "" for none
+void sysJoystickRescan();               // SDL's joystick part started again: finds pads plugged in since
+int sysPadsChanged();                   // pads may have come or gone since the last call
 
 // Simulation control, used by tests and the screenshot harness.
 void simStart(uint32_t startTick); // switch to the simulated clock and an empty script
 void simStop();                    // back to SDL's clock and queue
-void simScheduleEvent(uint32_t at, const SDL_Event& event); // deliver event once the clock reaches at
-void simKey(uint32_t at, int sym, int down);                // a key press (down 1) or release (down 0)
-void simTapKey(uint32_t at, int sym, uint32_t holdMs);      // press at `at`, release holdMs later
-void simPushEvent(const SDL_Event& event);                  // deliver at once (from a poll hook)
-void simSetJoystick(int present, int numButtons);           // pretend a pad is plugged in
-int simPendingEvents();                                     // scripted events not yet delivered or polled
+void simScheduleEvent(uint32_t at, const SDL_Event& event);     // deliver event once the clock reaches at
+void simKey(uint32_t at, int sym, int down);                    // a key press (down 1) or release (down 0)
+void simTapKey(uint32_t at, int sym, uint32_t holdMs);          // press at `at`, release holdMs later
+void simPushEvent(const SDL_Event& event);                      // deliver at once (from a poll hook)
+void simSetJoystick(int present, int numButtons);               // pretend a pad is plugged in
+void simPlugPad(uint32_t at, int numButtons, const char* name); // a pad plugged in (0 buttons: pulled out)
+int simPendingEvents();                                         // scripted events not yet delivered or polled

@@ -23,7 +23,7 @@ char fname_buf[FILENAME_SIZE]; // the one buffer filename() writes into
 constexpr int32_t NOT_FOUND = -1;           // a binding the file does not give
 constexpr int32_t MIN_SETTINGS_SIZE = 10;   // shorter files hold no setting line worth scanning for
 constexpr int MAX_SEARCH_TEXT = 16;         // "k_start=" and the like
-constexpr int CONFIG_TEXT_SIZE = 1024;      // the whole file as dumpConfig writes it
+constexpr int CONFIG_TEXT_SIZE = 2048;      // the whole file as dumpConfig writes it, pad lines too
 constexpr int64_t NUMBER_LIMIT = INT32_MAX; // absurdly long numbers stop here rather than wrap
 
 // Where the bindings of each name in params go.
@@ -77,9 +77,9 @@ struct ConfigLine {
 const ConfigLine configLines[CONFIG_LINES] = {
     {"mus_volume=", &_mus_volume_100_, 0},
     {"sfx_volume=", &_sfx_volume_100_, 0},
-    {"j_jump=", &JUMP_BUTTON, 0},
-    {"j_fire=", &FIRE_BUTTON, 0},
-    {"j_start=", &START_BUTTON, 0},
+    {"j_jump=", &padBase.jump, 0}, // the buttons of a pad the table does not know
+    {"j_fire=", &padBase.fire, 0},
+    {"j_start=", &padBase.start, 0},
     {"j_up=", &UP_BUTTON, 0},
     {"j_down=", &DOWN_BUTTON, 0},
     {"j_left=", &LEFT_BUTTON, 0},
@@ -167,6 +167,33 @@ void scanSettings(const uint8_t* buf, int32_t size) {
     }
 }
 
+// The start of a pad line: "padbind=<start> <jump> <the pad's name>". Nothing in it
+// reads as a key the older rules know, so a file with pad lines still reads the same there.
+const char* const PAD_LINE = "padbind=";
+
+// Reads every pad line at the start of a line into the remembered pads. Called by loadConfig.
+void scanPadLines(const uint8_t* buf, int32_t size) {
+    const int32_t n = (int32_t)strlen(PAD_LINE);
+    int count = 0;
+    for (int32_t p = 0; p < size && count < MAX_PAD_MEMORY; p++) {
+        if ((p > 0 && buf[p - 1] != '\n') || !textAt(buf, size, p, PAD_LINE, n)) continue;
+        char line[PAD_NAME + 32];
+        int32_t len = 0;
+        while (p + n + len < size && buf[p + n + len] != '\n' && len < (int32_t)sizeof line - 1) {
+            line[len] = (char)buf[p + n + len];
+            len++;
+        }
+        line[len] = 0;
+        int start = -1, jump = -1, used = 0;
+        if (sscanf(line, "%d %d %n", &start, &jump, &used) < 2 || start < 0 || jump < 0 || !line[used])
+            continue;
+        PadMemory& m = padMemory[count++];
+        m.start = start;
+        m.jump = jump;
+        snprintf(m.name, sizeof m.name, "%s", line + used);
+    }
+}
+
 } // namespace
 
 // Chooses the folder for the game's files: the working directory. Called by main first thing.
@@ -213,6 +240,8 @@ void loadConfig() {
     }
     _mus_volume_ = percentToVolume(_mus_volume_100_);
     _sfx_volume_ = percentToVolume(_sfx_volume_100_);
+    scanPadLines(buf, size);
+    inputPadBindingsRead();
     free(buf);
 }
 
@@ -227,7 +256,14 @@ void dumpConfig() {
         if (n < 0 || n >= (int)sizeof text - len) return; // cannot happen with 21 short lines
         len += n;
     }
-    writeFileAtomic(filename(configFolder, "blomp", "cfg"), (const uint8_t*)text, len);
+    for (const PadMemory& m : padMemory) {
+        if (!m.name[0]) continue;
+        int n = snprintf(text + len, sizeof text - (size_t)len, "%s%d %d %s\n", PAD_LINE, (int)m.start,
+                         (int)m.jump, m.name);
+        if (n < 0 || n >= (int)sizeof text - len) return; // eight short lines fit
+        len += n;
+    }
+    saveGameFile(filename(configFolder, "blomp", "cfg"), (const uint8_t*)text, len);
 }
 
 // Writes one key line the way a person would: a letter as itself, anything else as a

@@ -4,6 +4,7 @@
 // start, the insertion of a new score and the scrambled file.
 #include "4io/hiscore.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,8 @@ constexpr int OFS_ORIGIN = 9;
 constexpr int OFS_RESERVED = 10;
 constexpr int OFS_SCORE = 12;
 
+int fileKept = 0; // hiscores.dat could not be read at start: it is never written over in this run
+
 // The path of hiscores.dat, built like every other file of the game. Called by the load and the writer.
 const char* hiscorePath() {
     return filename(configFolder, "hiscores", "dat");
@@ -55,10 +58,10 @@ void packTable(uint8_t* out) {
     }
 }
 
-// Reads the table from file order, field by field. Called by loadHiscores.
-void unpackTable(const uint8_t* in) {
+// Reads a table from file order, field by field. Called by loadHiscores and readFileTable.
+void unpackTable(const uint8_t* in, HiscoreEntry* table) {
     for (int i = 0; i < NUM_HISCORES; i++) {
-        HiscoreEntry& e = hiscores[i];
+        HiscoreEntry& e = table[i];
         const uint8_t* b = in + i * HISCORE_ENTRY;
         for (int j = 0; j < HISCORE_NAME; j++) e.name[j] = (char)b[OFS_NAME + j];
         e.origin = b[OFS_ORIGIN];
@@ -102,6 +105,44 @@ void punishCheater() {
     }
 }
 
+// The table the file holds now, if it is whole and honest; 0 when it is missing,
+// unreadable, cut or tampered. Called by saveHiscores.
+int readFileTable(HiscoreEntry* table) {
+    FILE* f = fopen(hiscorePath(), "rb");
+    if (!f) return 0;
+    uint8_t buf[HISCORE_FILE_SIZE];
+    const size_t got = fread(buf, 1, sizeof buf, f);
+    fclose(f);
+    if (got < sizeof buf) return 0;
+    decodebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
+    unpackTable(buf, table);
+    for (int i = 0; i < NUM_HISCORES; i++)
+        if (entryIsBad(table[i])) return 0;
+    return 1;
+}
+
+// Entries typed by a player among the first n of a table with the name and score of e. Called by
+// saveHiscores.
+int countPlayerEntry(const HiscoreEntry* table, int n, const HiscoreEntry& e) {
+    int count = 0;
+    for (int i = 0; i < n; i++)
+        count += table[i].origin == ORIGIN_PLAYER && table[i].score == e.score &&
+                 strncmp(table[i].name, e.name, HISCORE_NAME) == 0;
+    return count;
+}
+
+// Puts a player's score into a table below every entry at least as high (equal scores
+// keep the older one first), dropping the last entry. Called by saveHiscores.
+void insertEntry(HiscoreEntry* table, int32_t score, const char* name) {
+    int k = NUM_HISCORES - 1;
+    for (; k > 0 && table[k - 1].score < score; k--) table[k] = table[k - 1];
+    HiscoreEntry& e = table[k];
+    setName(e, name);
+    e.origin = ORIGIN_PLAYER;
+    e.reserved[0] = e.reserved[1] = 0;
+    e.score = score;
+}
+
 } // namespace
 
 // Scrambles a buffer in place: each byte is chained to the scrambled byte before it.
@@ -126,11 +167,22 @@ void decodebuf(uint8_t* buffer, int length, uint8_t seed) {
 
 // Fills the table: a fresh default table (written at once) on the first start, the
 // file's table otherwise, with default entries renamed at random. A file that fails
-// the check becomes a table of cheaters. Called by main once at start-up.
+// the check becomes a table of cheaters. A file that is there but cannot be read
+// (another user's, an I/O error, no descriptors left) is no first start: the game
+// plays with a default table and never writes over that file. Called by main once at start-up.
 void loadHiscores() {
     uint8_t taken[NUM_HISCORES] = {};
+    fileKept = 0;
     FILE* f = fopen(hiscorePath(), "rb");
-    if (!f) {
+    uint8_t buf[HISCORE_FILE_SIZE];
+    size_t got = 0;
+    int err = f ? 0 : errno;
+    if (f) {
+        got = fread(buf, 1, sizeof buf, f);
+        if (ferror(f)) err = errno ? errno : EIO;
+        fclose(f);
+    }
+    if (err) {
         srand(sysTicks());
         for (int i = 0; i < NUM_HISCORES; i++) {
             HiscoreEntry& e = hiscores[i];
@@ -139,12 +191,15 @@ void loadHiscores() {
             e.reserved[0] = e.reserved[1] = 0;
             e.score = DEFAULT_TOP_SCORE - i * DEFAULT_SCORE_STEP + rand() % DEFAULT_SCORE_JITTER;
         }
-        saveBuffer();
+        if (err == ENOENT) {
+            saveBuffer();
+            return;
+        }
+        fileKept = 1;
+        fprintf(stderr, "blomp: cannot read %s: %s; the hiscores of this game will not be saved\n",
+                hiscorePath(), strerror(err));
         return;
     }
-    uint8_t buf[HISCORE_FILE_SIZE];
-    size_t got = fread(buf, 1, sizeof buf, f);
-    fclose(f);
     // We always write the file whole through a temporary file and a rename, so a short
     // file is not a crash half-way through a save: it was cut or edited by hand, and it
     // is treated as tampered at once.
@@ -154,7 +209,7 @@ void loadHiscores() {
         return;
     }
     decodebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
-    unpackTable(buf);
+    unpackTable(buf, hiscores);
     for (HiscoreEntry& e : hiscores) {
         if (entryIsBad(e)) {
             punishCheater();
@@ -166,25 +221,34 @@ void loadHiscores() {
 }
 
 // Puts a new score below every entry at least as high (equal scores keep the older one
-// first), dropping the last entry, and writes the file. Called by the name entry when
-// the score beats entry 9.
+// first), dropping the last entry, and writes the file. Another game in the same folder
+// may have added entries since this one read the file: under the folder's lock the file
+// is read again, the player entries of this table it lacks are put in, then the new one,
+// so no game's entry is lost. Called by the name entry when the score beats entry 9.
 void saveHiscores(int32_t score, const char* name) {
-    int k = NUM_HISCORES - 1;
-    for (; k > 0 && hiscores[k - 1].score < score; k--) hiscores[k] = hiscores[k - 1];
-    HiscoreEntry& e = hiscores[k];
-    setName(e, name);
-    e.origin = ORIGIN_PLAYER;
-    e.reserved[0] = e.reserved[1] = 0;
-    e.score = score;
+    const int lock = fileKept ? -1 : lockFolder(hiscorePath());
+    HiscoreEntry merged[NUM_HISCORES];
+    if (!fileKept && readFileTable(merged)) {
+        for (int i = 0; i < NUM_HISCORES; i++) {
+            const HiscoreEntry& e = hiscores[i];
+            if (e.origin == ORIGIN_PLAYER && e.score > merged[NUM_HISCORES - 1].score &&
+                countPlayerEntry(hiscores, i + 1, e) > countPlayerEntry(merged, NUM_HISCORES, e))
+                insertEntry(merged, e.score, e.name);
+        }
+        memcpy(hiscores, merged, sizeof hiscores);
+    }
+    insertEntry(hiscores, score, name);
     saveBuffer();
+    unlockFolder(lock);
 }
 
 // Writes the table scrambled, replacing the old file whole or not at all; the table in
-// memory stays plain. A file that cannot be written is skipped: the next save retries.
-// Called by loadHiscores and saveHiscores.
+// memory stays plain. A file that cannot be written is told on standard error and skipped: the next save
+// retries. A file that could not be read at start is never written. Called by loadHiscores and saveHiscores.
 void saveBuffer() {
+    if (fileKept) return;
     uint8_t buf[HISCORE_FILE_SIZE];
     packTable(buf);
     codebuf(buf, HISCORE_FILE_SIZE, HISCORE_SEED);
-    writeFileAtomic(hiscorePath(), buf, HISCORE_FILE_SIZE);
+    saveGameFile(hiscorePath(), buf, HISCORE_FILE_SIZE);
 }

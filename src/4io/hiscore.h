@@ -30,8 +30,8 @@ struct HiscoreEntry {
 extern HiscoreEntry hiscores[NUM_HISCORES];         // best first
 extern const char* const score_names[NUM_HISCORES]; // the default names
 
-void loadHiscores();                                       // fills the table from the file or with defaults
-void saveHiscores(int32_t score, const char* name);        // inserts an entry and writes the file
-void saveBuffer();                                         // writes the table to the file
+void loadHiscores();                                // fills the table from the file or with defaults
+void saveHiscores(int32_t score, const char* name); // inserts an entry and writes the file
+void saveBuffer(); // writes the table to the file, unless it could not be read at start
 void codebuf(uint8_t* buffer, int length, uint8_t seed);   // scrambles in place
 void decodebuf(uint8_t* buffer, int length, uint8_t seed); // unscrambles in place

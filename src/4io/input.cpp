@@ -4,9 +4,16 @@
 // per-frame flags, and the capture of new bindings for the options page.
 #include "4io/input.h"
 
+#include <cstring>
+
 #include "1base/error.h"
 #include "2platform/sys.h"
+#include "2platform/padwatch.h"
 #include "2platform/video.h"
+#include "4io/pads.h"
+
+#include <cstdio>
+#include <cstring>
 
 int32_t UP_KEY = SDLK_UP;
 int32_t DOWN_KEY = SDLK_DOWN;
@@ -31,6 +38,7 @@ int32_t lastKeyTyped = 0;
 int32_t lastKeySym = 0;
 int32_t lastJButton = 0;
 int done = 0;
+int stopDeferred = 0;
 
 uint8_t space = 0;
 uint8_t left = 0;
@@ -38,8 +46,22 @@ uint8_t right = 0;
 uint8_t jump = 0;
 uint8_t crawl = 0;
 uint8_t escape = 0;
+int padWentAway = 0;
+PadMemory padMemory[MAX_PAD_MEMORY] = {};
+PadButtons padBase = {7, 6, 0, 1};
 
 namespace {
+
+constexpr int PAD_BUTTONS = 256; // SDL numbers a pad's buttons with one byte
+const char* const PAD_FOLDER = "/dev/input";
+
+int32_t padHeld = 0;    // the controls the pad holds now, let go of when it goes away
+char padName[PAD_NAME]; // the name of the open pad
+
+// Buttons that read as held when the pad was opened (some pads report one so for good):
+// they count as not held until they have been let go once, or a wait for every control
+// to come up would never end.
+uint8_t heldAtOpen[PAD_BUTTONS];
 
 constexpr int FIRST_LOCK_KEY = SDLK_NUMLOCK;  // the lock keys stay "held" while their light is on,
 constexpr int LAST_LOCK_KEY = SDLK_SCROLLOCK; // so waiting for them to come up would never end
@@ -188,6 +210,10 @@ void hatEvent(int value) {
 
 // A pad button pressed or released. Called by checkInput.
 void buttonEvent(int button, int pressed) {
+    if (button >= 0 && button < PAD_BUTTONS && heldAtOpen[button]) {
+        if (!pressed) heldAtOpen[button] = 0; // let go at last: from now on it counts
+        return;
+    }
     lastKeySym = 0;
     lastJButton = button;
     const Control* table = pressed ? buttonsPressed : buttonsReleased;
@@ -199,11 +225,117 @@ void buttonEvent(int button, int pressed) {
         letGo(c->bit);
 }
 
+// Keeps the open pad's name, as blomp.cfg can hold it: one line, nothing that reads as a key.
+void notePadName() {
+    snprintf(padName, sizeof padName, "%s", joystick ? sysJoystickName(0) : "");
+    for (char* c = padName; *c; c++)
+        if (*c == '=' || *c == '\n' || *c == '\r') *c = ' ';
+}
+
+// The remembered bindings of the pad of this name, or null. Called by the pad's opening and the capture.
+PadMemory* rememberedPad(const char* name) {
+    for (PadMemory& m : padMemory)
+        if (m.name[0] && strcmp(m.name, name) == 0) return &m;
+    return nullptr;
+}
+
+// The buttons of the open pad: the table's layout for a pad it knows, the file's
+// (or today's default) buttons for any other, then what the player bound for this
+// pad on the options page. Called when a pad is opened and after the file is read.
+void applyPadLayout() {
+    const PadLayout& l = padLayoutFor(padName);
+    const bool known = joystick && &l != &defaultPadLayout;
+    START_BUTTON = known ? l.start : padBase.start;
+    SELECT_BUTTON = known ? l.select : padBase.select;
+    JUMP_BUTTON = known ? l.jump : padBase.jump;
+    FIRE_BUTTON = known ? l.fire : padBase.fire;
+    const PadMemory* m = joystick ? rememberedPad(padName) : nullptr;
+    if (m) {
+        START_BUTTON = m->start;
+        JUMP_BUTTON = m->jump;
+    }
+}
+
+// Notes the buttons the pad reports held as it opens. Called whenever a pad is opened.
+void noteHeldButtons() {
+    memset(heldAtOpen, 0, sizeof heldAtOpen);
+    if (!joystick) return;
+    sysPumpEvents(); // the state the pad reports as it opens
+    const int buttons = sysJoystickNumButtons(joystick);
+    for (int b = 0; b < buttons && b < PAD_BUTTONS; b++) heldAtOpen[b] = sysJoystickButton(joystick, b) != 0;
+}
+
+// Opens the first pad SDL sees, if any, with its layout. Called by the rescan.
+void openFirstPad() {
+    joystick = sysNumJoysticks() >= 1 ? sysJoystickOpen(0) : nullptr;
+    notePadName();
+    applyPadLayout();
+    noteHeldButtons();
+}
+
+// A pad came or went: the old one is closed and lets go of every control it held,
+// SDL looks for pads again and the first is opened. A pad that was there and is
+// gone now is reported for this poll. Called by checkInput when the device folder changed.
+void rescanPads() {
+    const bool had = joystick != nullptr;
+    if (joystick) sysJoystickClose(joystick);
+    joystick = nullptr;
+    lastKey &= ~padHeld;
+    padHeld = 0;
+    sysJoystickRescan();
+    openFirstPad();
+    if (had && !joystick) padWentAway = 1;
+}
+
 } // namespace
 
-// Opens the first pad, if one is plugged in. Called by start-up.
+// Opens the first pad, if one is plugged in, notes the buttons already held, and
+// starts watching for pads that come and go. Called by start-up.
 void inputOpenPad() {
     joystick = joystickInit();
+    notePadName();
+    applyPadLayout();
+    noteHeldButtons();
+    if (!sysSimulated) padWatchOpen(PAD_FOLDER);
+}
+
+// The buttons read from blomp.cfg are those of a pad the table does not know; the
+// open pad gets its own layout again. Called by loadConfig after reading.
+void inputPadBindingsRead() {
+    padBase = {START_BUTTON, SELECT_BUTTON, JUMP_BUTTON, FIRE_BUTTON};
+    applyPadLayout();
+}
+
+// Keeps the start and jump buttons just bound for the open pad (by its name), and
+// for a pad the table does not know also as the file's buttons. Called by the
+// options page when a capture of pad buttons is complete.
+void inputRememberPadBindings() {
+    if (!joystick) return;
+    if (&padLayoutFor(padName) == &defaultPadLayout) {
+        padBase.start = START_BUTTON;
+        padBase.jump = JUMP_BUTTON;
+    }
+    PadMemory* m = rememberedPad(padName);
+    if (!m) { // a free slot, or the oldest one gives way
+        m = &padMemory[0];
+        for (PadMemory& p : padMemory)
+            if (!p.name[0]) {
+                m = &p;
+                break;
+            }
+        if (m == &padMemory[0] && padMemory[0].name[0]) {
+            memmove(&padMemory[0], &padMemory[1], sizeof(PadMemory) * (MAX_PAD_MEMORY - 1));
+            m = &padMemory[MAX_PAD_MEMORY - 1];
+        }
+        snprintf(m->name, sizeof m->name, "%s", padName);
+    }
+    m->start = START_BUTTON;
+    m->jump = JUMP_BUTTON;
+}
+
+// The name of the open pad, "" for none. Called by the tests and the README's table maker.
+const char* inputPadName() {
+    return padName;
 }
 
 // Lets go of every control and clears the per-frame flags and the quit request.
@@ -219,8 +351,11 @@ void inputClear() {
 void checkInput() {
     SDL_Event ev;
     lastKeyTyped = 0;
-    if (sysStopSignal) exitOnStopSignal();
+    padWentAway = 0;
+    if (sysStopSignal && !stopDeferred) exitOnStopSignal();
+    if (sysPadsChanged()) rescanPads();
     while (sysPollEvent(&ev)) {
+        const int32_t before = lastKey;
         switch (ev.type) {
         case SDL_KEYDOWN: keyEvent(ev.key.keysym.sym, 1); break;
         case SDL_KEYUP: keyEvent(ev.key.keysym.sym, 0); break;
@@ -231,6 +366,10 @@ void checkInput() {
         case SDL_QUIT: done = 1; break;
         default: break;
         }
+        // What the pad holds, so that a pad pulled out lets go of exactly that.
+        const bool fromPad = ev.type == SDL_JOYAXISMOTION || ev.type == SDL_JOYHATMOTION ||
+                             ev.type == SDL_JOYBUTTONDOWN || ev.type == SDL_JOYBUTTONUP;
+        padHeld = (padHeld | (fromPad ? lastKey & ~before : 0)) & lastKey;
     }
 }
 
@@ -254,11 +393,15 @@ int isSpace() {
 }
 
 // Waits until no key and no pad button is held, then forgets the last event. The
-// release events stay queued, so the next poll still reports the control typed.
-// Called by the menus and the binding capture.
+// release events stay queued, so the next poll still reports the control typed. A
+// stop signal or a quit request ends the wait at once (the caller's next poll acts on
+// them), so a control that never comes up cannot hang the game. Called by the menus
+// and the binding capture.
 void waitKeyUp() {
     int buttons = joystick ? sysJoystickNumButtons(joystick) : 0;
+    if (buttons > PAD_BUTTONS) buttons = PAD_BUTTONS;
     for (;;) {
+        if (sysStopSignal || done) break;
         sysDelay(10);
         sysPumpEvents();
         int numkeys = 0;
@@ -268,8 +411,12 @@ void waitKeyUp() {
             if (k >= FIRST_LOCK_KEY && k <= LAST_LOCK_KEY) continue;
             if (keys[k]) held++;
         }
-        for (int b = 0; joystick && b < buttons; b++)
-            if (sysJoystickButton(joystick, b)) held++;
+        for (int b = 0; joystick && b < buttons; b++) {
+            if (!sysJoystickButton(joystick, b))
+                heldAtOpen[b] = 0;
+            else if (!heldAtOpen[b])
+                held++;
+        }
         if (!held) break;
     }
     lastKey = 0;

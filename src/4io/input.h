@@ -51,18 +51,39 @@ extern int32_t lastKeyTyped;   // the control released during the current poll, 
 extern int32_t lastKeySym;     // key symbol of the last key event; 0 after a pad button event
 extern int32_t lastJButton;    // button of the last pad button event; -1 after a key event
 extern int done;               // quit requested by the escape key or the window's close button
+extern int
+    stopDeferred; // while set, checkInput leaves a stop signal to its caller (the name entry saves first)
 
 // Per-frame flags written by checkKey, each 0 or 1.
-extern uint8_t space;  // select or start held
-extern uint8_t left;   // left held
-extern uint8_t right;  // right held
-extern uint8_t jump;   // jump held
-extern uint8_t crawl;  // down held
-extern uint8_t escape; // quit requested; only the game flow clears it
+extern uint8_t space;   // select or start held
+extern uint8_t left;    // left held
+extern uint8_t right;   // right held
+extern uint8_t jump;    // jump held
+extern uint8_t crawl;   // down held
+extern uint8_t escape;  // quit requested; only the game flow clears it
+extern int padWentAway; // the pad in use was pulled out during the current poll
 
-void inputOpenPad(); // opens the first pad, if one is plugged in
-void inputClear();   // nothing held, nothing typed, every per-frame flag off
-void checkInput();   // drains the event queue into lastKey / lastKeyTyped
-void checkKey();     // checkInput, then the per-frame flags
-int isSpace();       // an action control was typed this frame
-void waitKeyUp();    // waits until no key and no button is held
+// The pads the player bound buttons for on the options page, by name: kept in blomp.cfg.
+constexpr int MAX_PAD_MEMORY = 8; // pads remembered; the oldest gives way
+constexpr int PAD_NAME = 64;      // bytes of a pad's name kept
+struct PadMemory {
+    char name[PAD_NAME]; // "" for a free slot
+    int32_t start, jump;
+};
+extern PadMemory padMemory[MAX_PAD_MEMORY];
+// The start, select, jump and fire buttons of a pad the table does not know: blomp.cfg's j_ lines.
+struct PadButtons {
+    int32_t start, select, jump, fire;
+};
+extern PadButtons padBase;
+
+void inputOpenPad();             // opens the first pad, if one is plugged in
+void inputClear();               // nothing held, nothing typed, every per-frame flag off
+void inputPadBindingsRead();     // blomp.cfg was read: its buttons are a strange pad's, the open pad's layout
+                                 // again
+void inputRememberPadBindings(); // the start and jump buttons just bound are kept for the open pad
+const char* inputPadName();      // the open pad's name, "" for none
+void checkInput();               // drains the event queue into lastKey / lastKeyTyped
+void checkKey();                 // checkInput, then the per-frame flags
+int isSpace();                   // an action control was typed this frame
+void waitKeyUp();                // waits until no key and no button is held

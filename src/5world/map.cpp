@@ -74,7 +74,7 @@ void loadLevel(const char* name) {
     if (!file || size < FILE_HEAD ||
         size - FILE_HEAD < MAP_ROWS * ((int32_t)file[0] + 256 * (int32_t)file[1] + 1)) {
         free(file);
-        error("Can't load file", name);
+        error("Can't load file", name ? name : TEST_MAP);
     }
     world.map.mapLength = (int32_t)file[0] + 256 * (int32_t)file[1] + 1;
     world.map.mapData.assign((size_t)world.map.mapLength * MAP_ROWS, 0);

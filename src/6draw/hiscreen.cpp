@@ -5,6 +5,7 @@
 #include "6draw/hiscreen.h"
 #include "5world/world.h"
 
+#include "1base/error.h"
 #include "2platform/fps.h"
 #include "1base/text.h"
 #include "6draw/draw.h"
@@ -63,8 +64,9 @@ void drawHiscorePage() {
 }
 
 // The name entry, when the score beats the tenth entry. Up and down change the
-// letter, left and right move, start (or passing the last letter) ends it.
-// Called after game over and after the ending.
+// letter, left and right move, start (or passing the last letter) ends it; so do
+// escape, the window's close button and a stop signal, and the name as typed so
+// far is saved before the game goes on or ends. Called after game over and after the ending.
 void checkHiscore(Figure& figure) {
     if (world.play.score <= hiscores[NUM_HISCORES - 1].score) return;
     char name[NAME_LEN + 1] = "A.......";
@@ -73,8 +75,10 @@ void checkHiscore(Figure& figure) {
     int delay = 0;
     bool waitForStart = true; // false: the name was completed by moving past its end with start not held
     initFPS();
+    stopDeferred = 1; // a stop signal must not end the game before the entry is saved
     if (!space) {
         for (;;) {
+            if (sysStopSignal || done) break; // as if start were pressed: the name ends at the cursor
             if (delay > 0) {
                 delay--;
             } else {
@@ -109,17 +113,19 @@ void checkHiscore(Figure& figure) {
         }
     }
     if (waitForStart) {
-        while (space) {
+        while (space && !sysStopSignal && !done) {
             checkKey();
             sysDelay(100);
         }
         // The name ends at the cursor; letters typed further right are dropped.
         if (cursor < NAME_LEN) name[cursor + 1] = 0;
     }
+    stopDeferred = 0;
     saveHiscores(world.play.score, name);
+    if (sysStopSignal) exitOnStopSignal();
     // A name completed by moving past its end: the control that did it is still
     // held, and its release must not answer the next screen (CONTINUE? or the title).
-    while (lastKey & (KEY_RIGHT | KEY_FIRE | KEY_JUMP)) {
+    while ((lastKey & (KEY_RIGHT | KEY_FIRE | KEY_JUMP)) && !done) {
         checkKey();
         sysDelay(100);
     }

@@ -134,7 +134,7 @@ FlowStep gameOver(Flow& g) {
     char scoreLine[64];
     snprintf(scoreLine, sizeof scoreLine, "%s: %d", tr(61), world.play.score);
     initFPS();
-    while (!isSpace()) {
+    while (!isSpace() && !done) {
         checkKey();
         worldStep(); // the figure is gone: only the objects and the monsters move
         drawScreen(g.frame, world.figure, 0);
@@ -153,7 +153,7 @@ FlowStep gameOver(Flow& g) {
     checkHiscore(world.figure);
     lastKeyTyped = 0; // only a release seen while the question is up answers it
     initFPS();
-    while (!leftOrRightTyped()) {
+    while (!leftOrRightTyped() && !done) { // a quit request answers no
         checkKey();
         worldStep(); // the figure is gone: only the objects and the monsters move
         drawScreen(g.frame, world.figure, 0);

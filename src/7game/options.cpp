@@ -76,7 +76,10 @@ void configButton(int32_t* binding) {
         if (b != -1 && b != START_BUTTON && b != JUMP_BUTTON) {
             *binding = b;
             cfgStep++;
-            if (cfgStep >= BUTTONS_TO_CAPTURE) cfgStatus = 0;
+            if (cfgStep >= BUTTONS_TO_CAPTURE) {
+                cfgStatus = 0;
+                inputRememberPadBindings(); // kept for this pad in blomp.cfg
+            }
         }
     }
     waitKeyUp();

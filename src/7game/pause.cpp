@@ -45,9 +45,10 @@ void confirmPause(Figure& fig) {
 } // namespace
 
 // Opens the pause menu on its first choice when fire was typed in a level while
-// the figure can be touched. Called by the game flow's frame loop after checkKey.
+// the figure can be touched, or when the pad was pulled out then (as consoles do:
+// the player may be looking for a battery). Called by the game flow's frame loop after checkKey.
 void openPauseOnFire(int level, int active) {
-    if (level > 0 && active && lastKeyTyped == KEY_FIRE && !world.play.paused) {
+    if (level > 0 && active && (lastKeyTyped == KEY_FIRE || padWentAway) && !world.play.paused) {
         world.play.paused = 1;
         world.play.workflow = 2;
     }

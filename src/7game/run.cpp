@@ -77,11 +77,14 @@ void quitDialog() {
     drawTextCenterAt(screen, tr(42), 128, font);
     drawTextCenterAt(screen, tr(43), 140, font);
     flipScreen();
-    while (!typed(KEY_LEFT) && !typed(KEY_RIGHT)) {
+    // The request that opened the question is answered here; a new one (escape again,
+    // the window's close button) answers it with yes.
+    done = 0;
+    while (!typed(KEY_LEFT) && !typed(KEY_RIGHT) && !done) {
         checkInput();
         sysDelay(100);
     }
-    if (typed(KEY_RIGHT)) {
+    if (typed(KEY_RIGHT) && !done) {
         initFPS();
         escape = 0;
         done = 0;
@@ -247,9 +250,10 @@ int backTyped() {
     return typed(KEY_UP) || typed(KEY_LEFT) || (typed(KEY_JUMP) && JUMP_KEY == UP_KEY);
 }
 
-// Waits, polling every 100 ms, until the control that ended a screen is released.
+// Waits, polling every 100 ms, until the control that ended a screen is released;
+// a quit request ends the wait too (a stop signal ends the game at the poll).
 void releaseWait() {
-    while (isSpace()) {
+    while (isSpace() && !done) {
         checkKey();
         sysDelay(100);
     }

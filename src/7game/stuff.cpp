@@ -92,7 +92,7 @@ int32_t loadGame() {
 
 // Remembers that the levels before the current one are done. The file is
 // replaced as a whole, so a crash never leaves half a saved game; when it
-// cannot be written the running game still knows. Called by run before levels 2 to 16.
+// cannot be written the player is told and the running game still knows. Called by run before levels 2 to 16.
 void saveGame() {
     int32_t key = rand() & 0xFFFF;
     for (int i = 1; i < KEY_DRAWS && !validKey(key); i++) key = rand() & 0xFFFF;
@@ -100,6 +100,6 @@ void saveGame() {
     const int32_t n = (world.play.level - 1) & 0xFF;
     const uint8_t kh = (uint8_t)(key >> 8), kl = (uint8_t)(key & 0xFF);
     const uint8_t bytes[SAVE_SIZE] = {kh, (uint8_t)(kl ^ n), kl, (uint8_t)(kh ^ n)};
-    writeFileAtomic(savePath(), bytes, SAVE_SIZE);
+    saveGameFile(savePath(), bytes, SAVE_SIZE);
     world.play.saved = world.play.level - 1;
 }

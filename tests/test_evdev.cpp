@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
+// The console keyboards coming and going, with a named pipe in a folder of the
+// test's own standing in for a device node in /dev/input.
+#include "2platform/evdev.h"
+#include "2platform/sys.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <linux/input.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The key events the game's next poll finds, as "+sym" for a press and "-sym" for a release.
+std::vector<std::string> keyEvents() {
+    std::vector<std::string> got;
+    SDL_Event ev;
+    while (sysPollEvent(&ev)) // the pump hook reads the keyboards first
+        if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP)
+            got.push_back((ev.type == SDL_KEYDOWN ? "+" : "-") + std::to_string(ev.key.keysym.sym));
+    return got;
+}
+
+std::string press(int sym) {
+    return "+" + std::to_string(sym);
+}
+std::string release(int sym) {
+    return "-" + std::to_string(sym);
+}
+
+} // namespace
+
+// A keyboard plugged in while the game runs is taken up; unplugged, it lets go of the
+// keys it held (the kernel sends no release from a device that is gone) and is closed.
+TEST(Evdev, AKeyboardPluggedInIsTakenAndUnpluggedLetsGoOfItsKeys) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0); // SDL's queue
+    ScratchDir dir;
+    const std::string folder = dir.path();
+    int (*const grab)(int) = evdevAccept;
+    evdevFolder = folder.c_str();
+    evdevAccept = [](int fd) {
+        struct stat st;
+        return fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode) ? 1 : 0;
+    };
+    testing::internal::CaptureStderr();
+    evdevOpen(); // no keyboard yet
+    testing::internal::GetCapturedStderr();
+    keyEvents();
+    const size_t openFiles = folderNames("/proc/self/fd").size();
+
+    ASSERT_EQ(mkfifo("event4", 0600), 0);                   // plugged in
+    const int kernel = open("event4", O_RDWR | O_NONBLOCK); // the kernel's end of the device
+    ASSERT_GE(kernel, 0);
+    EXPECT_TRUE(keyEvents().empty());
+    const input_event keys[] = {
+        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_KEY, KEY_UP, 1}, {{0, 0}, EV_KEY, KEY_UP, 0}};
+    ASSERT_EQ(write(kernel, keys, sizeof keys), (ssize_t)sizeof keys);
+    EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
+    close(kernel); // unplugged with right held
+    EXPECT_EQ(keyEvents(), std::vector<std::string>{release(SDLK_RIGHT)});
+    EXPECT_TRUE(keyEvents().empty());
+    EXPECT_EQ(folderNames("/proc/self/fd").size(), openFiles); // closed
+
+    ASSERT_EQ(unlink("event4"), 0); // plugged in again
+    ASSERT_EQ(mkfifo("event4", 0600), 0);
+    const int again = open("event4", O_RDWR | O_NONBLOCK);
+    ASSERT_GE(again, 0);
+    keyEvents();
+    ASSERT_EQ(write(again, keys, sizeof keys), (ssize_t)sizeof keys);
+    EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
+    close(again);
+    evdevClose();
+    evdevFolder = "/dev/input";
+    evdevAccept = grab;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 The Blomp developers
+// Pads as players use them: the known layouts by name, and the whole game with a
+// pad alone that is plugged in after the start, pulled out and plugged back in.
+#include "4io/config.h"
+#include "4io/input.h"
+#include "4io/pads.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+TEST(Pads, TheNameChoosesTheLayout) {
+    const struct {
+        const char* name;
+        int start, select, jump, fire;
+    } cases[] = {
+        {"Microsoft X-Box 360 pad", 7, 6, 0, 1},
+        {"Xbox Wireless Controller", 7, 6, 0, 1},
+        {"Sony PLAYSTATION(R)3 Controller", 9, 8, 0, 1},
+        {"Sony Interactive Entertainment Wireless Controller", 9, 8, 0, 1},
+        {"DualSense Wireless Controller", 9, 8, 0, 1},
+        {"USB Gamepad ", 9, 8, 2, 1},
+        {"8BitDo SN30 Pro", 11, 10, 1, 0},
+        {"8bitdo sf30 pro", 11, 10, 1, 0}, // case does not matter
+        {"Pro Controller", 9, 8, 0, 1},
+        {"Logitech Dual Action", 7, 6, 0, 1}, // not in the table: today's numbering
+        {"", 7, 6, 0, 1},
+    };
+    for (const auto& c : cases) {
+        const PadLayout& l = padLayoutFor(c.name);
+        EXPECT_EQ(l.start, c.start) << c.name;
+        EXPECT_EQ(l.select, c.select) << c.name;
+        EXPECT_EQ(l.jump, c.jump) << c.name;
+        EXPECT_EQ(l.fire, c.fire) << c.name;
+    }
+    EXPECT_EQ(&padLayoutFor(nullptr), &defaultPadLayout);
+}
+
+// A pad line is read back, and the older rules (the j_ lines) see the same file as before.
+TEST(Pads, PadLinesLeaveTheOlderLinesAlone) {
+    ScratchDir dir;
+    writeText("blomp.cfg", "j_jump=4\nj_start=5\npadbind=3 2 Sony Wireless Controller\npadbind=x\n");
+    loadConfig();
+    EXPECT_EQ(padBase.jump, 4);
+    EXPECT_EQ(padBase.start, 5);
+    EXPECT_STREQ(padMemory[0].name, "Sony Wireless Controller");
+    EXPECT_EQ(padMemory[0].start, 3);
+    EXPECT_EQ(padMemory[0].jump, 2);
+    EXPECT_STREQ(padMemory[1].name, ""); // the broken line is no pad
+    dumpConfig();
+    const std::string out = readText("blomp.cfg");
+    EXPECT_NE(out.find("j_jump=4\n"), std::string::npos);
+    EXPECT_NE(out.find("j_start=5\n"), std::string::npos);
+    EXPECT_NE(out.find("\npadbind=3 2 Sony Wireless Controller\n"), std::string::npos);
+    padMemory[0] = PadMemory();
+    padBase = {7, 6, 0, 1};
+}
+
+// The script of a whole game played with a PlayStation-style pad (start 9, jump 0,
+// fire 1) that is plugged in three seconds after the start.
+class PadGame {
+public:
+    std::string script = "plug 3000 13 Sony Interactive Entertainment Wireless Controller\n";
+    unsigned t = 3000;
+    void add(const std::string& s) { script += s + "\n"; }
+    void hat(int v, unsigned dt = 400) { // the hat pushed and back to the centre
+        t += dt;
+        add("hat " + std::to_string(t) + " " + std::to_string(v));
+        add("hat " + std::to_string(t + 100) + " 0");
+    }
+    void button(int b, unsigned dt = 400) {
+        t += dt;
+        add("button " + std::to_string(t) + " " + std::to_string(b) + " down");
+        add("button " + std::to_string(t + 100) + " " + std::to_string(b) + " up");
+    }
+    unsigned state(unsigned dt = 300) {
+        t += dt;
+        add("state " + std::to_string(t));
+        return t;
+    }
+};
+
+// The value of one field in the state line of time `at`, -999 when missing.
+int field(const std::string& out, unsigned at, const char* name) {
+    const size_t line = out.find("state " + std::to_string(at) + " ");
+    if (line == std::string::npos) return -999;
+    const size_t f = out.find(std::string(" ") + name + "=", line);
+    if (f == std::string::npos || f > out.find('\n', line)) return -999;
+    return atoi(out.c_str() + f + strlen(name) + 2);
+}
+
+TEST(Pads, TheWholeGameWithAPadAlone) {
+    ScratchDir dir;
+    dir.linkGameData();
+    PadGame g;
+    g.hat(2, 1000), g.button(9);                             // language
+    g.button(0, 2500), g.button(0, 1000), g.button(0, 1000); // quotation, warning, credits
+    g.hat(2, 1000);                                          // graphic set
+    const unsigned title = g.state(500);
+    g.button(9, 1500);               // the menu opens on NEW GAME
+    g.hat(4), g.hat(4), g.button(9); // HISCORES
+    const unsigned hiscores = g.state();
+    g.button(9), g.hat(4), g.button(9);                            // back, then OPTIONS
+    g.hat(4), g.button(9), g.button(3, 800), g.button(2, 800);     // the pad row: start 3, jump 2
+    g.hat(4, 600), g.hat(4, 600), g.hat(4, 600), g.button(3, 600); // BACK
+    const unsigned backInMenu = g.state();
+    g.hat(1), g.hat(1), g.hat(1), g.button(3); // NEW GAME with the new start button
+    g.button(3, 1500);                         // past the story
+    g.t += 3500;
+    g.add("hat " + std::to_string(g.t) + " 2"); // walk right
+    const unsigned walking = g.state(2000);
+    g.t += 200;
+    g.add("unplug " + std::to_string(g.t));
+    const unsigned pulled = g.state();
+    g.t += 1500;
+    g.add("plug " + std::to_string(g.t) + " 13 Sony Interactive Entertainment Wireless Controller");
+    g.button(3, 1000); // GO ON, with the start button bound for this pad
+    const unsigned goneOn = g.state();
+    g.button(1, 500), g.hat(4), g.button(3); // fire: the pause menu; EXIT; the quit question
+    g.hat(8, 500);                           // yes: back to the title
+    const unsigned backOnTitle = g.state(800);
+    g.button(3, 1500), g.hat(1), g.button(3); // the menu, up to EXIT, confirmed
+    g.add("limit " + std::to_string(g.t + 5000));
+    int status = -1;
+    const std::string out = runHarness(g.script, "", "", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(field(out, title, "level"), 0) << out;
+    EXPECT_EQ(field(out, hiscores, "workflow"), -3) << out;
+    EXPECT_EQ(field(out, backInMenu, "workflow"), 4) << out;
+    EXPECT_EQ(field(out, walking, "level"), 1) << out;
+    EXPECT_GT(field(out, walking, "step"), 0) << out;
+    EXPECT_EQ(field(out, pulled, "paused"), 1) << out; // pulled out in play: the pause menu
+    EXPECT_EQ(field(out, goneOn, "paused"), 0) << out;
+    EXPECT_GT(field(out, goneOn, "step"), field(out, pulled, "step")) << out; // and no stick held
+    EXPECT_EQ(field(out, backOnTitle, "level"), 0) << out;
+    const std::string cfg = readText("blomp.cfg");
+    EXPECT_NE(cfg.find("j_jump=0\nj_fire=1\nj_start=7\n"), std::string::npos) << cfg;
+    EXPECT_NE(cfg.find("\npadbind=3 2 Sony Interactive Entertainment Wireless Controller\n"),
+              std::string::npos)
+        << cfg;
+}
+
+} // namespace
