@@ -3,12 +3,11 @@
 // The GPU display through the real presenter on Mesa's off-screen EGL: where the
 // picture lands on displays of several shapes, every pixel against a CPU
 // reference of the scan-line shader, the scan lines themselves, a shader that
-// fails, the fallback to SDL, the console keyboard, and the pacing on displays
+// fails, the fallback to SDL, the console's signals, and the pacing on displays
 // that refresh at 50, 60 and 75 Hz.
 #include "2platform/fps.h"
 #include "6draw/gfx.h"
 #include "2platform/display.h"
-#include "2platform/evdev.h"
 #include "2platform/kms.h"
 #include "2platform/raspberrypi.h"
 #include "2platform/sys.h"
@@ -23,8 +22,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <linux/input.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -318,45 +315,6 @@ TEST_F(DisplayStart, AShaderFailureFallsBackToSDLOrIsFatalWhenForced) {
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("showing the game through SDL"), std::string::npos) << err;
     flipScreen(); // through SDL now
-}
-
-// The console keyboard: kernel key events become SDL key events; pads are left to SDL.
-TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
-    uint8_t bits[KEY_MAX / 8 + 1] = {};
-    auto set = [&](int n) { bits[n / 8] |= (uint8_t)(1 << (n % 8)); };
-    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a power button
-    set(KEY_A), set(KEY_Z), set(KEY_ENTER);
-    EXPECT_TRUE(evdevIsKeyboard(bits, sizeof bits));
-    set(BTN_GAMEPAD);
-    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a pad with a keypad is still a pad
-
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0); // SDL's queue
-    int p[2];
-    ASSERT_EQ(pipe(p), 0);
-    ASSERT_EQ(fcntl(p[0], F_SETFL, O_NONBLOCK), 0);
-    ASSERT_TRUE(evdevAdd(p[0]));
-    const input_event script[] = {
-        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_SYN, 0, 0},         {{0, 0}, EV_KEY, KEY_RIGHT, 2},
-        {{0, 0}, EV_KEY, KEY_UP, 1},    {{0, 0}, EV_KEY, KEY_RIGHT, 0}, {{0, 0}, EV_KEY, KEY_VOLUMEUP, 1},
-    };
-    ASSERT_EQ(write(p[1], script, sizeof script), (ssize_t)sizeof script);
-    SDL_Event ev;
-    while (SDL_PollEvent(&ev)) {
-    }
-    SDL_Event got[8];
-    int n = 0;
-    while (sysPollEvent(&ev) && n < 8) // the pump hook reads the keyboard first
-        if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) got[n++] = ev;
-    ASSERT_EQ(n, 3); // repeats and keys the game has no use for are dropped
-    EXPECT_EQ(got[0].type, SDL_KEYDOWN);
-    EXPECT_EQ(got[0].key.keysym.sym, SDLK_RIGHT);
-    EXPECT_EQ(got[1].key.keysym.sym, SDLK_UP);
-    EXPECT_EQ(got[2].type, SDL_KEYUP);
-    EXPECT_EQ(got[2].key.keysym.sym, SDLK_RIGHT);
-    evdevClose();
-    close(p[1]);
-    EXPECT_EQ(sysInputHook, nullptr);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 // Under nohup (SIGHUP ignored) or as a background job (SIGINT ignored) those
