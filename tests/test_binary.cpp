@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -67,6 +72,39 @@ TEST(Binary, AStopSignalEndsTheGameWithItsSettingsWritten) {
         EXPECT_EQ(out, "0\n") << "SIG" << sig << " (137: still running 20 s later)";
         EXPECT_TRUE(fileExists("blomp.cfg")) << "SIG" << sig;
     }
+}
+
+// The options page's key capture writes a line to standard output. With that a
+// pipe nobody reads any more (a closed terminal, `blomp | head -0`) the write
+// fails and the game goes on: it ends as the player asks, its settings written.
+TEST(Binary, AClosedStandardOutputDoesNotEndTheGame) {
+    ScratchDir dir;
+    dir.linkGameData();
+    // Through the intro screens, down to OPTIONS, four new keys, escape.
+    writeText("script.txt", "tap 500 return\ntap 2000 return\ntap 2500 up\ntap 3000 up\ntap 3500 right\n"
+                            "tap 5000 down\ntap 5500 down\ntap 6000 down\ntap 6500 down\ntap 7000 return\n"
+                            "tap 7500 return\ntap 8500 a\ntap 9000 b\ntap 9500 c\ntap 10000 d\n"
+                            "tap 11000 escape\nlimit 20000\n");
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    close(p[0]); // nobody reads
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(p[1], 1);
+        dup2(open("/dev/null", O_WRONLY), 2);
+        signal(SIGPIPE, SIG_DFL); // as a shell starts it
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        execl(HARNESS_BINARY, HARNESS_BINARY, "script.txt", (char*)nullptr);
+        _exit(127);
+    }
+    close(p[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_FALSE(WIFSIGNALED(status)) << "ended by " << strsignal(WTERMSIG(status));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << WEXITSTATUS(status);
+    EXPECT_TRUE(fileExists("blomp.cfg"));
 }
 
 } // namespace

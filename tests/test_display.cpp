@@ -3,12 +3,11 @@
 // The GPU display through the real presenter on Mesa's off-screen EGL: where the
 // picture lands on displays of several shapes, every pixel against a CPU
 // reference of the scan-line shader, the scan lines themselves, a shader that
-// fails, the fallback to SDL, the console keyboard, and the pacing on displays
+// fails, the fallback to SDL, the console's signals, and the pacing on displays
 // that refresh at 50, 60 and 75 Hz.
 #include "2platform/fps.h"
 #include "6draw/gfx.h"
-#include "2platform/dispvars.h"
-#include "2platform/evdev.h"
+#include "2platform/display.h"
 #include "2platform/kms.h"
 #include "2platform/raspberrypi.h"
 #include "2platform/sys.h"
@@ -20,11 +19,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <linux/input.h>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -71,7 +70,7 @@ struct Display {
     int w, h;
     Display(int sw, int sh, const void* pixels, int depth = 16) : w(sw), h(sh) {
         headlessSetSize((uint32_t)sw, (uint32_t)sh);
-        ok = pi_init(&headlessProvider, FW, FH, depth, 1, pixels);
+        ok = pi_init(&headlessDisplay, FW, FH, depth, 1, pixels);
     }
     ~Display() { pi_deinit(); }
     // Fills the display with magenta first, so a picture that leaves areas uncleared shows it.
@@ -142,8 +141,10 @@ TEST(DisplayPicture, EveryPixelMatchesTheShaderOnEveryShape) {
     for (const Shape& s : shapes) {
         Display d(s.sw, s.sh, frame.pixels.data());
         NEED_GPU(d);
-        EXPECT_EQ(_dispvars->output_width, (uint32_t)s.w);
-        EXPECT_EQ(_dispvars->output_height, (uint32_t)s.h);
+        uint32_t sw = 0, sh = 0, pw = 0, ph = 0;
+        ASSERT_TRUE(pi_picture_size(&sw, &sh, &pw, &ph));
+        EXPECT_EQ(pw, (uint32_t)s.w);
+        EXPECT_EQ(ph, (uint32_t)s.h);
         const std::vector<uint8_t> rgba = d.present();
         int outsideLit = 0, insideWrong = 0;
         double worst = 0;
@@ -239,13 +240,14 @@ TEST(DisplayShaders, AFailingShaderIsReportedAndReleased) {
         gles2FragmentSource = c.fragment;
         testing::internal::CaptureStdout();
         headlessSetSize(640, 480);
-        const int ok = pi_init(&headlessProvider, FW, FH, 16, 1, frame.pixels.data());
+        const int ok = pi_init(&headlessDisplay, FW, FH, 16, 1, frame.pixels.data());
         const std::string out = testing::internal::GetCapturedStdout();
         gles2VertexSource = vertex;
         gles2FragmentSource = fragment;
         if (gpuOptOut() && out.empty()) GTEST_SKIP();
         EXPECT_EQ(ok, 0);
-        EXPECT_EQ(_dispvars, nullptr);
+        uint32_t sw, sh, pw, ph;
+        EXPECT_FALSE(pi_picture_size(&sw, &sh, &pw, &ph)) << "left half set up";
         EXPECT_EQ(out.rfind(c.message, 0), 0u) << out;
         EXPECT_GT(out.size(), strlen(c.message) + 2) << "the log is missing: " << out;
     }
@@ -275,12 +277,11 @@ protected:
 
 TEST_F(DisplayStart, AForcedPathThatWorksPresentsThroughTheGPU) {
     ASSERT_TRUE(videoInit());
-    EXPECT_EQ(videoPath, PATH_HEADLESS);
+    EXPECT_STREQ(videoDisplayName(), "headless");
     EXPECT_EQ(videoForced, 1);
     const int ok = videoOpen(0, 0, 16);
     if (!ok && gpuOptOut()) GTEST_SKIP();
     ASSERT_TRUE(ok) << platformError();
-    ASSERT_NE(_dispvars, nullptr);
     SDL_FillRect(screen, nullptr, 0xF800); // red only in the texture's 5-6-5 layout
     flipScreen();
     uint8_t p[4];
@@ -302,57 +303,51 @@ TEST_F(DisplayStart, AShaderFailureFallsBackToSDLOrIsFatalWhenForced) {
         << platformError();
     videoClose();
 
-    videoForced = 0; // as if the automatic choice had picked this path
+    ASSERT_TRUE(videoInit());
+    videoForced = 0; // as if the automatic choice had picked this display
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     EXPECT_EQ(videoOpen(0, 0, 16), 1);
     testing::internal::GetCapturedStdout();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(_dispvars, nullptr);
-    EXPECT_EQ(videoPath, PATH_SDL);
+    EXPECT_STREQ(videoDisplayName(), "sdl");
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find("showing the game through SDL"), std::string::npos) << err;
     flipScreen(); // through SDL now
 }
 
-// The console keyboard: kernel key events become SDL key events; pads are left to SDL.
-TEST(DisplayConsole, KernelKeyEventsBecomeSDLKeys) {
-    uint8_t bits[KEY_MAX / 8 + 1] = {};
-    auto set = [&](int n) { bits[n / 8] |= (uint8_t)(1 << (n % 8)); };
-    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a power button
-    set(KEY_A), set(KEY_Z), set(KEY_ENTER);
-    EXPECT_TRUE(evdevIsKeyboard(bits, sizeof bits));
-    set(BTN_GAMEPAD);
-    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a pad with a keypad is still a pad
-
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0); // SDL's queue
+// Under nohup (SIGHUP ignored) or as a background job (SIGINT ignored) those
+// signals stay ignored while the console display holds the screen; SIGTERM still
+// ends the game in order, and a fatal signal still gives the console its mode
+// back before it ends the program. In a child, as the game sets them up.
+int restoredTo = -1; // the pipe the child's last resort reports on
+TEST(DisplayConsole, SignalsIgnoredAtStartStayIgnoredWhileTheModeIsOurs) {
     int p[2];
     ASSERT_EQ(pipe(p), 0);
-    ASSERT_EQ(fcntl(p[0], F_SETFL, O_NONBLOCK), 0);
-    ASSERT_TRUE(evdevAdd(p[0]));
-    const input_event script[] = {
-        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_SYN, 0, 0},         {{0, 0}, EV_KEY, KEY_RIGHT, 2},
-        {{0, 0}, EV_KEY, KEY_UP, 1},    {{0, 0}, EV_KEY, KEY_RIGHT, 0}, {{0, 0}, EV_KEY, KEY_VOLUMEUP, 1},
-    };
-    ASSERT_EQ(write(p[1], script, sizeof script), (ssize_t)sizeof script);
-    SDL_Event ev;
-    while (SDL_PollEvent(&ev)) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(p[0]);
+        restoredTo = p[1];
+        signal(SIGHUP, SIG_IGN);
+        signal(SIGINT, SIG_IGN);
+        sysCatchSignals();
+        sysLastResort([] { (void)!write(restoredTo, "R", 1); }); // as the console display opens
+        raise(SIGHUP);
+        raise(SIGINT);
+        raise(SIGTERM);
+        if (sysStopSignal != SIGTERM) _exit(2);
+        abort();
     }
-    SDL_Event got[8];
-    int n = 0;
-    while (sysPollEvent(&ev) && n < 8) // the pump hook reads the keyboard first
-        if (ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) got[n++] = ev;
-    ASSERT_EQ(n, 3); // repeats and keys the game has no use for are dropped
-    EXPECT_EQ(got[0].type, SDL_KEYDOWN);
-    EXPECT_EQ(got[0].key.keysym.sym, SDLK_RIGHT);
-    EXPECT_EQ(got[1].key.keysym.sym, SDLK_UP);
-    EXPECT_EQ(got[2].type, SDL_KEYUP);
-    EXPECT_EQ(got[2].key.keysym.sym, SDLK_RIGHT);
-    evdevClose();
     close(p[1]);
-    EXPECT_EQ(sysInputHook, nullptr);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    int status = 0;
+    waitpid(child, &status, 0);
+    char restored = 0;
+    EXPECT_EQ(read(p[0], &restored, 1), 1) << "no mode restored";
+    close(p[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGABRT) << "ended by " << strsignal(WTERMSIG(status));
 }
 
 TEST(DisplayConsole, TheScreensPreferredModeIsTaken) {
@@ -419,19 +414,18 @@ void waitForRefresh() {
     const uint32_t next = (uint32_t)(std::floor(simClock / period + 1) * period);
     sysWaitUntil(next);
 }
-const DisplayProvider vblankProvider = {
-    "vblank", [](DisplayTarget* t, const char** why) { return headlessProvider.open(t, why); },
-    waitForRefresh, [] { headlessProvider.close(); }};
 
 // Ten simulated seconds of frames that take 3 ms of work each, presented through
 // the real presenter with swaps tied to the refresh: the game still updates 60
 // times a second; only pictures are dropped.
 TEST(DisplayPacing, VerticalBlankSwapsKeepTheGameAt60UpdatesASecond) {
     Frame frame = flatFrame(0x1234);
+    VideoDisplay vblankDisplay = headlessDisplay; // off screen, with a swap that waits
+    vblankDisplay.afterSwap = waitForRefresh;
     for (uint32_t hz : {50u, 60u, 75u}) {
         refreshHz = hz;
         headlessSetSize(320, 240);
-        const int ok = pi_init(&vblankProvider, FW, FH, 16, 1, frame.pixels.data());
+        const int ok = pi_init(&vblankDisplay, FW, FH, 16, 1, frame.pixels.data());
         if (!ok && gpuOptOut()) GTEST_SKIP();
         ASSERT_TRUE(ok) << pi_error();
         simStart(1000);

@@ -59,9 +59,11 @@ TEST(Evdev, AKeyboardPluggedInIsTakenAndUnpluggedLetsGoOfItsKeys) {
     const int kernel = open("event4", O_RDWR | O_NONBLOCK); // the kernel's end of the device
     ASSERT_GE(kernel, 0);
     EXPECT_TRUE(keyEvents().empty());
-    const input_event keys[] = {
-        {{0, 0}, EV_KEY, KEY_RIGHT, 1}, {{0, 0}, EV_KEY, KEY_UP, 1}, {{0, 0}, EV_KEY, KEY_UP, 0}};
+    const input_event keys[] = {{{0, 0}, EV_KEY, KEY_RIGHT, 1},    {{0, 0}, EV_SYN, 0, 0},
+                                {{0, 0}, EV_KEY, KEY_RIGHT, 2},    {{0, 0}, EV_KEY, KEY_UP, 1},
+                                {{0, 0}, EV_KEY, KEY_VOLUMEUP, 1}, {{0, 0}, EV_KEY, KEY_UP, 0}};
     ASSERT_EQ(write(kernel, keys, sizeof keys), (ssize_t)sizeof keys);
+    // Repeats and keys the game has no use for are dropped.
     EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
     close(kernel); // unplugged with right held
     EXPECT_EQ(keyEvents(), std::vector<std::string>{release(SDLK_RIGHT)});
@@ -77,7 +79,20 @@ TEST(Evdev, AKeyboardPluggedInIsTakenAndUnpluggedLetsGoOfItsKeys) {
     EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
     close(again);
     evdevClose();
+    EXPECT_EQ(sysInputHook, nullptr);
     evdevFolder = "/dev/input";
     evdevAccept = grab;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// What counts as a keyboard: letters and enter; a power button does not, nor a
+// pad that has a keypad: pads are left to SDL.
+TEST(Evdev, KeyboardsAreTakenPadsAreLeftToSDL) {
+    uint8_t bits[KEY_MAX / 8 + 1] = {};
+    auto set = [&](int n) { bits[n / 8] |= (uint8_t)(1 << (n % 8)); };
+    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits)); // a power button
+    set(KEY_A), set(KEY_Z), set(KEY_ENTER);
+    EXPECT_TRUE(evdevIsKeyboard(bits, sizeof bits));
+    set(BTN_GAMEPAD);
+    EXPECT_FALSE(evdevIsKeyboard(bits, sizeof bits));
 }

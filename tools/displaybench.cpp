@@ -8,8 +8,8 @@
 //   blompdisplaybench sdl16 [frames]       SDL's window at 16 bits, converted by SDL as before
 //
 //   valgrind --tool=callgrind --toggle-collect=presentFrame blompdisplaybench gpu 200
+#include "1base/error.h"
 #include "6draw/gfx.h"
-#include "2platform/dispvars.h"
 #include "2platform/raspberrypi.h"
 #include "2platform/video.h"
 
@@ -64,9 +64,8 @@ int main(int argc, char** argv) {
     SDL_Surface* video = SDL_GetVideoSurface();
     printf("%s: frame %d bpp, window %dx%d %d bpp%s\n", mode, screen->format->BitsPerPixel, video->w,
            video->h, video->format->BitsPerPixel, screen == video ? ", drawn in place" : "");
-    if (_dispvars)
-        printf("display %ux%u, picture %ux%u\n", _dispvars->screen_width, _dispvars->screen_height,
-               _dispvars->output_width, _dispvars->output_height);
+    uint32_t sw, sh, pw, ph;
+    if (pi_picture_size(&sw, &sh, &pw, &ph)) printf("display %ux%u, picture %ux%u\n", sw, sh, pw, ph);
     const auto t0 = std::chrono::steady_clock::now();
     for (int f = 0; f < frames; f++) {
         SDL_FillRect(screen, nullptr, (Uint32)(f * 2654435761u)); // a new frame each time
@@ -76,7 +75,6 @@ int main(int argc, char** argv) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     printf("%d frames, %.3f ms a frame (fill and present)\n", frames, ms / frames);
     if (old) SDL_FreeSurface(old), screen = nullptr;
-    videoClose();
-    SDL_Quit();
+    runExitFunctions(); // the display, then SDL
     return 0;
 }

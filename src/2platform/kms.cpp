@@ -6,7 +6,9 @@
 // game ends, also through error() and on fatal signals.
 #include "2platform/kms.h"
 
-#include "2platform/dispvars.h"
+#include "2platform/display.h"
+#include "2platform/evdev.h"
+#include "2platform/sys.h"
 
 // The screen's preferred mode, else its first. Called by the console display and the tests.
 int kmsPickMode(const KmsMode* modes, int count) {
@@ -17,8 +19,8 @@ int kmsPickMode(const KmsMode* modes, int count) {
 
 #ifdef BLOMP_KMS
 
+#include <SDL.h>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <gbm.h>
@@ -31,7 +33,6 @@ namespace {
 
 constexpr int MAX_CARDS = 8;  // /dev/dri/card0 .. card7 are looked at
 constexpr int MAX_MODES = 64; // modes of a connector looked at
-const int fatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
 
 struct Kms {
     int fd;
@@ -98,19 +99,13 @@ int openCard(uint32_t* connector, uint32_t* crtc, drmModeModeInfo* mode) {
     return -1;
 }
 
-// Puts the console's mode back. Safe to call more than once.
+// Puts the console's mode back. Safe to call more than once, and from the last
+// resort of a fatal signal.
 void restoreMode() {
     if (kms.fd < 0 || !kms.saved || !kms.modeSet) return;
     drmModeSetCrtc(kms.fd, kms.saved->crtc_id, kms.saved->buffer_id, kms.saved->x, kms.saved->y,
                    &kms.connector, 1, &kms.saved->mode);
     kms.modeSet = 0;
-}
-
-// A fatal signal: the console gets its mode back before the program ends.
-void onFatalSignal(int sig) {
-    restoreMode();
-    signal(sig, SIG_DFL);
-    raise(sig);
 }
 
 // Frees a buffer's frame-buffer object with the buffer.
@@ -135,10 +130,11 @@ void flipDone(int, unsigned, unsigned, unsigned, void* data) {
     *(int*)data = 0;
 }
 
-void kmsClose();
+void kmsRelease();
 
-// The card, its screen and mode, and a GBM surface of that size for EGL.
-int kmsOpen(DisplayTarget* t, const char** why) {
+// The card, its screen and mode, and a GBM surface of that size for EGL. From
+// here on a fatal signal gives the console its mode back first.
+int kmsWindow(DisplayTarget* t, const char** why) {
     kms.fd = openCard(&kms.connector, &kms.crtc, &kms.mode);
     if (kms.fd < 0) {
         *why = "no /dev/dri card drives a connected screen (is the user in the video group?)";
@@ -151,10 +147,10 @@ int kmsOpen(DisplayTarget* t, const char** why) {
                                          GBM_BO_USE_SCANOUT | GBM_BO_USE_RENDERING);
     if (!kms.surface) {
         *why = "no GBM surface for the screen";
-        kmsClose();
+        kmsRelease();
         return 0;
     }
-    for (int sig : fatalSignals) signal(sig, onFatalSignal);
+    sysLastResort(restoreMode);
     t->platform = EGL_PLATFORM_GBM_KHR;
     t->native_display = kms.gbm;
     t->window = (EGLNativeWindowType)kms.surface;
@@ -192,9 +188,9 @@ void kmsAfterSwap() {
 }
 
 // Puts the console's mode back and gives everything back. Called by pi_deinit after EGL is gone.
-void kmsClose() {
+void kmsRelease() {
     restoreMode();
-    for (int sig : fatalSignals) signal(sig, SIG_DFL);
+    sysLastResort(nullptr);
     if (kms.saved) drmModeFreeCrtc(kms.saved);
     if (kms.shown && kms.surface) gbm_surface_release_buffer(kms.surface, kms.shown);
     if (kms.surface) gbm_surface_destroy(kms.surface);
@@ -203,9 +199,24 @@ void kmsClose() {
     kms = {-1, 0, 0, {}, nullptr, nullptr, nullptr, nullptr, 0};
 }
 
+// The presenter on the console's screen, and the keyboards read from /dev/input
+// (SDL's dummy driver sees none).
+int kmsOpen(int, int, int bpp) {
+    if (!gpuOpen(&kmsDisplay, 320, 240, SDL_SWSURFACE | SDL_ANYFORMAT, bpp)) return 0;
+    evdevOpen();
+    return 1;
+}
+
+// The presenter and the screen given back (the console's mode with them), then the keyboards.
+void kmsClose() {
+    gpuClose();
+    evdevClose();
+}
+
 } // namespace
 
-const DisplayProvider kmsProvider = {"kms", kmsOpen, kmsAfterSwap, kmsClose};
+const VideoDisplay kmsDisplay = {"kms",   kmsOpen,   gpuPresent,   kmsClose,
+                                 "dummy", kmsWindow, kmsAfterSwap, kmsRelease};
 
 // 1 when a card drives a connected screen. Called by videoInit for the automatic choice.
 int kmsUsable() {
@@ -218,6 +229,9 @@ int kmsUsable() {
 }
 
 #else
+
+// This build has no console display: the entry has no open.
+const VideoDisplay kmsDisplay = {"kms", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 // This build has no console display.
 int kmsUsable() {

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
-// The GPU presenter: EGL and OpenGL ES 2 on the native window a provider hands
+// The GPU presenter: EGL and OpenGL ES 2 on the native window a display hands
 // over; one texture updated every frame, drawn as two triangles through the
 // scan-line shader, scaled to the display with the frame's aspect kept.
 #include "2platform/raspberrypi.h"
 
-#include "2platform/dispvars.h"
+#include "2platform/display.h"
 
 #include <GLES2/gl2.h>
 #include <cstdio>
@@ -14,8 +14,6 @@
 #include <dlfcn.h>
 #include <link.h>
 #endif
-
-dispvars_t* _dispvars = nullptr;
 
 // The sizes are highp and the ratio of texture to frame width is taken first:
 // multiplied out in mediump, which a GPU may run as 16-bit floats, the width
@@ -57,17 +55,32 @@ const char* gles2FragmentSource =
 
 namespace {
 
+// The display's state while it runs; nothing outside this file sees it.
+struct dispvars_t {
+    EGLDisplay egl_display;               // the display's EGL display
+    EGLConfig egl_config;                 // the chosen frame-buffer configuration
+    EGLContext egl_context;               // the OpenGL ES 2 context
+    EGLSurface egl_surface;               // the window (or off-screen) surface
+    uint32_t screen_width, screen_height; // the display size in pixels
+    uint32_t input_width, input_height;   // the frame size, also the texture size
+    float scale_x, scale_y;               // the share of the display the picture covers
+    uint32_t output_width, output_height; // the picture's size on the display
+    const void* pixels;                   // the frame surface's pixels, uploaded each frame
+    uint32_t pixel_type;                  // GL type of a texel: 5-6-5 words or bytes
+};
+
 struct ShaderInfo {
     GLuint program;
     GLint u_mvp, a_vertex, a_texcoord, u_input, u_output, u_texsize;
 };
 
-dispvars_t dispvars;             // the one display; _dispvars points here while it runs
-const DisplayProvider* provider; // where the native window came from
-ShaderInfo shader;               // the linked program and its locations
-GLuint texture;                  // the frame's texture
-GLuint buffers[3];               // positions, texture coordinates, indices
-char failure[256];               // why pi_init failed
+dispvars_t dispvars;            // the one display
+bool running;                   // pi_init has begun and pi_deinit not yet given it all back
+const VideoDisplay* windowFrom; // the display whose native window EGL draws into
+ShaderInfo shader;              // the linked program and its locations
+GLuint texture;                 // the frame's texture
+GLuint buffers[3];              // positions, texture coordinates, indices
+char failure[256];              // why pi_init failed
 PFNEGLGETPLATFORMDISPLAYEXTPROC getPlatformDisplay;
 
 const GLfloat vertices[4 * 3] = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0};
@@ -85,7 +98,7 @@ int fail(const char* what) {
     return 0;
 }
 
-// The configurations with 8 bits per channel for the provider's surface kind,
+// The configurations with 8 bits per channel for the display's surface kind,
 // those whose native visual is the window's first; returns how many.
 int chooseConfigs(const DisplayTarget& t, EGLConfig* out, int room) {
     const EGLint attribute_list[] = {
@@ -115,7 +128,7 @@ int chooseConfigs(const DisplayTarget& t, EGLConfig* out, int room) {
     return n;
 }
 
-// A surface on the provider's window (or off screen) for the first configuration
+// A surface on the display's window (or off screen) for the first configuration
 // that takes one: a window made by someone else may have a visual that no
 // configuration names but several can draw to.
 int createSurface(const DisplayTarget& t) {
@@ -137,16 +150,16 @@ int createSurface(const DisplayTarget& t) {
     return 0;
 }
 
-// EGL on the provider's native window: display, configuration, context, surface;
+// EGL on the display's native window: display, configuration, context, surface;
 // the swap waits for the display's refresh. Returns 0 on the first failure.
-int pi_init_egl(const DisplayProvider* p) {
+int pi_init_egl(const VideoDisplay* d) {
     DisplayTarget t = {};
     const char* why = "the display cannot be opened";
-    if (!p->open(&t, &why)) {
-        snprintf(failure, sizeof failure, "%s: %s", p->name, why);
+    if (!d->window(&t, &why)) {
+        snprintf(failure, sizeof failure, "%s: %s", d->name, why);
         return 0;
     }
-    provider = p;
+    windowFrom = d;
     dispvars.screen_width = t.width;
     dispvars.screen_height = t.height;
     if (!getPlatformDisplay)
@@ -318,15 +331,16 @@ void gles2_aspect(uint32_t w, uint32_t h, uint32_t sw, uint32_t sh, float* scale
     }
 }
 
-// Brings the GPU display up. Called by videoOpen (and the tests).
-int pi_init(const DisplayProvider* p, int width, int height, int depth, int keep_aspect, const void* pixels) {
+// Brings the GPU display up on display d's window. Called by gpuOpen (and the tests).
+int pi_init(const VideoDisplay* d, int width, int height, int depth, int keep_aspect, const void* pixels) {
     memset(&dispvars, 0, sizeof dispvars);
     failure[0] = 0;
-    _dispvars = &dispvars; // pi_deinit finds what to release through it
-    if (!pi_init_egl(p)) {
+    running = true; // pi_deinit gives back whatever the steps below reach
+    if (!pi_init_egl(d)) {
         pi_deinit();
         return 0;
     }
+    keepLibrariesLoaded(); // before anything can fail: the driver is loaded by now
     dispvars.pixels = pixels;
     dispvars.pixel_type = depth == 24 ? GL_UNSIGNED_BYTE : GL_UNSIGNED_SHORT_5_6_5;
     dispvars.input_width = (uint32_t)width;
@@ -345,12 +359,11 @@ int pi_init(const DisplayProvider* p, int width, int height, int depth, int keep
     }
     gles2_init_texture();
     gles2_init_geometry();
-    keepLibrariesLoaded();
     return 1;
 }
 
 // Uploads the frame and draws it. The areas beside the picture are cleared too:
-// otherwise they would show whatever the display's buffers held. Called by flipScreen.
+// otherwise they would show whatever the display's buffers held. Called by gpuPresent.
 void gles2_draw() {
     glClear(GL_COLOR_BUFFER_BIT);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, (GLsizei)dispvars.input_width, (GLsizei)dispvars.input_height,
@@ -359,15 +372,16 @@ void gles2_draw() {
 }
 
 // Shows the drawn picture; with a swap interval of 1 this waits for the display's
-// next refresh. Called by flipScreen after gles2_draw.
+// next refresh. Called by gpuPresent after gles2_draw.
 void pi_videoflip() {
     eglSwapBuffers(dispvars.egl_display, dispvars.egl_surface);
-    if (provider && provider->after_swap) provider->after_swap();
+    if (windowFrom && windowFrom->afterSwap) windowFrom->afterSwap();
 }
 
-// Gives back everything pi_init took, whatever step it reached. Called by exitGame.
+// Gives back everything pi_init took, whatever step it reached. Called by
+// gpuClose (videoClose) and by pi_init after a failure.
 void pi_deinit() {
-    if (!_dispvars) return;
+    if (!running) return;
     if (dispvars.egl_context != EGL_NO_CONTEXT && dispvars.egl_surface != EGL_NO_SURFACE) {
         if (shader.program) {
             glDeleteProgram(shader.program);
@@ -387,10 +401,21 @@ void pi_deinit() {
         eglTerminate(dispvars.egl_display);
         eglReleaseThread();
     }
-    if (provider) provider->close();
-    provider = nullptr;
+    if (windowFrom) windowFrom->release();
+    windowFrom = nullptr;
     memset(&dispvars, 0, sizeof dispvars);
-    _dispvars = nullptr;
+    running = false;
+}
+
+// The display's size and the picture's on it while the GPU display runs; 0 when
+// none runs. Called by the tests and blompdisplaybench.
+int pi_picture_size(uint32_t* screen_w, uint32_t* screen_h, uint32_t* picture_w, uint32_t* picture_h) {
+    if (!running) return 0;
+    *screen_w = dispvars.screen_width;
+    *screen_h = dispvars.screen_height;
+    *picture_w = dispvars.output_width;
+    *picture_h = dispvars.output_height;
+    return 1;
 }
 
 // Why the last pi_init failed. Read by videoOpen for its message.

@@ -75,27 +75,56 @@ void onStopSignal(int sig) {
     sysStopSignal = sig;
 }
 
+// The signals that end the program at once with a core or a message; while a
+// display's last resort is armed they run it first.
+const int fatalSignals[] = {SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
+constexpr int NUM_FATAL = sizeof fatalSignals / sizeof fatalSignals[0];
+void (*lastResort)() = nullptr;          // what a fatal signal runs first (the console's mode), else null
+struct sigaction fatalBefore[NUM_FATAL]; // their dispositions before the last resort was armed
+
+// A fatal signal: the display's last resort, then the signal as if it had not been caught.
+void onFatalSignal(int sig) {
+    if (lastResort) lastResort();
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+// Installs handler for sig unless the program was started with sig ignored (nohup,
+// a job started in the background): what the parent chose to ignore stays ignored.
+void catchUnlessIgnored(int sig, void (*handler)(int), struct sigaction* before) {
+    struct sigaction action;
+    sigaction(sig, nullptr, before);
+    if (before->sa_handler == SIG_IGN) return;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
+}
+
 } // namespace
 
-// Catches the stop signals, except those the game was started to ignore (nohup).
-// Called by blompMain at start, before SDL can take them, and again once SDL and
-// the display are up, over the console display's own last-resort handlers.
-void sysCatchStopSignals() {
-    static int known = 0, ignored[3];
-    const int signals[3] = {SIGTERM, SIGINT, SIGHUP};
-    for (int i = 0; i < 3; i++) {
-        struct sigaction action;
-        if (!known) {
-            sigaction(signals[i], nullptr, &action);
-            ignored[i] = action.sa_handler == SIG_IGN;
-        }
-        if (ignored[i]) continue;
-        memset(&action, 0, sizeof action);
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(signals[i], &action, nullptr);
-    }
-    known = 1;
+// The program's signals, set up once for every display: the stop signals are
+// caught, except those the game was started to ignore (nohup). SIGPIPE is
+// ignored: a write to a standard output nobody reads any more (the key capture's
+// line) fails instead of ending the game unsaved. Called by blompMain at start,
+// before SDL, which then leaves them alone.
+void sysCatchSignals() {
+    const int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    struct sigaction before;
+    for (int sig : stopSignals) catchUnlessIgnored(sig, onStopSignal, &before);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// Arms the last resort on the fatal signals not ignored, or with null puts back
+// what was there. Called by the console display when it is about to change the
+// screen's mode, and when it gives it back.
+void sysLastResort(void (*restore)()) {
+    if (restore && !lastResort)
+        for (int i = 0; i < NUM_FATAL; i++)
+            catchUnlessIgnored(fatalSignals[i], onFatalSignal, &fatalBefore[i]);
+    if (!restore && lastResort)
+        for (int i = 0; i < NUM_FATAL; i++) sigaction(fatalSignals[i], &fatalBefore[i], nullptr);
+    lastResort = restore;
 }
 
 // Milliseconds since start. Called by the frame pacing and the hiscore seeding.

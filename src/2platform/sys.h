@@ -31,7 +31,13 @@ const uint8_t* sysKeyState(int* numkeys); // held keys by key symbol (SDL_GetKey
 // Stop signals: SDL would turn them into a window-close request, which the intro
 // screens wait out and play answers with the quit question, so `kill` and a
 // logout could not end the game. Once caught they set sysStopSignal instead.
-void sysCatchStopSignals(); // at start, and again after SDL and the display (they install handlers too)
+// Signals ignored at start (nohup) stay ignored, on every display; SIGPIPE is
+// ignored, so a closed standard output is harmless.
+void sysCatchSignals(); // once, at start, before SDL
+// The last resort of a display that must put something back even when a fatal
+// signal ends the program (the console's mode): restore runs first, then the
+// signal does what it would have done. Null takes it back.
+void sysLastResort(void (*restore)());
 
 // The joystick (first one), opened and read through here.
 int sysNumJoysticks();

@@ -42,7 +42,7 @@ int blompMain(int argc, char** argv) {
         printHelp();
         return 0;
     }
-    sysCatchStopSignals();
+    sysCatchSignals();
     if (!videoInit()) error("Unable to init SDL", platformError());
     if (!videoOpen(opts.zoom, opts.fullScreen, opts.bpp)) error("Unable to set video mode", platformError());
     mapColors();
@@ -50,7 +50,6 @@ int blompMain(int argc, char** argv) {
     inputOpenPad();
     if (!audioInit()) error("SDL_Init", platformError());
     if (MP_OpenAudio(22050, MP_FORMAT_S16LSB, 2, 1024) == -1) error("Mix_OpenAudio", platformError());
-    sysCatchStopSignals();
     allocateSFXChannels();
     videoSetCaption("BLOMP");
     openArchives();
@@ -90,7 +89,6 @@ int exitGame() {
     dumpConfig();
     freeSurface(black);
     black = nullptr;
-    videoClose();
-    platformQuit();
+    runExitFunctions(); // the display, then SDL (registered by videoInit)
     return 0;
 }
