@@ -265,7 +265,7 @@ void evdevOpen() {
         fprintf(stderr, "blomp: no keyboard can be read on the console (is the user in the input group?)\n");
 }
 
-// Lets the keyboards go. Called by videoClose and at exit.
+// Lets the keyboards go. Called by the console display's close.
 void evdevClose() {
     for (int i = 0; i < count; i++) close(boards[i].fd);
     count = 0;
