@@ -122,7 +122,7 @@ protected:
     }
 };
 
-TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractState) {
+TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractStateAndEscapeEndsTheProgramWithoutADialog) {
     state(4500);
     tap(5000, "down"); // attract -> NEW GAME
     state(5500);
@@ -134,37 +134,14 @@ TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractState) {
     for (unsigned t = 8500; t <= 10000; t += 500) tap(t, "down"); // EXIT wraps to NEW GAME
     state(10500);
     tap(11000, "escape");
+    add("limit 13000");
     play();
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(status, 0); // ended by itself, long before the limit
     const int workflows[][2] = {{4500, 0}, {5500, 1}, {7000, 3}, {8000, 2}, {10500, 1}};
     for (const auto& w : workflows) EXPECT_EQ(states[w[0]]["workflow"], w[1]) << "at " << w[0];
     EXPECT_EQ(states[10500]["level"], 0);
-}
-
-TEST_F(Run, EscapeOnTheTitleEndsTheProgramWithoutADialog) {
-    tap(5000, "return"); // the menu
-    tap(6000, "escape");
-    add("limit 8000");
-    play();
-    EXPECT_EQ(status, 0); // ended by itself, long before the limit
     EXPECT_TRUE(fileExists("blomp.cfg"));
     EXPECT_TRUE(fileExists("hiscores.dat"));
-}
-
-TEST_F(Run, ContinueWithoutASavedGameIsANewGame) {
-    tap(5000, "return"); // confirm in attract: cursor on NEW GAME, no saved game
-    state(5500);
-    tap(6000, "down"); // CONTINUE
-    tap(6500, "return");
-    state(7000); // the story
-    tap(8000, "return");
-    state(9000);
-    quitAt(20000);
-    play();
-    EXPECT_EQ(states[5500]["workflow"], 1);
-    EXPECT_EQ(states[7000]["level"], 1);
-    EXPECT_EQ(states[9000]["level"], 1);
-    EXPECT_EQ(states[9000]["lives"], 6);
 }
 
 TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
@@ -212,9 +189,15 @@ TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverTheP
     EXPECT_TRUE(play == playArea("paused.png"));
 }
 
-TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
+TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
     writeLowHiscores(); // the game's score enters the table: a name entry comes after the game over
-    newGame();
+    // CONTINUE without a saved game is a new game (the cursor starts on NEW GAME)
+    tap(5000, "return");
+    state(5200);
+    tap(5400, "down");
+    tap(5600, "return");
+    state(6000); // the story
+    tap(6500, "return");
     walkIntoTheDoor(10000);
     state(12000); // counting the bonuses
     state(18000); // level 2
@@ -234,6 +217,8 @@ TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
     quitAt(t + 14000);
     play();
     EXPECT_EQ(status, 0);
+    EXPECT_EQ(states[5200]["workflow"], 1);
+    EXPECT_EQ(states[6000]["level"], 1);
     EXPECT_EQ(states[12000]["level"], 1);
     EXPECT_EQ(states[18000]["level"], 2);
     // Time bonus about 110 points crosses 100: the extra life comes before the life bonus counts it.
@@ -256,19 +241,21 @@ TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
     EXPECT_EQ(save[2] ^ save[1], 1);
 }
 
-TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
+TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntryWhoseLastKeyTheTitleDoesNotTake) {
     finishTheLastLevel();
     state(6000);
-    state(18000);         // the ending
-    tap(19000, "return"); // the name entry: score 116 or so beats the table's last entry
-    tap(21000, "return"); // start: the name "A"
-    state(23000);
+    state(18000);                // the ending
+    tap(19000, "return");        // the name entry: score 116 or so beats the table's last entry
+    add("key 19500 right down"); // eight moves right, 11 frames apart, complete the name
+    add("key 22000 right up");
+    state(23000); // the title opens at PRESS START
     tap(24000, "escape");
     play();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(states[6000]["level"], 16);
     EXPECT_EQ(states[18000]["level"], 17);
     EXPECT_EQ(states[23000]["level"], 0);
+    EXPECT_EQ(states[23000]["workflow"], 0);
     EXPECT_EQ(states[23000]["saved"], 15); // the last level writes no saved game
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
@@ -277,25 +264,11 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     std::vector<uint8_t> table = readFile("hiscores.dat");
     ASSERT_EQ(table.size(), 160u);
     decodebuf(table.data(), 160, HISCORE_SEED);
-    EXPECT_EQ(std::string((const char*)table.data()), "A");
+    EXPECT_EQ(std::string((const char*)table.data()), "AAAAAAAA");
     EXPECT_EQ(table[9], 0); // origin: a player
     const int32_t top = table[12] | table[13] << 8 | table[14] << 16 | table[15] << 24;
     EXPECT_GT(top, 100); // the score of the game, the level's bonuses
     EXPECT_EQ(std::string((const char*)table.data() + 16), "LOW");
-}
-
-TEST_F(Run, TheKeyThatCompletesANameIsNotTakenByTheNextScreen) {
-    // After the ending: the name completed by holding right; the title opens at PRESS START.
-    finishTheLastLevel();
-    tap(19000, "return");        // past the ending
-    add("key 19500 right down"); // eight moves right, 11 frames apart, complete the name
-    add("key 22000 right up");
-    state(23000);
-    tap(24000, "escape");
-    play();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[23000]["level"], 0);
-    EXPECT_EQ(states[23000]["workflow"], 0);
 }
 
 TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) {
