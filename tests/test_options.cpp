@@ -7,6 +7,7 @@
 #include "7game/stuff.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -18,22 +19,13 @@ namespace {
 
 class Options : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        SDL_InitSubSystem(SDL_INIT_AUDIO);
-        MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024);
-        allocateSFXChannels();
-    }
-    static void TearDownTestSuite() {
-        closeAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    static void SetUpTestSuite() { openTestAudio(); }
+    static void TearDownTestSuite() { closeTestAudio(); }
     void SetUp() override {
         simStart(0);
         cfgIndex = cfgCount = cfgStatus = cfgStep = 0;
         world.play.workflow = -4;
-        lastKey = lastKeyTyped = 0;
-        lastKeySym = 0;
-        lastJButton = -1;
+        inputClear();
         joystick = nullptr;
         UP_KEY = JUMP_KEY = SDLK_UP;
         DOWN_KEY = SDLK_DOWN;

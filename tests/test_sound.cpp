@@ -22,19 +22,8 @@ namespace {
 
 class Sound : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-        ASSERT_EQ(MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
-        SDL_PauseAudio(1); // nothing is mixed, so a played effect keeps its channel
-        allocateSFXChannels();
-        openArchives();
-    }
-    static void TearDownTestSuite() {
-        closeArchives();
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    static void SetUpTestSuite() { openTestAudio(); } // paused: a played effect keeps its channel
+    static void TearDownTestSuite() { closeTestAudio(); }
     void TearDown() override {
         Mix_HaltChannel(-1);
         for (int i = 0; i < NUM_SFX; i++) freeSFX(i);

@@ -3,10 +3,16 @@
 // Helpers shared by the tests.
 #include "testutil.h"
 
-#include "6draw/font.h"
-#include "6draw/gfx.h"
 #include "2platform/video.h"
 #include "2platform/zda.h"
+#include "2platform/zdawrite.h"
+#include "3audio/music.h"
+#include "3audio/sound.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+
+#include <gtest/gtest.h>
+#include <SDL_mixer.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,9 +22,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
-
-#include "2platform/zda.h"
-#include "2platform/zdawrite.h"
 
 ScratchDir::ScratchDir() {
     char buf[4096];
@@ -129,6 +132,21 @@ void closeLevelScreen() {
     destroyFonts();
     closeArchives();
     videoCloseOffscreen();
+}
+
+void openTestAudio() {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    mpFrequency = mpChannels = 0; // set again by the open
+    ASSERT_EQ(MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    SDL_PauseAudio(1);
+    allocateSFXChannels();
+    openArchives();
+}
+
+void closeTestAudio() {
+    closeArchives();
+    closeAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool writeDataArchive(const std::string& name, const ArchiveFiles& files) {

@@ -40,6 +40,12 @@ bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y); // dst at (
 void openLevelScreen();
 void closeLevelScreen();
 
+// The game's audio device (22,050 Hz, 16 bits, stereo, effect channels) on the dummy
+// driver, paused so that nothing is mixed and the tests play the audio thread, with the
+// archives of the working folder open; closeTestAudio undoes it all.
+void openTestAudio();
+void closeTestAudio();
+
 // Files for a hand-made archive: name inside it and bytes.
 using ArchiveFiles = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
 bool writeDataArchive(const std::string& name, const ArchiveFiles& files); // ./data/<name>.zda, 1 on success
