@@ -104,28 +104,19 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
 }
 
 TEST_F(Draw, TheBottomRowCountsLivesScoreItemsAndLevel) {
-    world.play.lives = 6;
     world.play.score = 42;
-    world.map.stars = 0;
-    world.play.level = 1;
-    drawScreen(200, fig, 0);
-    EXPECT_TRUE(shows(blocks[24], 16, 220));
-    EXPECT_TRUE(shows(fontbig['0' - 32], 64, 220)); // lives "06"
-    EXPECT_TRUE(shows(fontbig['6' - 32], 80, 220));
-    EXPECT_TRUE(shows(fontbig['0' - 32], 124, 220)); // score "0042"
-    EXPECT_TRUE(shows(fontbig['4' - 32], 156, 220));
-    EXPECT_TRUE(shows(fontbig['2' - 32], 172, 220));
-    EXPECT_TRUE(shows(fontbig['0' - 32], 216, 220)); // items "00"
-    EXPECT_TRUE(shows(fontbig['0' - 32], 232, 220));
-    EXPECT_TRUE(shows(blocks[19], 256, 220));        // the door is open
-    EXPECT_TRUE(shows(fontbig['0' - 32], 276, 220)); // level 1 shows as 00
-    EXPECT_TRUE(shows(fontbig['0' - 32], 292, 220));
-    world.map.stars = 1;
-    drawScreen(200, fig, 0);
-    EXPECT_TRUE(shows(blocks[18], 256, 220));
-    world.map.stars = 2;
-    drawScreen(200, fig, 0);
-    EXPECT_TRUE(shows(blocks[17], 256, 220));
+    for (int stars : {0, 1, 2}) {
+        world.map.stars = stars;
+        drawScreen(200, fig, 0);
+        EXPECT_TRUE(shows(blocks[19 - stars], 256, 220)) << stars; // the door open, or closed by the items
+    }
+    // the figure and lives "06", score "0042", items "02", level 1 as "00"
+    const std::pair<SDL_Surface*, int> shown[] = {{blocks[24], 16},         {fontbig['0' - 32], 64},
+                                                  {fontbig['6' - 32], 80},  {fontbig['0' - 32], 124},
+                                                  {fontbig['4' - 32], 156}, {fontbig['2' - 32], 172},
+                                                  {fontbig['0' - 32], 216}, {fontbig['2' - 32], 232},
+                                                  {fontbig['0' - 32], 276}, {fontbig['0' - 32], 292}};
+    for (const auto& s : shown) EXPECT_TRUE(shows(s.first, s.second, 220)) << s.second;
 }
 
 TEST_F(Draw, TheLevelIntroBlinksItsCallAndHidesTheFigureUntilItEnds) {
