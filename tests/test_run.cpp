@@ -62,7 +62,10 @@ protected:
     }
 
     void add(const std::string& line) { script += line + "\n"; }
-    void tap(unsigned t, const char* key) { add("tap " + std::to_string(t) + " " + key); }
+    // A key pressed at t and released `hold` ms later (1500 ms of right walk into the tiny level's door).
+    void tap(unsigned t, const char* key, unsigned hold = 50) {
+        add("tap " + std::to_string(t) + " " + key + " " + std::to_string(hold));
+    }
     void state(unsigned t) { add("state " + std::to_string(t)); }
 
     // From the title through NEW GAME and the story: level 1 starts.
@@ -70,29 +73,6 @@ protected:
         tap(5000, "return");
         tap(5500, "return");
         tap(6500, "return");
-    }
-
-    // Holds right after a level's intro: the figure walks into the door of the tiny level.
-    void walkIntoTheDoor(unsigned t) {
-        add("key " + std::to_string(t) + " right down");
-        add("key " + std::to_string(t + 1500) + " right up");
-    }
-
-    // Escape in play, yes to the quit question, escape on the title: the program ends.
-    void quitAt(unsigned t) {
-        tap(t, "escape");
-        tap(t + 500, "left");
-        tap(t + 2000, "escape");
-    }
-
-    // A saved game after level 15 and a low hiscore table; CONTINUE starts level 16 and
-    // the figure walks into its door.
-    void finishTheLastLevel() {
-        writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
-        writeLowHiscores();
-        tap(5000, "return");
-        tap(5500, "return");
-        walkIntoTheDoor(10000);
     }
 
     // Runs the game with the script; fills states and status.
@@ -114,11 +94,14 @@ protected:
         }
     }
 
-    // Presses the pause key, moves the cursor up to SUICIDE and confirms.
-    void suicideAt(unsigned t) {
-        tap(t, "space");
-        tap(t + 200, "up");
-        tap(t + 400, "return");
+    // What the states taken must say: time, field, value.
+    struct Want {
+        unsigned at;
+        const char* field;
+        int value;
+    };
+    void expectStates(std::initializer_list<Want> wants) {
+        for (const Want& w : wants) EXPECT_EQ(states[w.at][w.field], w.value) << w.field << " at " << w.at;
     }
 };
 
@@ -137,27 +120,14 @@ TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractStateAndEscapeEndsThePro
     add("limit 13000");
     play();
     EXPECT_EQ(status, 0); // ended by itself, long before the limit
-    const int workflows[][2] = {{4500, 0}, {5500, 1}, {7000, 3}, {8000, 2}, {10500, 1}};
-    for (const auto& w : workflows) EXPECT_EQ(states[w[0]]["workflow"], w[1]) << "at " << w[0];
-    EXPECT_EQ(states[10500]["level"], 0);
+    expectStates({{4500, "workflow", 0},
+                  {5500, "workflow", 1},
+                  {7000, "workflow", 3},
+                  {8000, "workflow", 2},
+                  {10500, "workflow", 1},
+                  {10500, "level", 0}});
     EXPECT_TRUE(fileExists("blomp.cfg"));
     EXPECT_TRUE(fileExists("hiscores.dat"));
-}
-
-TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
-    // A saved game after level 5: key 0x1234, n = 5.
-    writeFile("savegame.dat", {0x12, 0x34 ^ 5, 0x34, 0x12 ^ 5});
-    tap(5000, "return"); // the cursor starts on CONTINUE
-    state(5500);
-    tap(6000, "return");
-    state(7000);
-    quitAt(20000);
-    play();
-    EXPECT_EQ(states[5500]["workflow"], 2);
-    EXPECT_EQ(states[5500]["saved"], 5);
-    EXPECT_EQ(states[7000]["level"], 6);
-    EXPECT_EQ(states[7000]["score"], 0);
-    EXPECT_EQ(states[7000]["lives"], 6);
 }
 
 TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverThePlayField) {
@@ -172,15 +142,12 @@ TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverTheP
     tap(15000, "right"); // no: the pause menu is still open
     state(15500);
     tap(16000, "escape");
-    tap(16500, "left"); // yes
+    tap(16500, "left"); // yes: back to the title, no game saved
     state(17500);
     tap(18000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[12500]["level"], 1);
-    EXPECT_EQ(states[15500]["paused"], 1);
-    EXPECT_EQ(states[17500]["level"], 0); // yes: back to the title, no game saved
-    EXPECT_EQ(states[17500]["workflow"], 0);
+    expectStates({{12500, "level", 1}, {15500, "paused", 1}, {17500, "level", 0}, {17500, "workflow", 0}});
     EXPECT_FALSE(fileExists("savegame.dat"));
     // the figure stands still and the frozen play-field is drawn without it: the
     // same picture under both questions, with no pause menu text under the second
@@ -198,43 +165,48 @@ TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANew
     tap(5600, "return");
     state(6000); // the story
     tap(6500, "return");
-    walkIntoTheDoor(10000);
+    tap(10000, "right", 1500);
     state(12000); // counting the bonuses
     state(18000); // level 2
-    // Each death: the fall, the 180-frame countdown, then the level's intro again.
-    unsigned t = 22000;
-    for (int i = 0; i < 7; i++, t += 10000) {
-        suicideAt(t);
-        state(t + 1000);
+    // Each death by SUICIDE from the pause menu: the fall, the 180-frame countdown, the level's intro again.
+    const unsigned t = 92000;
+    for (unsigned at = 22000; at < t; at += 10000) {
+        tap(at, "space");
+        tap(at + 200, "up");
+        tap(at + 400, "return");
+        state(at + 1000);
     }
     state(t);
-    tap(t + 1000, "return");                                // past "GAME OVER!"
-    add("key " + std::to_string(t + 2000) + " right down"); // the name completed by holding right
-    add("key " + std::to_string(t + 5000) + " right up");
+    tap(t + 1000, "return");      // past "GAME OVER!"
+    tap(t + 2000, "right", 3000); // the name completed by holding right
     state(t + 6000);
     tap(t + 7000, "left"); // continue: yes
     state(t + 8000);
-    quitAt(t + 14000);
+    tap(t + 14000, "escape"); // quit: yes, then escape on the title
+    tap(t + 14500, "left");
+    tap(t + 16000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[5200]["workflow"], 1);
-    EXPECT_EQ(states[6000]["level"], 1);
-    EXPECT_EQ(states[12000]["level"], 1);
-    EXPECT_EQ(states[18000]["level"], 2);
     // Time bonus about 110 points crosses 100: the extra life comes before the life bonus counts it.
-    EXPECT_EQ(states[18000]["lives"], 7);
+    // The first suicide is counted when the countdown ends; the seventh ends the game. CONTINUE?
+    // waits for an answer the player has seen (the release of the name's key is none), and yes
+    // plays the lost level again with full lives and no points.
+    expectStates({{5200, "workflow", 1},
+                  {6000, "level", 1},
+                  {12000, "level", 1},
+                  {18000, "level", 2},
+                  {18000, "lives", 7},
+                  {18000, "saved", 1},
+                  {23000, "lives", 7},
+                  {33000, "lives", 6},
+                  {83000, "lives", 1},
+                  {t, "lives", 0},
+                  {t + 6000, "level", 2},
+                  {t + 6000, "lives", 0},
+                  {t + 8000, "level", 2},
+                  {t + 8000, "lives", 6},
+                  {t + 8000, "score", 0}});
     EXPECT_GE(states[18000]["score"], 107);
-    EXPECT_EQ(states[18000]["saved"], 1);
-    EXPECT_EQ(states[23000]["lives"], 7); // the first suicide is counted when the countdown ends
-    EXPECT_EQ(states[33000]["lives"], 6);
-    EXPECT_EQ(states[83000]["lives"], 1);
-    EXPECT_EQ(states[t]["lives"], 0); // game over
-    // CONTINUE? waits for an answer the player has seen: the release of the name's key is none
-    EXPECT_EQ(states[t + 6000]["level"], 2);
-    EXPECT_EQ(states[t + 6000]["lives"], 0);
-    EXPECT_EQ(states[t + 8000]["level"], 2); // the lost level again, with full lives and no points
-    EXPECT_EQ(states[t + 8000]["lives"], 6);
-    EXPECT_EQ(states[t + 8000]["score"], 0);
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 1);
@@ -242,21 +214,26 @@ TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANew
 }
 
 TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntryWhoseLastKeyTheTitleDoesNotTake) {
-    finishTheLastLevel();
+    // A saved game after level 15 and a low hiscore table; CONTINUE starts level 16.
+    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
+    writeLowHiscores();
+    tap(5000, "return");
+    tap(5500, "return");
     state(6000);
-    state(18000);                // the ending
-    tap(19000, "return");        // the name entry: score 116 or so beats the table's last entry
-    add("key 19500 right down"); // eight moves right, 11 frames apart, complete the name
-    add("key 22000 right up");
-    state(23000); // the title opens at PRESS START
+    tap(10000, "right", 1500);
+    state(18000);              // the ending
+    tap(19000, "return");      // the name entry: score 116 or so beats the table's last entry
+    tap(19500, "right", 2500); // eight moves right, 11 frames apart, complete the name
+    state(23000);              // the title opens at PRESS START
     tap(24000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[6000]["level"], 16);
-    EXPECT_EQ(states[18000]["level"], 17);
-    EXPECT_EQ(states[23000]["level"], 0);
-    EXPECT_EQ(states[23000]["workflow"], 0);
-    EXPECT_EQ(states[23000]["saved"], 15); // the last level writes no saved game
+    // the last level writes no saved game
+    expectStates({{6000, "level", 16},
+                  {18000, "level", 17},
+                  {23000, "level", 0},
+                  {23000, "workflow", 0},
+                  {23000, "saved", 15}});
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 15);
@@ -274,7 +251,7 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntryWhoseLastKeyTheTitleDoesN
 TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) {
     mkdir("mapsen", 0755);
     writeFile("mapsen/test.bin", tinyLevel());
-    script = "tap 300 right\nstate 1000\nkey 4000 right down\nkey 5500 right up\nlimit 12000\n";
+    script = "tap 300 right\nstate 1000\ntap 4000 right 1500\nlimit 12000\n";
     play("-t");
     EXPECT_EQ(status, 0); // the door ends the game long before the limit
     EXPECT_EQ(states[1000]["level"], -1);
@@ -312,8 +289,7 @@ TEST_F(Run, APadAloneCanPlayTheWholeWay) {
     add("limit 32000");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[18000]["level"], 2);
-    EXPECT_EQ(states[25000]["level"], 0);
+    expectStates({{18000, "level", 2}, {25000, "level", 0}});
 }
 
 } // namespace
