@@ -31,25 +31,25 @@ std::vector<Uint32> region(int x, int y, int w, int h) {
 
 // True when the frame at (x, y) shows picture s, its transparent pixels aside.
 bool shows(SDL_Surface* s, int x, int y) {
-    return surfaceShows(screen, s, x, y);
+    const bool keyed = (s->flags & SDL_SRCCOLORKEY) != 0;
+    for (int j = 0; j < s->h; j++)
+        for (int i = 0; i < s->w; i++)
+            if ((!keyed || pixelAt(s, i, j) != s->format->colorkey) &&
+                pixelAt(screen, x + i, y + j) != pixelAt(s, i, j))
+                return false;
+    return true;
 }
 
 class Draw : public WorldTest {
 protected:
     static void SetUpTestSuite() {
-        videoOpenOffscreen();
-        openArchives();
+        openLevelScreen();
         gfxSet = 1;
-        loadSpriteFont(1);
-        initBlocks(1);
         loadScenery(1);
     }
     static void TearDownTestSuite() {
-        freeBlocks();
-        destroyFonts();
         freeScenery();
-        closeArchives();
-        videoCloseOffscreen();
+        closeLevelScreen();
     }
     void SetUp() override {
         // An empty map 100 columns wide, level 1 in play, three items left, nothing on screen but the back

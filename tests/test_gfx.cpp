@@ -12,15 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
+using Rgb = std::array<int, 3>;
 
 // The colour of one pixel of any depth.
 Rgb rgbAt(SDL_Surface* s, int x, int y) {
@@ -32,24 +30,18 @@ Rgb rgbAt(SDL_Surface* s, int x, int y) {
 // A colour as the frame format keeps it.
 Rgb inFrame(Rgb c) {
     Uint8 r, g, b;
-    SDL_GetRGB(SDL_MapRGB(screen->format, c.r, c.g, c.b), screen->format, &r, &g, &b);
+    SDL_GetRGB(SDL_MapRGB(screen->format, c[0], c[1], c[2]), screen->format, &r, &g, &b);
     return {r, g, b};
-}
-
-// A frame surface as start-up makes it: 5-6-5 for 16 bits, or 24 bits.
-SDL_Surface* makeFrame(int bpp, int w = 320, int h = 240) {
-    if (bpp == 16) return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, 0xF800, 0x07E0, 0x001F, 0);
-    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
 }
 
 // A 24-bit surface painted by f(x, y).
 template <class F> SDL_Surface* painted(int w, int h, F f) {
-    SDL_Surface* s = makeFrame(24, w, h);
+    SDL_Surface* s = frameSurface(24, w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             Rgb c = f(x, y);
             SDL_Rect r = {(Sint16)x, (Sint16)y, 1, 1};
-            SDL_FillRect(s, &r, SDL_MapRGB(s->format, c.r, c.g, c.b));
+            SDL_FillRect(s, &r, SDL_MapRGB(s->format, c[0], c[1], c[2]));
         }
     return s;
 }
@@ -93,7 +85,7 @@ protected:
     }
     void useFrame(int bpp, int w = 320) {
         SDL_FreeSurface(screen);
-        screen = makeFrame(bpp, w);
+        screen = frameSurface(bpp, w);
         mapColors();
     }
     void archive(const ArchiveFiles& files) {
@@ -277,7 +269,7 @@ TEST_F(GfxTest, SpritesOutOfViewAreCulledAtTheirEdges) {
         drawSprite(world.map.step + c[0], c[1], 7);
         int red = 0;
         for (int y = 0; y < 240; y++)
-            for (int x = 0; x < 360; x++) red += rgbAt(screen, x, y).r != 0;
+            for (int x = 0; x < 360; x++) red += rgbAt(screen, x, y)[0] != 0;
         EXPECT_EQ(red, c[2]) << c[0] << "," << c[1];
     }
 }

@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         if (!SDL_WasInit(SDL_INIT_VIDEO)) SDL_Init(SDL_INIT_VIDEO);
         SDL_SetVideoMode(320, 240, 16, 0);
-        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+        screen = frameSurface(16);
         mapColors();
         dir.linkGameData();
         openArchives();

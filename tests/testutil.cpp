@@ -101,22 +101,16 @@ std::string runCommand(const std::string& command, int* status) {
     return out;
 }
 
+SDL_Surface* frameSurface(int bpp, int w, int h) {
+    if (bpp == 16) return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, 0xF800, 0x07E0, 0x001F, 0);
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, bpp, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+}
+
 Uint32 pixelAt(SDL_Surface* s, int x, int y) {
     const uint8_t* p = (const uint8_t*)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
     Uint32 v = 0;
     memcpy(&v, p, s->format->BytesPerPixel);
     return v;
-}
-
-bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y) {
-    const bool keyed = (pic->flags & SDL_SRCCOLORKEY) != 0;
-    for (int j = 0; j < pic->h; j++)
-        for (int i = 0; i < pic->w; i++) {
-            Uint32 v = pixelAt(pic, i, j);
-            if (keyed && v == pic->format->colorkey) continue;
-            if (pixelAt(dst, x + i, y + j) != v) return false;
-        }
-    return true;
 }
 
 void openLevelScreen() {
@@ -183,7 +177,7 @@ std::string runHarness(const std::string& script, const std::string& env, const 
                       status);
 }
 
-uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {
+static uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {
     return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
 }
 
