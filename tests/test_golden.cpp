@@ -22,7 +22,6 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -152,10 +151,9 @@ void writeGolden(const std::string& prefix, const std::map<std::string, std::str
     fclose(f);
 }
 
-// Turns a run into a harness script for one set: frame lines become a shot and a hash.
-// The frames' names are added to `frames` when given.
-std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
-                          std::vector<std::string>* frames = nullptr) {
+// Turns a run into a harness script for one set: frame lines become a shot and a hash,
+// their names added to `frames`.
+std::string harnessScript(const GoldenRun& run, const GfxChoice& set, std::vector<std::string>& frames) {
     std::string in = std::string(run.intro) + set.script + run.afterwards, out;
     std::istringstream lines(in);
     std::string line;
@@ -165,7 +163,7 @@ std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
         if (sscanf(line.c_str(), "frame %u %63s", &at, name) == 2) {
             out += "shot " + std::to_string(at) + " " + name + ".png\n";
             out += "hash " + std::to_string(at) + " " + name + "\n";
-            if (frames) frames->push_back(name);
+            frames.push_back(name);
         } else {
             out += line + "\n";
         }
@@ -173,9 +171,9 @@ std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
     return out + "limit 60000\n";
 }
 
-// Plays one run in a fresh folder; returns its frames' hashes by frame name.
-std::map<std::string, std::string> playRun(const GoldenRun& run, const GfxChoice& set, int bpp,
-                                           std::string& scratch, int& status) {
+// Plays one run in the working folder; returns its frames' hashes by frame name.
+std::map<std::string, std::string> playRun(const GoldenRun& run, const std::string& script, int bpp,
+                                           int& status) {
     std::map<std::string, std::string> hashes;
     if (run.tinyMaps) {
         linkDataArchives({"gfx", "music", "sound"});
@@ -184,15 +182,13 @@ std::map<std::string, std::string> playRun(const GoldenRun& run, const GfxChoice
         linkDataArchives({"gfx", "music", "sound", "maps", "mapsde", "mapsfr", "mapses"});
     }
     if (run.savegame) writeFile("savegame.dat", std::vector<uint8_t>(run.savegame, run.savegame + 4));
-    const std::string out = runHarness(harnessScript(run, set), "", "-b" + std::to_string(bpp), &status);
+    const std::string out = runHarness(script, "", "-b" + std::to_string(bpp), &status);
     std::istringstream lines(out);
     std::string line;
     while (std::getline(lines, line)) {
         char name[64], hash[32];
         if (sscanf(line.c_str(), "hash %63s %31s", name, hash) == 2) hashes[name] = hash;
     }
-    char cwd[4096];
-    scratch = getcwd(cwd, sizeof cwd) ? cwd : ".";
     return hashes;
 }
 
@@ -208,13 +204,11 @@ TEST_P(Golden, FramesMatchTheStoredHashes) {
     std::map<std::string, std::string> mine;
     for (const GoldenRun& run : goldenRuns) {
         ScratchDir dir;
-        std::string scratch;
         int status = -1;
-        std::map<std::string, std::string> got = playRun(run, set, bpp, scratch, status);
+        std::vector<std::string> frames;
+        std::map<std::string, std::string> got = playRun(run, harnessScript(run, set, frames), bpp, status);
         EXPECT_EQ(status, 0) << run.name << tag << ": the game did not end by itself";
         // Every frame of the script was taken (a shot line the game never reached is a failure too).
-        std::vector<std::string> frames;
-        harnessScript(run, set, &frames);
         for (const std::string& name : frames) {
             const std::string key = run.name + tag + name;
             auto g = got.find(name);
@@ -230,7 +224,7 @@ TEST_P(Golden, FramesMatchTheStoredHashes) {
             mkdir(FAILED_DIR, 0755);
             std::string png = std::string(FAILED_DIR) + "/" + run.name + "_" + set.name + "_" +
                               std::to_string(bpp) + "_" + name + ".png";
-            writeFile(png, readFile(scratch + "/" + name + ".png"));
+            writeFile(png, readFile(name + ".png"));
             ADD_FAILURE() << key << " differs: hash " << g->second << ", stored " << want
                           << "; the frame is in " << png;
         }
