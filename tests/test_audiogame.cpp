@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {

@@ -5,7 +5,6 @@
 // moments the golden frames hold (every set, its bars and back picture, there).
 #include "1base/text.h"
 #include "2platform/fps.h"
-#include "2platform/video.h"
 #include "2platform/zda.h"
 #include "6draw/draw.h"
 #include "6draw/font.h"
@@ -15,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 

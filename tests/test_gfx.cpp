@@ -5,10 +5,8 @@
 // is checked against SDL in test_blit and, in place, by the golden frames.)
 #include "6draw/gfx.h"
 #include "5world/world.h"
-#include "6draw/shot.h"
 #include "2platform/zda.h"
 #include "testutil.h"
-#include "5world/map.h"
 
 #include <gtest/gtest.h>
 

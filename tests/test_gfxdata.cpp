@@ -9,10 +9,8 @@
 #include <SDL.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
 
 #include "build.h"
 #include "gfxart.h"

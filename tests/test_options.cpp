@@ -4,14 +4,12 @@
 #include "3audio/sound.h"
 #include "7game/options.h"
 #include "5world/world.h"
-#include "7game/stuff.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
