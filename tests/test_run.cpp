@@ -259,33 +259,25 @@ TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) 
 
 TEST_F(Run, APadAloneCanPlayTheWholeWay) {
     // Start button 7, fire button 1, directions on the hat; released controls count, as with keys.
-    script = "pad 12\n";
-    auto press = [this](unsigned t, int b) {
-        add("button " + std::to_string(t) + " " + std::to_string(b) + " down");
-        add("button " + std::to_string(t + 50) + " " + std::to_string(b) + " up");
-    };
-    auto hat = [this](unsigned t, int mask, unsigned hold = 50) {
-        add("hat " + std::to_string(t) + " " + std::to_string(mask));
-        add("hat " + std::to_string(t + hold) + " 0");
-    };
-    press(500, 7);       // the language
-    press(2000, 1);      // the quotation
-    hat(2500, 1);        // the warning: up
-    hat(3000, 1);        // the credits: up
-    hat(3500, 2);        // deluxe graphics: right
-    press(5000, 7);      // the menu
-    press(5500, 7);      // NEW GAME
-    press(6500, 7);      // past the story
-    hat(10000, 2, 1500); // walk into the door
-    state(18000);
-    press(21500, 1); // after level 2's intro: the pause menu, on GO ON
-    hat(22000, 4);   // down to EXIT
-    press(22500, 7); // EXIT: the quit question
-    hat(23500, 8);   // left: yes
-    state(25000);
-    hat(25500, 1);   // back from the attract state: the cursor on EXIT
-    press(26000, 7); // leave the game
-    add("limit 32000");
+    script = "pad 12\n"
+             "button 500 7 down\nbutton 550 7 up\n"   // the language
+             "button 2000 1 down\nbutton 2050 1 up\n" // the quotation
+             "hat 2500 1\nhat 2550 0\n"               // the warning: up
+             "hat 3000 1\nhat 3050 0\n"               // the credits: up
+             "hat 3500 2\nhat 3550 0\n"               // deluxe graphics: right
+             "button 5000 7 down\nbutton 5050 7 up\n" // the menu
+             "button 5500 7 down\nbutton 5550 7 up\n" // NEW GAME
+             "button 6500 7 down\nbutton 6550 7 up\n" // past the story
+             "hat 10000 2\nhat 11500 0\n"             // walk into the door
+             "state 18000\n"
+             "button 21500 1 down\nbutton 21550 1 up\n" // after level 2's intro: the pause menu, on GO ON
+             "hat 22000 4\nhat 22050 0\n"               // down to EXIT
+             "button 22500 7 down\nbutton 22550 7 up\n" // EXIT: the quit question
+             "hat 23500 8\nhat 23550 0\n"               // left: yes
+             "state 25000\n"
+             "hat 25500 1\nhat 25550 0\n"               // back from the attract state: the cursor on EXIT
+             "button 26000 7 down\nbutton 26050 7 up\n" // leave the game
+             "limit 32000\n";
     play();
     EXPECT_EQ(status, 0);
     expectStates({{18000, "level", 2}, {25000, "level", 0}});
