@@ -138,11 +138,4 @@ TEST_F(ScreensTest, TenDownsChooseTheHiddenSet) {
     }
 }
 
-TEST_F(ScreensTest, TestModeRunsOnlyTheGraphicSetScreen) {
-    run(gameScreen, {{4, 1, SDLK_LEFT}});
-    EXPECT_EQ(framesOf.size(), 1u);
-    EXPECT_EQ(lang_id, 0);
-    EXPECT_EQ(gfxSet, 0);
-}
-
 } // namespace
