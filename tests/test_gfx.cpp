@@ -172,13 +172,12 @@ std::vector<uint8_t> plainBmp(int w, int h, int bits, int rows = -1) {
 // A missing picture is fatal with its name. A broken, crafted, too large or cut short one
 // is refused before SDL crashes or allocates much on it, with one line and SDL's or our
 // reason, the file left as fuu.xxx; the untouched original and the largest size still load.
+// (The 34 bytes found by a fuzzer, depth 0x2001, are a kept input the fuzz test replays.)
 TEST_F(GfxTest, MissingBrokenCraftedOrOversizedBitmapsAreFatal) {
     const std::vector<uint8_t> rgb = bmpOf(painted(8, 2, [](int, int) { return Rgb{9, 9, 9}; }));
     const std::vector<uint8_t> pal = bmpOf(paletted({{0, 128, 0, 0}}));
     const std::pair<const char*, std::vector<uint8_t>> cases[] = {
         {"junk", {'B', 'M', 1, 2, 3, 0, 0xff, 'x', 'y', 0}},
-        // 34 bytes found by a fuzzer: depth 0x2001 crashed the conversion
-        {"depth2001", hexBytes("424d5e00000000ffffffffff32ff1400000010000000080000000100012000000000")},
         {"depth0", patched(rgb, 28, 0, 2)},
         {"depth7", patched(rgb, 28, 7, 2)},
         {"planes2", patched(rgb, 26, 2, 2)},

@@ -91,16 +91,14 @@ TEST_F(Sound, OnlyPlainWavsOfSaneRatesAreLoaded) {
     }
     {
         ScratchDir dir;
-        // rates that overran SDL's converter, and forms it was never meant to get
+        // rates that overran SDL's converter (0, 1 and 100,000,000 Hz are kept inputs of the wav
+        // fuzz target, replayed by test_fuzz), and forms it was never meant to get
         std::vector<uint8_t> cut = wav(22050, 1, 16);
         cut.resize(cut.size() - 4);
         std::vector<uint8_t> noData = wav(22050, 1, 16);
         noData.resize(44 - 8);
         noData[4] = 28;
         const std::pair<std::vector<uint8_t>, const char*> refused[] = {
-            {wav(0, 1, 16), "rate"},
-            {wav(1, 1, 16), "rate"},
-            {wav(100000000, 1, 16), "rate"},
             {wav(3999, 2, 8), "rate"},
             {wav(96001, 1, 8), "rate"},
             {wav(22050, 3, 16), "channel"},
