@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
-// The data the build makes: every entry of every archive reads back whole, every
-// text has its glyphs, and the builder makes the same bytes every time. (That every
-// entry the game asks for is there, the golden runs in all three sets, the demos in all
-// four languages and the effect and module tests of test_sound show by loading each.)
-#include "1base/text.h"
-#include "6draw/font.h"
-#include "6draw/gfx.h"
-#include "2platform/video.h"
+// The data the build makes: every entry of every archive reads back whole, and the
+// builder makes the same bytes every time. (That every entry the game asks for is there,
+// the golden runs in all three sets, the demos in all four languages and the effect and
+// module tests of test_sound show by loading each. That every text has its glyphs follows
+// from test_text's character set and test_gfxdata's inked glyph for every such character
+// in every font.)
 #include "2platform/zda.h"
 #include "testutil.h"
 
@@ -42,34 +40,6 @@ TEST_F(GameData, EveryEntryOfEveryArchiveReadsBackWhole) {
             free(data);
         }
     }
-}
-
-// True when a glyph has at least one pixel that is not its transparent colour.
-bool inked(SDL_Surface* g) {
-    for (int y = 0; y < g->h; y++)
-        for (int x = 0; x < g->w; x++)
-            if (!(g->flags & SDL_SRCCOLORKEY) || pixelAt(g, x, y) != g->format->colorkey) return true;
-    return false;
-}
-
-TEST_F(GameData, EveryTextOfEveryLanguageHasItsGlyphsInEveryFont) {
-    ASSERT_TRUE(videoOpenOffscreen());
-    for (int set = 1; set <= 2; set++) { // sets 0 and 1 share their fonts
-        loadSpriteFont(set);
-        for (SDL_Surface** glyphs : {font, fontbig}) {
-            int count = 0;
-            while (glyphs[count]) count++;
-            for (int n = 0; n < NUM_LANGUAGES * NUM_TEXTS; n++)
-                for (const char* c = translation[n]; *c; c++) {
-                    const int g = (unsigned char)*c - 32;
-                    ASSERT_TRUE(g >= 0 && g < count) << "text " << n << " character " << *c;
-                    EXPECT_TRUE(*c == ' ' || inked(glyphs[g]))
-                        << "set " << set << " text " << n << ": " << *c;
-                }
-        }
-        destroyFonts();
-    }
-    videoCloseOffscreen();
 }
 
 // The data of the run folder is made by the build machine's databuild; the one
