@@ -9,11 +9,11 @@
 #include <SDL.h>
 
 #include <cmath>
-#include <cstring>
 #include <map>
 
 #include "build.h"
 #include "gfxart.h"
+#include "testutil.h"
 
 namespace {
 
@@ -37,13 +37,10 @@ Pic decodeWithSdl(const std::string& name) {
     SDL_Surface* s = rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
     if (!s) return p;
     p = picNew(s->w, s->h, 0);
-    const int bpp = s->format->BytesPerPixel;
     for (int y = 0; y < s->h; y++)
         for (int x = 0; x < s->w; x++) {
-            Uint32 v = 0; // little-endian machine: the low bytes hold the pixel
-            std::memcpy(&v, static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * bpp, bpp);
             Uint8 r, g, b;
-            SDL_GetRGB(v, s->format, &r, &g, &b);
+            SDL_GetRGB(pixelAt(s, x, y), s->format, &r, &g, &b);
             picPut(p, x, y, picRgb(r, g, b));
         }
     SDL_FreeSurface(s);
