@@ -4,11 +4,9 @@
 // scripted player that taps keys on given frames of given screens.
 #include "7game/screens.h"
 #include "1base/text.h"
-#include "6draw/font.h"
 #include "6draw/gfx.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
-#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -59,17 +57,12 @@ const Tap passThrough[] = {
 
 class ScreensTest : public ::testing::Test {
 protected:
-    ScratchDir dir;
+    static void SetUpTestSuite() { openLevelScreen(); } // the screens write no file
+    static void TearDownTestSuite() { closeLevelScreen(); }
     void SetUp() override {
-        if (!SDL_WasInit(SDL_INIT_VIDEO)) SDL_Init(SDL_INIT_VIDEO);
-        SDL_SetVideoMode(320, 240, 16, 0);
-        screen = frameSurface(16);
-        mapColors();
-        dir.linkGameData();
-        openArchives();
-        loadSpriteFont(1);
         logo = loadGFX("logo", 1, 255, 0, 255);
-        lang_id = done = lastKey = lastKeyTyped = 0;
+        lang_id = 0;
+        inputClear();
         gfxSet = 1;
         JUMP_KEY = UP_KEY = SDLK_UP;
         simStart(1000);
@@ -80,10 +73,6 @@ protected:
         lang_id = done = currentScreen = 0;
         freeSurface(logo);
         logo = nullptr;
-        destroyFonts();
-        closeArchives();
-        SDL_FreeSurface(screen);
-        screen = nullptr;
     }
     // Runs the screens with the given taps, plus quick exits for the other screens.
     void run(std::vector<Tap> taps) {
