@@ -2,43 +2,27 @@
 // Copyright (C) 2026 The Blomp developers
 // Animated objects: what each kind leaves and when it ends, the restart
 // at a busy cell, a full pool, and cells outside the map.
-#include <gtest/gtest.h>
-#include "5world/world.h"
-
 #include <sys/stat.h>
 #include <vector>
 
-#include "7game/run.h"
 #include "testutil.h"
-#include "5world/anims.h"
 #include "worldmap.h"
 
 namespace {
 
 using V = std::vector<int32_t>;
 
-class Anims : public ::testing::Test {
+class Anims : public WorldTest {
 protected:
-    // every cell 99 so that each write shows
-    void SetUp() override {
-        resetAnims();
-        layMap({row(30, '.')});
-        for (int i = 0; i < 30 * MAP_ROWS; i++) world.map.mapData[i] = 99;
-    }
-    void TearDown() override {
-        resetAnims();
-        freeLevel();
-    }
-    int busy() {
-        int n = 0;
-        for (const AnimObject& a : world.aos) n += a.active;
-        return n;
+    void SetUp() override { // every cell 99 so that each write shows
+        freshWorld({row(30, '.')});
+        world.map.mapData.assign(30 * MAP_ROWS, 99);
     }
     // Runs one object at (x, y) to its end; what cell (3, 4) showed after each update.
     V run(int x, int y, int kind) {
         V seen;
         startAnim(x, y, kind);
-        for (int i = 0; i < 40 && busy(); i++) {
+        for (int i = 0; i < 40 && activeIn(world.aos); i++) {
             updateAnims();
             seen.push_back(cellAt(3, 4));
         }
@@ -85,7 +69,7 @@ TEST_F(Anims, ARestartAtABusyCellAndAFullPool) {
     updateAnims();
     EXPECT_EQ(startAnim(16 * 20, 64, ANIM_BRICK), 0); // the seventeenth is refused
     EXPECT_EQ(startAnim(48, 64, ANIM_SHINE), 0);      // a restart takes over the cell's slot
-    EXPECT_EQ(busy(), MAX_ANIMS);
+    EXPECT_EQ(activeIn(world.aos), MAX_ANIMS);
     updateAnims();
     EXPECT_EQ(cellAt(3, 4), 80);
     EXPECT_EQ(cellAt(4, 4), 200);
@@ -111,7 +95,6 @@ TEST_F(Anims, AnObjectStillRunningWhenALevelIsLeftLeavesTheNextMapAlone) {
     const std::vector<uint8_t> level = levelFile(rows);
     rows[7][20] = '*';
     const std::vector<uint8_t> title = levelFile(rows);
-    setStart(16, 100);
     writeFile("mapsen/test.bin", level);
     worldStart(nullptr, 0);
     ASSERT_EQ(cellAt(20, 7), 40);
@@ -121,7 +104,7 @@ TEST_F(Anims, AnObjectStillRunningWhenALevelIsLeftLeavesTheNextMapAlone) {
     // the quit dialog is answered yes: the title starts while the brick crumbles
     writeFile("mapsen/test.bin", title);
     worldStart(nullptr, 1);
-    EXPECT_EQ(busy(), 0);
+    EXPECT_EQ(activeIn(world.aos), 0);
     for (int frame = 0; frame < 11; frame++) updateAnims();
     EXPECT_EQ(cellAt(20, 7), 41);
 }

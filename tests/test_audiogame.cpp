@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -75,14 +74,10 @@ Capture capture(const std::string& config, const std::string& script) {
     ScratchDir dir;
     dir.linkGameData();
     if (!config.empty()) writeText("blomp.cfg", config);
-    std::string text = "realtime 1\n"
-                       "tap 100 return\ntap 1100 return\ntap 1200 up\ntap 1300 up\ntap 1400 right\n" +
-                       script;
-    writeText("script.txt", text);
     int status = -1;
-    runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=out.raw SDL_DISKAUDIODELAY=46 " +
-                   std::string(HARNESS_BINARY) + " script.txt >/dev/null 2>&1",
-               &status);
+    runHarness("realtime 1\ntap 100 return\ntap 1100 return\ntap 1200 up\ntap 1300 up\ntap 1400 right\n" +
+                   script,
+               "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=out.raw SDL_DISKAUDIODELAY=46", "", &status);
     Capture c;
     if (status != 0) return c;
     std::vector<uint8_t> raw = readFile("out.raw");

@@ -16,13 +16,6 @@
 
 namespace {
 
-// A surface in a frame format: 5-6-5, 8-8-8 in three bytes, or 8-8-8 in four.
-SDL_Surface* makeSurface(int bpp, int w, int h) {
-    if (bpp == 16) return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, 0xF800, 0x07E0, 0x001F, 0);
-    if (bpp == 24) return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-}
-
 // Fills a surface's pixels with pseudo-random bytes from seed.
 void scramble(SDL_Surface* s, unsigned seed) {
     for (int y = 0; y < s->h; y++)
@@ -34,7 +27,7 @@ void scramble(SDL_Surface* s, unsigned seed) {
 
 // A copy of a surface in its own format.
 SDL_Surface* copyOf(SDL_Surface* s) {
-    SDL_Surface* c = makeSurface(s->format->BitsPerPixel, s->w, s->h);
+    SDL_Surface* c = frameSurface(s->format->BitsPerPixel, s->w, s->h);
     for (int y = 0; y < s->h; y++)
         memcpy((uint8_t*)c->pixels + y * c->pitch, (uint8_t*)s->pixels + y * s->pitch,
                (size_t)s->w * s->format->BytesPerPixel);
@@ -52,7 +45,7 @@ std::string firstDifference(SDL_Surface* a, SDL_Surface* b) {
 // A keyed picture: random pixels, a share of them the key colour (magenta),
 // whole rows of key and whole opaque rows among them.
 SDL_Surface* keyedPicture(int bpp, int w, int h, unsigned seed) {
-    SDL_Surface* p = makeSurface(bpp, w, h);
+    SDL_Surface* p = frameSurface(bpp, w, h);
     scramble(p, seed);
     const Uint32 key = SDL_MapRGB(p->format, 255, 0, 255);
     for (int y = 0; y < h; y++)
@@ -106,7 +99,7 @@ std::vector<int> edges(int n, int m) {
 TEST_F(Blit, PicturesDrawAsSDLDrawsThemAtEveryClippingPosition) {
     const struct { int w, h; } sizes[] = {{16, 16}, {8, 8}, {13, 7}, {2, 3}, {40, 5}};
     for (int bpp : {16, 24, 32}) {
-        SDL_Surface* frame = makeSurface(bpp, 48, 40);
+        SDL_Surface* frame = frameSurface(bpp, 48, 40);
         scramble(frame, 7);
         for (const auto& size : sizes) {
             for (int keyed = 0; keyed < 2; keyed++) {
@@ -131,7 +124,7 @@ TEST_F(Blit, PicturesDrawAsSDLDrawsThemAtEveryClippingPosition) {
 TEST_F(Blit, SourceRectanglesAndClipRectanglesClipAsSDLClips) {
     const SDL_Rect parts[] = {{0, 0, 16, 16}, {3, 2, 8, 9}, {-4, -3, 10, 10}, {10, 12, 20, 20}, {0, 0, 0, 5}};
     for (int bpp : {16, 24}) {
-        SDL_Surface* frame = makeSurface(bpp, 40, 30);
+        SDL_Surface* frame = frameSurface(bpp, 40, 30);
         scramble(frame, 3);
         SDL_Surface* pic = keyedPicture(bpp, 16, 16, 5);
         stampSurface(pic);
@@ -156,10 +149,10 @@ TEST_F(Blit, SourceRectanglesAndClipRectanglesClipAsSDLClips) {
 // What the fast blit must leave to SDL: a keyed picture never prepared, per-surface
 // alpha, another format, a picture blitted onto itself.
 TEST_F(Blit, WhatItCannotDrawExactlyIsLeftToSDL) {
-    SDL_Surface* frame = makeSurface(16, 32, 32);
+    SDL_Surface* frame = frameSurface(16, 32, 32);
     SDL_Surface* keyed = keyedPicture(16, 8, 8, 1);
     SDL_Surface* other = keyedPicture(24, 8, 8, 1);
-    SDL_Surface* alpha = makeSurface(16, 8, 8);
+    SDL_Surface* alpha = frameSurface(16, 8, 8);
     SDL_SetAlpha(alpha, SDL_SRCALPHA, 128);
     SDL_Rect at = {0, 0, 0, 0};
     EXPECT_EQ(fastBlit(keyed, nullptr, frame, &at), 0) << "a keyed picture that was not prepared";
@@ -190,7 +183,7 @@ TEST_F(Blit, PreparedPicturesAreFoundUntilForgotten) {
         unstampSurface(pics[i]);
         unstampSurface(pics[i]); // twice is harmless
     }
-    SDL_Surface* frame = makeSurface(16, 8, 4);
+    SDL_Surface* frame = frameSurface(16, 8, 4);
     int drawn = 0;
     for (int i = 0; i < count; i++) {
         if (i % 3 == 0) {
@@ -223,8 +216,8 @@ TEST_F(Blit, FillsAreSDLsFills) {
     const SDL_Rect rects[] = {{0, 0, 40, 30}, {-5, -5, 12, 9},  {3, 4, 1, 1},   {2, 7, 3, 2},
                               {5, 1, 9, 6},   {30, 20, 50, 50}, {39, 29, 1, 1}, {41, 0, 5, 5}};
     for (int bpp : {16, 24, 32}) {
-        SDL_Surface* mine = makeSurface(bpp, 40, 30);
-        SDL_Surface* sdl = makeSurface(bpp, 40, 30);
+        SDL_Surface* mine = frameSurface(bpp, 40, 30);
+        SDL_Surface* sdl = frameSurface(bpp, 40, 30);
         const Uint32 colours[] = {0, SDL_MapRGB(mine->format, 255, 255, 255),
                                   SDL_MapRGB(mine->format, 255, 0, 0), SDL_MapRGB(mine->format, 12, 200, 77),
                                   0x12345678};
@@ -254,7 +247,7 @@ TEST_F(Blit, HalvingIsSDLsHalfBlendOfBlackForEveryPixelValue) {
     } cases[] = {{16, 256, 256, 256, 256}, {16, 37, 11, 37, 11}, {16, 50, 20, 41, 13},
                  {24, 256, 256, 256, 256}, {24, 37, 11, 37, 11}, {24, 50, 20, 41, 13}};
     for (const auto& c : cases) {
-        SDL_Surface* mine = makeSurface(c.bpp, c.w, c.h);
+        SDL_Surface* mine = frameSurface(c.bpp, c.w, c.h);
         if (c.w == 256) {
             // 16 bits: pixel (x, y) holds x + 256 y, all 65536 values. 24 bits: bytes x, y, x ^ y.
             for (int y = 0; y < 256; y++)
@@ -267,7 +260,7 @@ TEST_F(Blit, HalvingIsSDLsHalfBlendOfBlackForEveryPixelValue) {
             scramble(mine, (unsigned)c.w);
         }
         SDL_Surface* sdl = copyOf(mine);
-        SDL_Surface* black = makeSurface(c.bpp, c.darkW, c.darkH);
+        SDL_Surface* black = frameSurface(c.bpp, c.darkW, c.darkH);
         SDL_FillRect(black, nullptr, SDL_MapRGB(black->format, 0, 0, 0));
         SDL_SetAlpha(black, SDL_SRCALPHA, 128);
         SDL_Rect at = {0, 0, 0, 0};

@@ -8,20 +8,13 @@
 #include "7game/demo.h"
 #include "5world/world.h"
 #include "7game/run.h"
-#include "7game/stuff.h"
 #include "1base/text.h"
 #include "4io/input.h"
 #include "2platform/zda.h"
-#include "5world/anims.h"
-#include "5world/figure.h"
-#include "5world/map.h"
-#include "5world/monsters.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -3,24 +3,17 @@
 // The play-field and the HUD, composed from the shipped pictures and checked by
 // the pixels they leave in the frame: what changes over time or lies beyond the
 // moments the golden frames hold (every set, its bars and back picture, there).
-#include "2platform/fps.h"
-#include "5world/world.h"
-#include "7game/stuff.h"
 #include "1base/text.h"
+#include "2platform/fps.h"
+#include "2platform/zda.h"
 #include "6draw/draw.h"
 #include "6draw/font.h"
 #include "6draw/gfx.h"
-#include "4io/input.h"
-#include "2platform/video.h"
-#include "2platform/zda.h"
-#include "5world/figure.h"
-#include "5world/map.h"
-#include "5world/monsters.h"
 #include "testutil.h"
+#include "worldmap.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -36,57 +29,41 @@ std::vector<Uint32> region(int x, int y, int w, int h) {
 
 // True when the frame at (x, y) shows picture s, its transparent pixels aside.
 bool shows(SDL_Surface* s, int x, int y) {
-    return surfaceShows(screen, s, x, y);
+    const bool keyed = (s->flags & SDL_SRCCOLORKEY) != 0;
+    for (int j = 0; j < s->h; j++)
+        for (int i = 0; i < s->w; i++)
+            if ((!keyed || pixelAt(s, i, j) != s->format->colorkey) &&
+                pixelAt(screen, x + i, y + j) != pixelAt(s, i, j))
+                return false;
+    return true;
 }
 
-class Draw : public ::testing::Test {
+class Draw : public WorldTest {
 protected:
     static void SetUpTestSuite() {
-        videoOpenOffscreen();
-        openArchives();
+        openLevelScreen();
         gfxSet = 1;
-        loadSpriteFont(1);
-        initBlocks(1);
         loadScenery(1);
     }
     static void TearDownTestSuite() {
-        freeBlocks();
-        destroyFonts();
         freeScenery();
-        freeLevel();
-        closeArchives();
-        videoCloseOffscreen();
+        closeLevelScreen();
     }
-    Figure figure{};
-
     void SetUp() override {
-        // An empty map 100 columns wide, a level in play, nothing on screen but the back picture.
-        freeLevel();
-        world.map.mapLength = 100;
-        world.map.mapData.assign((size_t)world.map.mapLength * 12, 0);
-        world.map.step = 0;
-        moonx = -2000;
-        killMonsters();
+        // An empty map 100 columns wide, level 1 in play, three items left, nothing on screen but the back
+        // picture.
+        freshWorld({row(100, '.')});
         world.play.level = 1;
-        world.play.lives = 6;
-        world.play.score = 0;
         world.map.stars = 3;
-        world.play.workflow = 0;
-        world.play.paused = 0;
-        input.escape = 0;
-        world.play.messageString[0] = 0;
-        world.timeLeft = 7000;
-        world.airLeft = 500;
+        moonx = -2000;
         skipFrame = 0;
-        figure = Figure();
     }
-    void TearDown() override { freeLevel(); }
 };
 
 TEST_F(Draw, BarsShowTimeAndAirLeft) {
     world.timeLeft = 3500;
     world.airLeft = 250;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     EXPECT_EQ(pixelAt(screen, 64, 198), RED);
     EXPECT_EQ(pixelAt(screen, 187, 202), RED);
     EXPECT_EQ(pixelAt(screen, 188, 198), DRED);
@@ -97,11 +74,11 @@ TEST_F(Draw, BarsShowTimeAndAirLeft) {
     EXPECT_EQ(pixelAt(screen, 188, 208), DBLUE);
     world.timeLeft = 7000;
     world.airLeft = 0;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     EXPECT_EQ(pixelAt(screen, 311, 198), RED);
     EXPECT_EQ(pixelAt(screen, 64, 208), DBLUE);
     world.timeLeft = 0;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     EXPECT_EQ(pixelAt(screen, 64, 198), DRED);
 }
 
@@ -109,13 +86,12 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
     const int w = background->w, h = background->h, top = 192 - h;
     ASSERT_GT(w, 320);
     world.map.step = 0;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     for (int x = 0; x < 320; x += 13) EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, x, h - 1)) << x;
     // o = W - 100: the picture's last 100 columns, then its first 220.
-    world.map.mapLength = w; // wide enough for this scroll position
-    world.map.mapData.assign((size_t)world.map.mapLength * 12, 0);
+    layMap({row(w, '.')}); // wide enough for this scroll position
     world.map.step = 2 * w - 200;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     for (int x = 0; x < 100; x += 7)
         EXPECT_EQ(pixelAt(screen, x, 191), pixelAt(background, w - 100 + x, h - 1)) << x;
     for (int x = 100; x < 320; x += 7)
@@ -126,42 +102,33 @@ TEST_F(Draw, TheBackPictureWrapsAtHalfTheMapSpeed) {
 }
 
 TEST_F(Draw, TheBottomRowCountsLivesScoreItemsAndLevel) {
-    world.play.lives = 6;
     world.play.score = 42;
-    world.map.stars = 0;
-    world.play.level = 1;
-    drawScreen(200, figure, 0);
-    EXPECT_TRUE(shows(blocks[24], 16, 220));
-    EXPECT_TRUE(shows(fontbig['0' - 32], 64, 220)); // lives "06"
-    EXPECT_TRUE(shows(fontbig['6' - 32], 80, 220));
-    EXPECT_TRUE(shows(fontbig['0' - 32], 124, 220)); // score "0042"
-    EXPECT_TRUE(shows(fontbig['4' - 32], 156, 220));
-    EXPECT_TRUE(shows(fontbig['2' - 32], 172, 220));
-    EXPECT_TRUE(shows(fontbig['0' - 32], 216, 220)); // items "00"
-    EXPECT_TRUE(shows(fontbig['0' - 32], 232, 220));
-    EXPECT_TRUE(shows(blocks[19], 256, 220));        // the door is open
-    EXPECT_TRUE(shows(fontbig['0' - 32], 276, 220)); // level 1 shows as 00
-    EXPECT_TRUE(shows(fontbig['0' - 32], 292, 220));
-    world.map.stars = 1;
-    drawScreen(200, figure, 0);
-    EXPECT_TRUE(shows(blocks[18], 256, 220));
-    world.map.stars = 2;
-    drawScreen(200, figure, 0);
-    EXPECT_TRUE(shows(blocks[17], 256, 220));
+    for (int stars : {0, 1, 2}) {
+        world.map.stars = stars;
+        drawScreen(200, fig, 0);
+        EXPECT_TRUE(shows(blocks[19 - stars], 256, 220)) << stars; // the door open, or closed by the items
+    }
+    // the figure and lives "06", score "0042", items "02", level 1 as "00"
+    const std::pair<SDL_Surface*, int> shown[] = {{blocks[24], 16},         {fontbig['0' - 32], 64},
+                                                  {fontbig['6' - 32], 80},  {fontbig['0' - 32], 124},
+                                                  {fontbig['4' - 32], 156}, {fontbig['2' - 32], 172},
+                                                  {fontbig['0' - 32], 216}, {fontbig['2' - 32], 232},
+                                                  {fontbig['0' - 32], 276}, {fontbig['0' - 32], 292}};
+    for (const auto& s : shown) EXPECT_TRUE(shows(s.first, s.second, 220)) << s.second;
 }
 
 TEST_F(Draw, TheLevelIntroBlinksItsCallAndHidesTheFigureUntilItEnds) {
     // The golden frames hold one moment of the intro; the blink needs two.
-    drawScreen(1, figure, 0);
+    drawScreen(1, fig, 0);
     std::vector<Uint32> shown = region(0, 96, 320, 16);
-    drawScreen(32, figure, 0);
+    drawScreen(32, fig, 0);
     EXPECT_NE(region(0, 96, 320, 16), shown);
-    drawScreen(64, figure, 0);
+    drawScreen(64, fig, 0);
     EXPECT_EQ(region(0, 96, 320, 16), shown);
-    placeFigure(figure, 100, 100);
-    drawScreen(180, figure, 0);
+    placeFigure(fig, 100, 100);
+    drawScreen(180, fig, 0);
     EXPECT_FALSE(shows(blocks[24], 100, 100));
-    drawScreen(181, figure, 0);
+    drawScreen(181, fig, 0);
     EXPECT_TRUE(shows(blocks[24], 100, 100));
 }
 
@@ -171,38 +138,36 @@ TEST_F(Draw, WaterChangesItsPhaseEveryEightFrames) {
     const int frames[] = {0, 7, 8, 24, 32};
     const int phases[] = {0, 0, 1, 3, 0};
     for (int i = 0; i < 5; i++) {
-        drawScreen(256 + frames[i], figure, 0); // past the intro, the same phase bits
+        drawScreen(256 + frames[i], fig, 0); // past the intro, the same phase bits
         EXPECT_TRUE(shows(wblocks[2 * phases[i]], 32, 80)) << frames[i];
         EXPECT_TRUE(shows(wblocks[2 * phases[i] + 1], 48, 80)) << frames[i];
     }
     // Frame -1 (the hiscore entry's background) is the last phase.
-    drawScreen(-1, figure, 0);
+    drawScreen(-1, fig, 0);
     EXPECT_TRUE(shows(wblocks[6], 32, 80));
 }
 
 TEST_F(Draw, TilesFollowTheScrollPositionOnAnyMapWidth) {
     // A map of 5000 columns, scrolled past 65536 pixels: the right columns still show.
-    freeLevel();
-    world.map.mapLength = 5000;
-    world.map.mapData.assign((size_t)world.map.mapLength * 12, 0);
+    layMap({row(5000, '.')});
     world.map.step = 4200 * 16 + 5;
     world.map.mapData[4201 * 12 + 3] = 40; // a brick in column 4201
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     EXPECT_TRUE(shows(blocks[40], 16 - 5, 48));
     // Codes without a picture are left out: the cell shows the back picture as an empty one does.
     std::vector<Uint32> empty = region(32 - 5, 48, 16, 16);
     world.map.mapData[4202 * 12 + 3] = 250;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     EXPECT_EQ(region(32 - 5, 48, 16, 16), empty);
 }
 
 TEST_F(Draw, TheTitleMenuBlinksOnlyTheChosenEntry) {
     world.play.level = 0;
     world.play.workflow = 3;
-    drawScreen(0, figure, 0);
+    drawScreen(0, fig, 0);
     EXPECT_TRUE(shows(fontbig['H' - 32], 160 - 8 * 8, 156));
     std::vector<Uint32> all = region(0, 120, 320, 90);
-    drawScreen(40, figure, 0);
+    drawScreen(40, fig, 0);
     EXPECT_FALSE(shows(fontbig['H' - 32], 160 - 8 * 8, 156));
     // The rows above HISCORES stay.
     EXPECT_EQ(region(0, 120, 320, 36), std::vector<Uint32>(all.begin(), all.begin() + 320 * 36));
@@ -210,30 +175,30 @@ TEST_F(Draw, TheTitleMenuBlinksOnlyTheChosenEntry) {
 
 TEST_F(Draw, ADeathMessageBlinks) {
     // A dying figure with lives left: darkened, the message blinks.
-    placeFigure(figure, 100, 100);
-    figure.dying = 1;
+    placeFigure(fig, 100, 100);
+    fig.dying = 1;
     snprintf(world.play.messageString, sizeof world.play.messageString, "%s", "FELL TO DEATH");
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     EXPECT_TRUE(shows(fontbig['F' - 32], 160 - 8 * 13, 96));
-    drawScreen(224, figure, 0); // bit 5 set: hidden
+    drawScreen(224, fig, 0); // bit 5 set: hidden
     EXPECT_FALSE(shows(fontbig['F' - 32], 160 - 8 * 13, 96));
 }
 
 TEST_F(Draw, StandingAtTheClosedDoorRemindsOfTheItems) {
-    placeFigure(figure, 100, 100);
-    figure.atClosedDoor = 1;
-    drawScreen(224, figure, 0); // shown steadily, whatever the blink bit
+    placeFigure(fig, 100, 100);
+    fig.atClosedDoor = 1;
+    drawScreen(224, fig, 0); // shown steadily, whatever the blink bit
     EXPECT_TRUE(shows(fontbig['Y' - 32], 160 - 8 * (int)strlen(tr(16)), 96));
     EXPECT_TRUE(shows(font['G' - 32], 160 - 4 * (int)strlen(tr(17)), 120));
 }
 
 TEST_F(Draw, ASkippedFrameDrawsNothing) {
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     std::vector<Uint32> before = region(0, 0, 320, 240);
     skipFrame = 1;
     world.play.score = 1234;
     world.timeLeft = 10;
-    drawScreen(200, figure, 0);
+    drawScreen(200, fig, 0);
     skipFrame = 0;
     EXPECT_EQ(region(0, 0, 320, 240), before);
 }

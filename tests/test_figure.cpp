@@ -3,52 +3,18 @@
 // The player figure, driven frame by frame the way the game flow does:
 // jumping, hopping, coasting, crawling, scrolling, the cells it touches,
 // dying, time and air.
-#include <gtest/gtest.h>
-#include "5world/world.h"
-
 #include <algorithm>
 #include <vector>
 
-#include "7game/stuff.h"
-#include "4io/input.h"
-#include "5world/anims.h"
-#include "5world/figure.h"
-#include "5world/monsters.h"
 #include "worldmap.h"
 
 namespace {
 
-class Figures : public ::testing::Test {
+class Figures : public WorldTest {
 protected:
-    Figure fig{};
-    void SetUp() override {
-        killMonsters();
-        resetAnims();
-        world.play.score = 0;
-        world.map.step = 0;
-        world.map.stars = 0;
-        world.map.door = NO_DOOR;
-        world.timeLeft = 7000;
-        world.airLeft = 500;
-        world.play.messageString[0] = '\0';
-        layMap({row(100, '.'), row(100, '#')}); // floor in row 11: a standing figure has y 160
-    }
-    void TearDown() override {
-        input.left = input.right = input.jump = input.crawl = 0;
-        world.figure.last_left = world.figure.last_right = 0;
-        killMonsters();
-        resetAnims();
-        freeLevel();
-        world.map.step = 0;
-        setStart(16, 100);
-    }
-    // One frame of play as the game flow runs it.
+    void SetUp() override { freshWorld({row(100, '.'), row(100, '#')}); } // a standing figure has y 160
     void frames(int n = 1) {
-        for (int i = 0; i < n; i++) {
-            updateAnims();
-            updateMonsters(fig);
-            if (fig.alive) updateAlive(fig);
-        }
+        for (int i = 0; i < n; i++) worldStep();
     }
     // A figure standing on the floor at x, settled for one frame.
     void stand(int x) {
@@ -201,10 +167,7 @@ TEST_F(Figures, TheDeathFallFromY100TakesOneHundredFiftyEightFrames) {
     placeFigure(fig, 300, 100);
     figureDying(fig, "SUICIDE");
     int n = 0;
-    while (fig.alive && n < 1000) {
-        updateAlive(fig);
-        n++;
-    }
+    for (; fig.alive && n < 1000; n++) frames();
     EXPECT_EQ(n, 158);
     EXPECT_EQ(fig.x, 300 - 158); // drifting left all the way
     EXPECT_STREQ(world.play.messageString, "SUICIDE");
@@ -218,9 +181,7 @@ TEST_F(Figures, TimeUpAndDrowning) {
     EXPECT_EQ(fig.alive, 0);
     EXPECT_STREQ(world.play.messageString, "TIME UP");
     // under water: 500 frames of air, refilled 2 a frame outside up to 500
-    world.timeLeft = 7000;
-    world.airLeft = 500;
-    layMap({"...w" + row(96, '.'), row(100, '#')});
+    freshWorld({"...w" + row(96, '.'), row(100, '#')});
     stand(48);
     frames(498);
     EXPECT_EQ(fig.alive, 1);

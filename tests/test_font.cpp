@@ -38,7 +38,7 @@ protected:
     SDL_Surface** small = nullptr; // 8 x 8, codes 32..90 only
     SDL_Surface** big = nullptr;   // 16 x 16, codes 32..127
     void SetUp() override {
-        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+        screen = frameSurface(16);
         mapColors();
         fillRect(screen, 0, 0, 320, 240, BLACK);
         small = solidTable(59, 8);
@@ -96,7 +96,7 @@ TEST_F(FontTest, TextsAndNumbersLandWhereTheScreensPutThem) {
 TEST_F(FontTest, ASheetOfMoreCellsThanByteCodesGivesOneGlyphPerCodeOnly) {
     ScratchDir dir;
     // 256 cells of 8 x 8, cell n painted in a colour of its own
-    SDL_Surface* sheet = SDL_CreateRGBSurface(SDL_SWSURFACE, 128, 128, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    SDL_Surface* sheet = frameSurface(24, 128, 128);
     for (int n = 0; n < 256; n++) {
         SDL_Rect r = {(Sint16)(n % 16 * 8), (Sint16)(n / 16 * 8), 8, 8};
         SDL_FillRect(sheet, &r, SDL_MapRGB(sheet->format, (Uint8)n, (Uint8)(255 - n), 7));

@@ -22,7 +22,6 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -53,66 +52,35 @@ struct GoldenRun {
     const char* afterwards;
 };
 
-// The intro screens up to the graphic-set screen, the same for both runs.
-const char* const introScript = "frame 500 language\n"
-                                "tap 600 return\n"
-                                "frame 2000 quotation\n"
-                                "tap 2100 return\n"
-                                "frame 3000 warning\n"
-                                "tap 3100 up\n"
-                                "frame 3500 credits\n"
-                                "tap 3600 up\n"
+// The intro screens up to the graphic-set screen, the same for both runs. In the scripts
+// below, each line is one screen or moment: its golden frame and the input that follows.
+const char* const introScript = "frame 500 language\ntap 600 return\n"
+                                "frame 2000 quotation\ntap 2100 return\n"
+                                "frame 3000 warning\ntap 3100 up\n"
+                                "frame 3500 credits\ntap 3600 up\n"
                                 "frame 4000 graphics\n";
 
 const GoldenRun goldenRuns[] = {
     // The shipped levels: the title and its pages, then CONTINUE into level 3
     // (ponds with piranhas), pause, suicide and the quit question.
     {"play", 0, "\x12\x36\x34\x10", introScript,
-     "frame 9000 title\n"
-     "tap 9500 return\n"
-     "frame 9900 menu\n"
-     "tap 10000 down\n"
-     "tap 10500 return\n"
-     "frame 11500 hiscores\n"
-     "tap 12000 return\n"
-     "tap 12500 down\n"
-     "tap 13000 return\n"
-     "frame 14000 options\n"
-     "tap 14500 up\n"
-     "tap 15000 return\n"
-     "tap 15500 up\n"
-     "tap 16000 up\n"
-     "tap 16500 return\n"
-     "frame 18000 intro\n"
-     "key 20000 right down\n"
-     "frame 21000 play1\n"
-     "frame 22000 play2\n"
-     "key 22100 right up\n"
-     "tap 22500 space\n"
-     "frame 23500 pause\n"
-     "tap 24000 up\n"
-     "tap 24500 return\n"
-     "frame 25300 death\n"
-     "tap 27000 escape\n"
-     "frame 27500 quit\n"
-     "tap 28000 left\n"
-     "tap 30000 escape\n"},
+     "frame 9000 title\ntap 9500 return\n"
+     "frame 9900 menu\ntap 10000 down\ntap 10500 return\n"                        // HISCORES
+     "frame 11500 hiscores\ntap 12000 return\ntap 12500 down\ntap 13000 return\n" // OPTIONS
+     "frame 14000 options\ntap 14500 up\ntap 15000 return\n"                      // back to the menu
+     "tap 15500 up\ntap 16000 up\ntap 16500 return\n"                             // CONTINUE
+     "frame 18000 intro\ntap 20000 right 2100\n"
+     "frame 21000 play1\nframe 22000 play2\n"
+     "tap 22500 space\nframe 23500 pause\ntap 24000 up\ntap 24500 return\n" // SUICIDE
+     "frame 25300 death\ntap 27000 escape\n"
+     "frame 27500 quit\ntap 28000 left\ntap 30000 escape\n"},
     // A small level of our own: NEW GAME, the story, the level walked to its door,
     // the bonus count and the next level's intro.
     {"levelend", 1, nullptr, "tap 600 return\ntap 2100 return\ntap 3100 up\ntap 3600 up\n",
-     "tap 9500 return\n"
-     "tap 10000 return\n"
-     "frame 11000 story\n"
-     "tap 11500 return\n"
-     "key 16000 right down\n"
-     "frame 16400 walk\n"
-     "frame 17800 bonus1\n"
-     "frame 20000 bonus2\n"
-     "key 23000 right up\n"
-     "frame 24500 next\n"
-     "tap 27000 escape\n"
-     "tap 27500 left\n"
-     "tap 29000 escape\n"},
+     "tap 9500 return\ntap 10000 return\n"
+     "frame 11000 story\ntap 11500 return\n"
+     "tap 16000 right 7000\nframe 16400 walk\nframe 17800 bonus1\nframe 20000 bonus2\n"
+     "frame 24500 next\ntap 27000 escape\ntap 27500 left\ntap 29000 escape\n"},
 };
 
 // A 40-column level: ground along the bottom, the open exit door at columns 8-9,
@@ -152,10 +120,9 @@ void writeGolden(const std::string& prefix, const std::map<std::string, std::str
     fclose(f);
 }
 
-// Turns a run into a harness script for one set: frame lines become a shot and a hash.
-// The frames' names are added to `frames` when given.
-std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
-                          std::vector<std::string>* frames = nullptr) {
+// Turns a run into a harness script for one set: frame lines become a shot and a hash,
+// their names added to `frames`.
+std::string harnessScript(const GoldenRun& run, const GfxChoice& set, std::vector<std::string>& frames) {
     std::string in = std::string(run.intro) + set.script + run.afterwards, out;
     std::istringstream lines(in);
     std::string line;
@@ -165,7 +132,7 @@ std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
         if (sscanf(line.c_str(), "frame %u %63s", &at, name) == 2) {
             out += "shot " + std::to_string(at) + " " + name + ".png\n";
             out += "hash " + std::to_string(at) + " " + name + "\n";
-            if (frames) frames->push_back(name);
+            frames.push_back(name);
         } else {
             out += line + "\n";
         }
@@ -173,9 +140,9 @@ std::string harnessScript(const GoldenRun& run, const GfxChoice& set,
     return out + "limit 60000\n";
 }
 
-// Plays one run in a fresh folder; returns its frames' hashes by frame name.
-std::map<std::string, std::string> playRun(const GoldenRun& run, const GfxChoice& set, int bpp,
-                                           std::string& scratch, int& status) {
+// Plays one run in the working folder; returns its frames' hashes by frame name.
+std::map<std::string, std::string> playRun(const GoldenRun& run, const std::string& script, int bpp,
+                                           int& status) {
     std::map<std::string, std::string> hashes;
     if (run.tinyMaps) {
         linkDataArchives({"gfx", "music", "sound"});
@@ -184,15 +151,13 @@ std::map<std::string, std::string> playRun(const GoldenRun& run, const GfxChoice
         linkDataArchives({"gfx", "music", "sound", "maps", "mapsde", "mapsfr", "mapses"});
     }
     if (run.savegame) writeFile("savegame.dat", std::vector<uint8_t>(run.savegame, run.savegame + 4));
-    const std::string out = runHarness(harnessScript(run, set), "", "-b" + std::to_string(bpp), &status);
+    const std::string out = runHarness(script, "", "-b" + std::to_string(bpp), &status);
     std::istringstream lines(out);
     std::string line;
     while (std::getline(lines, line)) {
         char name[64], hash[32];
         if (sscanf(line.c_str(), "hash %63s %31s", name, hash) == 2) hashes[name] = hash;
     }
-    char cwd[4096];
-    scratch = getcwd(cwd, sizeof cwd) ? cwd : ".";
     return hashes;
 }
 
@@ -208,13 +173,11 @@ TEST_P(Golden, FramesMatchTheStoredHashes) {
     std::map<std::string, std::string> mine;
     for (const GoldenRun& run : goldenRuns) {
         ScratchDir dir;
-        std::string scratch;
         int status = -1;
-        std::map<std::string, std::string> got = playRun(run, set, bpp, scratch, status);
+        std::vector<std::string> frames;
+        std::map<std::string, std::string> got = playRun(run, harnessScript(run, set, frames), bpp, status);
         EXPECT_EQ(status, 0) << run.name << tag << ": the game did not end by itself";
         // Every frame of the script was taken (a shot line the game never reached is a failure too).
-        std::vector<std::string> frames;
-        harnessScript(run, set, &frames);
         for (const std::string& name : frames) {
             const std::string key = run.name + tag + name;
             auto g = got.find(name);
@@ -230,7 +193,7 @@ TEST_P(Golden, FramesMatchTheStoredHashes) {
             mkdir(FAILED_DIR, 0755);
             std::string png = std::string(FAILED_DIR) + "/" + run.name + "_" + set.name + "_" +
                               std::to_string(bpp) + "_" + name + ".png";
-            writeFile(png, readFile(scratch + "/" + name + ".png"));
+            writeFile(png, readFile(name + ".png"));
             ADD_FAILURE() << key << " differs: hash " << g->second << ", stored " << want
                           << "; the frame is in " << png;
         }

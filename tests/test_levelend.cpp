@@ -6,7 +6,6 @@
 #include "7game/stuff.h"
 #include "2platform/sys.h"
 #include "testutil.h"
-#include "5world/map.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,6 @@
 // Copyright (C) 2026 The Blomp developers
 // The level map: loading level files (good, short, odd), the position
 // queries beyond the map's edges, the column scan and the scrolling.
-#include <gtest/gtest.h>
-#include "5world/world.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,36 +9,21 @@
 #include <vector>
 
 #include "testutil.h"
-#include "5world/anims.h"
-#include "5world/monsters.h"
 #include "worldmap.h"
 
 namespace {
 
-class Map : public ::testing::Test {
+class Map : public WorldTest {
 protected:
     ScratchDir dir;
     void SetUp() override {
+        resetWorld();
         mkdir("mapsen", 0755);
-        killMonsters();
-        resetAnims();
-        setStart(16, 100);
-    }
-    void TearDown() override {
-        killMonsters();
-        freeLevel();
-        setStart(16, 100);
-        world.map.step = 0;
     }
     // Writes the test level and loads it the way "-t" does.
     void load(const std::vector<uint8_t>& bytes) {
         writeFile("mapsen/test.bin", bytes);
         loadLevel(nullptr);
-    }
-    int activeMonsters() {
-        int n = 0;
-        for (const Monster& m : world.monst) n += m.active;
-        return n;
     }
 };
 
@@ -179,10 +161,10 @@ TEST_F(Map, MonstersStartAsTheirColumnNearsTheViewAndOnlyOnce) {
     const char spawns[] = "ohvpgGss";
     for (int r = 0; r < 8; r++) rows[r + 1][40] = spawns[r];
     load(levelFile(rows));
-    EXPECT_EQ(activeMonsters(), 2);
+    EXPECT_EQ(activeIn(world.monst), 2);
     EXPECT_EQ(world.monst[1].x, 336);
     moveForward(303);
-    EXPECT_EQ(activeMonsters(), 2);
+    EXPECT_EQ(activeIn(world.monst), 2);
     moveForward(1); // step + 336 reaches column 40
     const int kinds[] = {1, 2, 3, 5, 6, 6};
     for (int i = 0; i < 6; i++) {
@@ -193,5 +175,5 @@ TEST_F(Map, MonstersStartAsTheirColumnNearsTheViewAndOnlyOnce) {
     EXPECT_EQ(std::vector<int32_t>({cellAt(40, 1), cellAt(40, 4), cellAt(40, 7), cellAt(40, 8)}),
               std::vector<int32_t>({0, 85, 86, 86})); // a piranha leaves its water, spikes arm
     for (int x : {40 * 16, -1, 80 * 16}) tileScan(x); // scanned again, or beyond the ends: nothing
-    EXPECT_EQ(activeMonsters(), 8);
+    EXPECT_EQ(activeIn(world.monst), 8);
 }

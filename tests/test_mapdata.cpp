@@ -2,12 +2,12 @@
 // Copyright (C) 2026 The Blomp developers
 // The level builder: the text sources, the finished level files and the reach check
 // that keeps every level finishable.
+#include "5world/map.h"
 #include "build.h"
 #include "maps.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,13 +18,6 @@ const std::string assets = BLOMP_SOURCE_DIR "/assets";
 // The code of cell (column, row).
 int cell(const MapGrid& g, int column, int row) {
     return g.cells[static_cast<size_t>(column) * LEVEL_ROWS + row];
-}
-
-// True for the codes the figure stands on.
-bool isSolid(int code) {
-    static const std::set<int> solid = {20,  21,  22,  23,  40,  43,  44,  63,  64,  69,  89,  128, 129, 130,
-                                        131, 132, 133, 134, 135, 136, 180, 181, 182, 183, 200, 201, 202, 203};
-    return solid.count(code) != 0;
 }
 
 // Loads a level source, failing the test on any parse problem.
@@ -65,7 +58,7 @@ void expectSoundLevel(const std::string& name, const MapGrid& g) {
             EXPECT_TRUE(code != 41 || m >= 1) << "item left of the start, row " << r;
             if (code == 17) { // a checkpoint is a place to stand
                 ASSERT_LT(r, LEVEL_ROWS - 1);
-                EXPECT_TRUE(isSolid(cell(g, m, r + 1))) << "checkpoint in the air, column " << m;
+                EXPECT_TRUE(isSolidBlock(cell(g, m, r + 1))) << "checkpoint in the air, column " << m;
             }
             if (code != 27) continue;
             // exactly one door, whole, neither in the last column nor in the bottom row
@@ -81,7 +74,7 @@ void expectSoundLevel(const std::string& name, const MapGrid& g) {
     EXPECT_TRUE(name == "plan0" || items >= 1); // the title level is never played
     // the figure is dropped at column 1 from y 100 and must land
     bool ground = false;
-    for (int r = 7; r < LEVEL_ROWS; r++) ground = ground || isSolid(cell(g, 1, r));
+    for (int r = 7; r < LEVEL_ROWS; r++) ground = ground || isSolidBlock(cell(g, 1, r));
     EXPECT_TRUE(ground) << "no ground under the start";
 }
 

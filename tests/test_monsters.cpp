@@ -2,36 +2,16 @@
 // Copyright (C) 2026 The Blomp developers
 // Monsters: the stomp and kill boxes of each kind, the hoglet's spines, the
 // stunned hat guy, leaving the play and a full pool.
-#include <gtest/gtest.h>
-#include "5world/world.h"
-
-#include "7game/stuff.h"
-#include "5world/figure.h"
-#include "5world/monsters.h"
 #include "worldmap.h"
 
 namespace {
 
-class Monsters : public ::testing::Test {
+class Monsters : public WorldTest {
 protected:
-    Figure fig{};
-    void SetUp() override {
-        killMonsters();
-        world.play.score = 0;
-        world.play.messageString[0] = '\0';
-        layMap({row(60, '.'), row(60, '#')}); // floor in row 11: standing monsters have y 160
-    }
-    void TearDown() override {
-        killMonsters();
-        freeLevel();
-        world.map.step = 0;
-    }
+    void SetUp() override { freshWorld({row(60, '.'), row(60, '#')}); } // standing monsters have y 160
     // A live figure at (x, y) with vertical speed vy.
     void figureAt(int x, int y, int vy) {
-        fig = Figure{};
-        fig.alive = 1;
-        fig.x = x;
-        fig.y = y;
+        placeFigure(fig, x, y);
         fig.vy = vy;
     }
     // A single monster of a kind alone in the pool.
@@ -68,8 +48,7 @@ TEST_F(Monsters, StompAndKillBoxesOfEveryKind) {
     for (const auto& k : kinds) {
         for (const auto& p : points) {
             const int want = k.stompable ? p[3] : p[4];
-            world.play.score = 0;
-            world.play.messageString[0] = '\0';
+            world.play = Play();
             Monster& m = only(300, 160, k.kind);
             figureAt(300 + k.dx + p[0], p[1], p[2]);
             updateMonsters(fig);

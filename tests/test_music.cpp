@@ -14,6 +14,7 @@
 
 #include "3audio/music.h"
 #include "2platform/zda.h"
+#include "testutil.h"
 
 namespace {
 
@@ -21,19 +22,8 @@ constexpr int bufferBytes = 4096; // 1024 stereo 16-bit frames, as the game's de
 
 class Music : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-        mpFrequency = mpChannels = 0;
-        ASSERT_EQ(MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
-        SDL_PauseAudio(1); // the tests are the audio thread
-        openArchives();
-    }
-    static void TearDownTestSuite() {
-        closeArchives();
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    static void SetUpTestSuite() { openTestAudio(); }
+    static void TearDownTestSuite() { closeTestAudio(); }
 
     ModPlugFile* module = nullptr;
     uint8_t buffer[bufferBytes];

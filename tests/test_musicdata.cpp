@@ -83,14 +83,6 @@ const Entries& builtMusic() {
     return music;
 }
 
-// playedMusic: every built module played through once, shared by the tests.
-const std::vector<Played>& playedMusic() {
-    static std::vector<Played> played;
-    if (played.empty())
-        for (const Entry& e : builtMusic()) played.push_back(play(e.bytes, 200));
-    return played;
-}
-
 // silentMs: milliseconds of 10 ms windows below -45 dBFS, counted from the start
 // (fromEnd false) or back from the end of the samples.
 int silentMs(const std::vector<int16_t>& s, bool fromEnd) {
@@ -124,13 +116,16 @@ double songSeconds(const std::string& entryName) {
 
 // Every module plays through libmodplug: audible, never clipped, about as loud as the
 // others, and it ends on its own within its length (the game restarts it when the last
-// read comes back short).
-TEST(MusicDataPlay, EighteenModulesSoundEvenAndEndInTime) {
+// read comes back short). And as the game starts it again from its first row, no song
+// may end or start in silence (at most 150 ms of both together), and the time from the
+// last row's end to the next downbeat, that is libmodplug's fade at the end plus the
+// rest of the game's last audio buffer, must be what the song takes back from its last
+// rows: the beat runs on through the seam within one tick.
+TEST(MusicDataPlay, EighteenModulesSoundEvenEndInTimeAndLoopWithoutAGapOrAStumble) {
     const Entries& music = builtMusic();
-    const std::vector<Played>& played = playedMusic();
     ASSERT_EQ(music.size(), 18u);
     for (size_t i = 0; i < music.size(); i++) {
-        const Played& p = played[i];
+        const Played p = play(music[i].bytes, 200);
         const std::string& name = music[i].name;
         ASSERT_TRUE(p.loaded) << name;
         EXPECT_TRUE(p.endedShort) << name << " never ends";
@@ -140,21 +135,6 @@ TEST(MusicDataPlay, EighteenModulesSoundEvenAndEndInTime) {
         EXPECT_GE(dbfs(p.rms), SONG_RMS_LOW_DB) << name << " is quieter than the others";
         EXPECT_LE(dbfs(p.rms), SONG_RMS_HIGH_DB)
             << name << " is louder than the others and drowns the effects";
-    }
-}
-
-// The game starts a module again from its first row when it ends. So no song may end
-// or start in silence (at most 150 ms of both together), and the time from the last
-// row's end to the next downbeat, that is libmodplug's fade at the end plus the rest of
-// the game's last audio buffer, must be what the song takes back from its last rows:
-// the beat runs on through the seam within one tick.
-TEST(MusicDataPlay, EverySongLoopsWithoutAGapOrAStumble) {
-    const Entries& music = builtMusic();
-    const std::vector<Played>& played = playedMusic();
-    for (size_t i = 0; i < music.size(); i++) {
-        const Played& p = played[i];
-        const std::string& name = music[i].name;
-        ASSERT_TRUE(p.loaded) << name;
         int start = silentMs(p.samples, false), end = silentMs(p.samples, true);
         EXPECT_LE(start + end, 150) << name << ": " << start << " ms silent at the start, " << end
                                     << " at the end";

@@ -4,13 +4,12 @@
 #include "3audio/sound.h"
 #include "7game/options.h"
 #include "5world/world.h"
-#include "7game/stuff.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,22 +17,13 @@ namespace {
 
 class Options : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        SDL_InitSubSystem(SDL_INIT_AUDIO);
-        MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024);
-        allocateSFXChannels();
-    }
-    static void TearDownTestSuite() {
-        closeAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    static void SetUpTestSuite() { openTestAudio(); }
+    static void TearDownTestSuite() { closeTestAudio(); }
     void SetUp() override {
         simStart(0);
         cfgIndex = cfgCount = cfgStatus = cfgStep = 0;
         world.play.workflow = -4;
-        input.lastKey = input.lastKeyTyped = 0;
-        input.lastKeySym = 0;
-        input.lastJButton = -1;
+        inputClear();
         input.joystick = nullptr;
         input.UP_KEY = input.JUMP_KEY = SDLK_UP;
         input.DOWN_KEY = SDLK_DOWN;

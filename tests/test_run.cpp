@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -62,7 +61,10 @@ protected:
     }
 
     void add(const std::string& line) { script += line + "\n"; }
-    void tap(unsigned t, const char* key) { add("tap " + std::to_string(t) + " " + key); }
+    // A key pressed at t and released `hold` ms later (1500 ms of right walk into the tiny level's door).
+    void tap(unsigned t, const char* key, unsigned hold = 50) {
+        add("tap " + std::to_string(t) + " " + key + " " + std::to_string(hold));
+    }
     void state(unsigned t) { add("state " + std::to_string(t)); }
 
     // From the title through NEW GAME and the story: level 1 starts.
@@ -70,29 +72,6 @@ protected:
         tap(5000, "return");
         tap(5500, "return");
         tap(6500, "return");
-    }
-
-    // Holds right after a level's intro: the figure walks into the door of the tiny level.
-    void walkIntoTheDoor(unsigned t) {
-        add("key " + std::to_string(t) + " right down");
-        add("key " + std::to_string(t + 1500) + " right up");
-    }
-
-    // Escape in play, yes to the quit question, escape on the title: the program ends.
-    void quitAt(unsigned t) {
-        tap(t, "escape");
-        tap(t + 500, "left");
-        tap(t + 2000, "escape");
-    }
-
-    // A saved game after level 15 and a low hiscore table; CONTINUE starts level 16 and
-    // the figure walks into its door.
-    void finishTheLastLevel() {
-        writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
-        writeLowHiscores();
-        tap(5000, "return");
-        tap(5500, "return");
-        walkIntoTheDoor(10000);
     }
 
     // Runs the game with the script; fills states and status.
@@ -114,15 +93,18 @@ protected:
         }
     }
 
-    // Presses the pause key, moves the cursor up to SUICIDE and confirms.
-    void suicideAt(unsigned t) {
-        tap(t, "space");
-        tap(t + 200, "up");
-        tap(t + 400, "return");
+    // What the states taken must say: time, field, value.
+    struct Want {
+        unsigned at;
+        const char* field;
+        int value;
+    };
+    void expectStates(std::initializer_list<Want> wants) {
+        for (const Want& w : wants) EXPECT_EQ(states[w.at][w.field], w.value) << w.field << " at " << w.at;
     }
 };
 
-TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractState) {
+TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractStateAndEscapeEndsTheProgramWithoutADialog) {
     state(4500);
     tap(5000, "down"); // attract -> NEW GAME
     state(5500);
@@ -134,53 +116,17 @@ TEST_F(Run, TheMenuAnswersReleasedControlsFromTheAttractState) {
     for (unsigned t = 8500; t <= 10000; t += 500) tap(t, "down"); // EXIT wraps to NEW GAME
     state(10500);
     tap(11000, "escape");
-    play();
-    EXPECT_EQ(status, 0);
-    const int workflows[][2] = {{4500, 0}, {5500, 1}, {7000, 3}, {8000, 2}, {10500, 1}};
-    for (const auto& w : workflows) EXPECT_EQ(states[w[0]]["workflow"], w[1]) << "at " << w[0];
-    EXPECT_EQ(states[10500]["level"], 0);
-}
-
-TEST_F(Run, EscapeOnTheTitleEndsTheProgramWithoutADialog) {
-    tap(5000, "return"); // the menu
-    tap(6000, "escape");
-    add("limit 8000");
+    add("limit 13000");
     play();
     EXPECT_EQ(status, 0); // ended by itself, long before the limit
+    expectStates({{4500, "workflow", 0},
+                  {5500, "workflow", 1},
+                  {7000, "workflow", 3},
+                  {8000, "workflow", 2},
+                  {10500, "workflow", 1},
+                  {10500, "level", 0}});
     EXPECT_TRUE(fileExists("blomp.cfg"));
     EXPECT_TRUE(fileExists("hiscores.dat"));
-}
-
-TEST_F(Run, ContinueWithoutASavedGameIsANewGame) {
-    tap(5000, "return"); // confirm in attract: cursor on NEW GAME, no saved game
-    state(5500);
-    tap(6000, "down"); // CONTINUE
-    tap(6500, "return");
-    state(7000); // the story
-    tap(8000, "return");
-    state(9000);
-    quitAt(20000);
-    play();
-    EXPECT_EQ(states[5500]["workflow"], 1);
-    EXPECT_EQ(states[7000]["level"], 1);
-    EXPECT_EQ(states[9000]["level"], 1);
-    EXPECT_EQ(states[9000]["lives"], 6);
-}
-
-TEST_F(Run, ContinueStartsTheLevelAfterTheSavedOne) {
-    // A saved game after level 5: key 0x1234, n = 5.
-    writeFile("savegame.dat", {0x12, 0x34 ^ 5, 0x34, 0x12 ^ 5});
-    tap(5000, "return"); // the cursor starts on CONTINUE
-    state(5500);
-    tap(6000, "return");
-    state(7000);
-    quitAt(20000);
-    play();
-    EXPECT_EQ(states[5500]["workflow"], 2);
-    EXPECT_EQ(states[5500]["saved"], 5);
-    EXPECT_EQ(states[7000]["level"], 6);
-    EXPECT_EQ(states[7000]["score"], 0);
-    EXPECT_EQ(states[7000]["lives"], 6);
 }
 
 TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverThePlayField) {
@@ -195,15 +141,12 @@ TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverTheP
     tap(15000, "right"); // no: the pause menu is still open
     state(15500);
     tap(16000, "escape");
-    tap(16500, "left"); // yes
+    tap(16500, "left"); // yes: back to the title, no game saved
     state(17500);
     tap(18000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[12500]["level"], 1);
-    EXPECT_EQ(states[15500]["paused"], 1);
-    EXPECT_EQ(states[17500]["level"], 0); // yes: back to the title, no game saved
-    EXPECT_EQ(states[17500]["workflow"], 0);
+    expectStates({{12500, "level", 1}, {15500, "paused", 1}, {17500, "level", 0}, {17500, "workflow", 0}});
     EXPECT_FALSE(fileExists("savegame.dat"));
     // the figure stands still and the frozen play-field is drawn without it: the
     // same picture under both questions, with no pause menu text under the second
@@ -212,64 +155,84 @@ TEST_F(Run, TheQuitDialogAnsweredNoPlaysOnAndFromThePauseMenuStandsAloneOverTheP
     EXPECT_TRUE(play == playArea("paused.png"));
 }
 
-TEST_F(Run, ALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
+TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANewAnswerContinuesIt) {
     writeLowHiscores(); // the game's score enters the table: a name entry comes after the game over
-    newGame();
-    walkIntoTheDoor(10000);
+    // CONTINUE without a saved game is a new game (the cursor starts on NEW GAME)
+    tap(5000, "return");
+    state(5200);
+    tap(5400, "down");
+    tap(5600, "return");
+    state(6000); // the story
+    tap(6500, "return");
+    tap(10000, "right", 1500);
     state(12000); // counting the bonuses
     state(18000); // level 2
-    // Each death: the fall, the 180-frame countdown, then the level's intro again.
-    unsigned t = 22000;
-    for (int i = 0; i < 7; i++, t += 10000) {
-        suicideAt(t);
-        state(t + 1000);
+    // Each death by SUICIDE from the pause menu: the fall, the 180-frame countdown, the level's intro again.
+    const unsigned t = 92000;
+    for (unsigned at = 22000; at < t; at += 10000) {
+        tap(at, "space");
+        tap(at + 200, "up");
+        tap(at + 400, "return");
+        state(at + 1000);
     }
     state(t);
-    tap(t + 1000, "return");                                // past "GAME OVER!"
-    add("key " + std::to_string(t + 2000) + " right down"); // the name completed by holding right
-    add("key " + std::to_string(t + 5000) + " right up");
+    tap(t + 1000, "return");      // past "GAME OVER!"
+    tap(t + 2000, "right", 3000); // the name completed by holding right
     state(t + 6000);
     tap(t + 7000, "left"); // continue: yes
     state(t + 8000);
-    quitAt(t + 14000);
+    tap(t + 14000, "escape"); // quit: yes, then escape on the title
+    tap(t + 14500, "left");
+    tap(t + 16000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[12000]["level"], 1);
-    EXPECT_EQ(states[18000]["level"], 2);
     // Time bonus about 110 points crosses 100: the extra life comes before the life bonus counts it.
-    EXPECT_EQ(states[18000]["lives"], 7);
+    // The first suicide is counted when the countdown ends; the seventh ends the game. CONTINUE?
+    // waits for an answer the player has seen (the release of the name's key is none), and yes
+    // plays the lost level again with full lives and no points.
+    expectStates({{5200, "workflow", 1},
+                  {6000, "level", 1},
+                  {12000, "level", 1},
+                  {18000, "level", 2},
+                  {18000, "lives", 7},
+                  {18000, "saved", 1},
+                  {23000, "lives", 7},
+                  {33000, "lives", 6},
+                  {83000, "lives", 1},
+                  {t, "lives", 0},
+                  {t + 6000, "level", 2},
+                  {t + 6000, "lives", 0},
+                  {t + 8000, "level", 2},
+                  {t + 8000, "lives", 6},
+                  {t + 8000, "score", 0}});
     EXPECT_GE(states[18000]["score"], 107);
-    EXPECT_EQ(states[18000]["saved"], 1);
-    EXPECT_EQ(states[23000]["lives"], 7); // the first suicide is counted when the countdown ends
-    EXPECT_EQ(states[33000]["lives"], 6);
-    EXPECT_EQ(states[83000]["lives"], 1);
-    EXPECT_EQ(states[t]["lives"], 0); // game over
-    // CONTINUE? waits for an answer the player has seen: the release of the name's key is none
-    EXPECT_EQ(states[t + 6000]["level"], 2);
-    EXPECT_EQ(states[t + 6000]["lives"], 0);
-    EXPECT_EQ(states[t + 8000]["level"], 2); // the lost level again, with full lives and no points
-    EXPECT_EQ(states[t + 8000]["lives"], 6);
-    EXPECT_EQ(states[t + 8000]["score"], 0);
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 1);
     EXPECT_EQ(save[2] ^ save[1], 1);
 }
 
-TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
-    finishTheLastLevel();
+TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntryWhoseLastKeyTheTitleDoesNotTake) {
+    // A saved game after level 15 and a low hiscore table; CONTINUE starts level 16.
+    writeFile("savegame.dat", {0x21, 0x43 ^ 15, 0x43, 0x21 ^ 15});
+    writeLowHiscores();
+    tap(5000, "return");
+    tap(5500, "return");
     state(6000);
-    state(18000);         // the ending
-    tap(19000, "return"); // the name entry: score 116 or so beats the table's last entry
-    tap(21000, "return"); // start: the name "A"
-    state(23000);
+    tap(10000, "right", 1500);
+    state(18000);              // the ending
+    tap(19000, "return");      // the name entry: score 116 or so beats the table's last entry
+    tap(19500, "right", 2500); // eight moves right, 11 frames apart, complete the name
+    state(23000);              // the title opens at PRESS START
     tap(24000, "escape");
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[6000]["level"], 16);
-    EXPECT_EQ(states[18000]["level"], 17);
-    EXPECT_EQ(states[23000]["level"], 0);
-    EXPECT_EQ(states[23000]["saved"], 15); // the last level writes no saved game
+    // the last level writes no saved game
+    expectStates({{6000, "level", 16},
+                  {18000, "level", 17},
+                  {23000, "level", 0},
+                  {23000, "workflow", 0},
+                  {23000, "saved", 15}});
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 15);
@@ -277,31 +240,17 @@ TEST_F(Run, TheLastLevelLeadsToTheEndingAndTheNameEntry) {
     std::vector<uint8_t> table = readFile("hiscores.dat");
     ASSERT_EQ(table.size(), 160u);
     decodebuf(table.data(), 160, HISCORE_SEED);
-    EXPECT_EQ(std::string((const char*)table.data()), "A");
+    EXPECT_EQ(std::string((const char*)table.data()), "AAAAAAAA");
     EXPECT_EQ(table[9], 0); // origin: a player
     const int32_t top = table[12] | table[13] << 8 | table[14] << 16 | table[15] << 24;
     EXPECT_GT(top, 100); // the score of the game, the level's bonuses
     EXPECT_EQ(std::string((const char*)table.data() + 16), "LOW");
 }
 
-TEST_F(Run, TheKeyThatCompletesANameIsNotTakenByTheNextScreen) {
-    // After the ending: the name completed by holding right; the title opens at PRESS START.
-    finishTheLastLevel();
-    tap(19000, "return");        // past the ending
-    add("key 19500 right down"); // eight moves right, 11 frames apart, complete the name
-    add("key 22000 right up");
-    state(23000);
-    tap(24000, "escape");
-    play();
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[23000]["level"], 0);
-    EXPECT_EQ(states[23000]["workflow"], 0);
-}
-
 TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) {
     mkdir("mapsen", 0755);
     writeFile("mapsen/test.bin", tinyLevel());
-    script = "tap 300 right\nstate 1000\nkey 4000 right down\nkey 5500 right up\nlimit 12000\n";
+    script = "tap 300 right\nstate 1000\ntap 4000 right 1500\nlimit 12000\n";
     play("-t");
     EXPECT_EQ(status, 0); // the door ends the game long before the limit
     EXPECT_EQ(states[1000]["level"], -1);
@@ -310,37 +259,28 @@ TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) 
 
 TEST_F(Run, APadAloneCanPlayTheWholeWay) {
     // Start button 7, fire button 1, directions on the hat; released controls count, as with keys.
-    script = "pad 12\n";
-    auto press = [this](unsigned t, int b) {
-        add("button " + std::to_string(t) + " " + std::to_string(b) + " down");
-        add("button " + std::to_string(t + 50) + " " + std::to_string(b) + " up");
-    };
-    auto hat = [this](unsigned t, int mask, unsigned hold = 50) {
-        add("hat " + std::to_string(t) + " " + std::to_string(mask));
-        add("hat " + std::to_string(t + hold) + " 0");
-    };
-    press(500, 7);       // the language
-    press(2000, 1);      // the quotation
-    hat(2500, 1);        // the warning: up
-    hat(3000, 1);        // the credits: up
-    hat(3500, 2);        // deluxe graphics: right
-    press(5000, 7);      // the menu
-    press(5500, 7);      // NEW GAME
-    press(6500, 7);      // past the story
-    hat(10000, 2, 1500); // walk into the door
-    state(18000);
-    press(21500, 1); // after level 2's intro: the pause menu, on GO ON
-    hat(22000, 4);   // down to EXIT
-    press(22500, 7); // EXIT: the quit question
-    hat(23500, 8);   // left: yes
-    state(25000);
-    hat(25500, 1);   // back from the attract state: the cursor on EXIT
-    press(26000, 7); // leave the game
-    add("limit 32000");
+    script = "pad 12\n"
+             "button 500 7 down\nbutton 550 7 up\n"   // the language
+             "button 2000 1 down\nbutton 2050 1 up\n" // the quotation
+             "hat 2500 1\nhat 2550 0\n"               // the warning: up
+             "hat 3000 1\nhat 3050 0\n"               // the credits: up
+             "hat 3500 2\nhat 3550 0\n"               // deluxe graphics: right
+             "button 5000 7 down\nbutton 5050 7 up\n" // the menu
+             "button 5500 7 down\nbutton 5550 7 up\n" // NEW GAME
+             "button 6500 7 down\nbutton 6550 7 up\n" // past the story
+             "hat 10000 2\nhat 11500 0\n"             // walk into the door
+             "state 18000\n"
+             "button 21500 1 down\nbutton 21550 1 up\n" // after level 2's intro: the pause menu, on GO ON
+             "hat 22000 4\nhat 22050 0\n"               // down to EXIT
+             "button 22500 7 down\nbutton 22550 7 up\n" // EXIT: the quit question
+             "hat 23500 8\nhat 23550 0\n"               // left: yes
+             "state 25000\n"
+             "hat 25500 1\nhat 25550 0\n"               // back from the attract state: the cursor on EXIT
+             "button 26000 7 down\nbutton 26050 7 up\n" // leave the game
+             "limit 32000\n";
     play();
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(states[18000]["level"], 2);
-    EXPECT_EQ(states[25000]["level"], 0);
+    expectStates({{18000, "level", 2}, {25000, "level", 0}});
 }
 
 } // namespace

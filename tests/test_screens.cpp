@@ -4,11 +4,9 @@
 // scripted player that taps keys on given frames of given screens.
 #include "7game/screens.h"
 #include "1base/text.h"
-#include "6draw/font.h"
 #include "6draw/gfx.h"
 #include "4io/input.h"
 #include "2platform/sys.h"
-#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -59,17 +57,12 @@ const Tap passThrough[] = {
 
 class ScreensTest : public ::testing::Test {
 protected:
-    ScratchDir dir;
+    static void SetUpTestSuite() { openLevelScreen(); } // the screens write no file
+    static void TearDownTestSuite() { closeLevelScreen(); }
     void SetUp() override {
-        if (!SDL_WasInit(SDL_INIT_VIDEO)) SDL_Init(SDL_INIT_VIDEO);
-        SDL_SetVideoMode(320, 240, 16, 0);
-        screen = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
-        mapColors();
-        dir.linkGameData();
-        openArchives();
-        loadSpriteFont(1);
         logo = loadGFX("logo", 1, 255, 0, 255);
-        lang_id = input.done = input.lastKey = input.lastKeyTyped = 0;
+        lang_id = 0;
+        inputClear();
         gfxSet = 1;
         input.JUMP_KEY = input.UP_KEY = SDLK_UP;
         simStart(1000);
@@ -80,13 +73,9 @@ protected:
         lang_id = input.done = currentScreen = 0;
         freeSurface(logo);
         logo = nullptr;
-        destroyFonts();
-        closeArchives();
-        SDL_FreeSurface(screen);
-        screen = nullptr;
     }
-    // Runs the screens from `first` with the given taps, plus quick exits for the other screens.
-    void run(int first, std::vector<Tap> taps) {
+    // Runs the screens with the given taps, plus quick exits for the other screens.
+    void run(std::vector<Tap> taps) {
         for (const Tap& p : passThrough) {
             bool planned = false;
             for (const Tap& t : taps) planned |= t.screen == p.screen;
@@ -97,7 +86,7 @@ protected:
         langLog.clear();
         stuck = false;
         lastPollClock = ~0u;
-        currentScreen = first;
+        currentScreen = 0;
         runScreens();
         EXPECT_FALSE(stuck);
         EXPECT_EQ(currentScreen, NUM_SCREENS);
@@ -110,7 +99,7 @@ TEST_F(ScreensTest, LanguageCursorWrapsChangesRowAndOnlyStartLeaves) {
                         SDLK_UP,    SDLK_SPACE, 's',        SDLK_ESCAPE, SDLK_RETURN};
     std::vector<Tap> taps;
     for (int i = 0; i < 15; i++) taps.push_back({0, i + 1, keys[i]});
-    run(0, taps);
+    run(taps);
     // after each tap: 1 2 3, wrap to 0, left wraps to 3, 0, down to French, up
     // (the up key reports jump) back, German, down to Spanish, up to German, then
     // fire, a letter and escape move nothing
@@ -120,29 +109,17 @@ TEST_F(ScreensTest, LanguageCursorWrapsChangesRowAndOnlyStartLeaves) {
     EXPECT_EQ(framesOf.size(), 5u);
 }
 
-TEST_F(ScreensTest, QuotationIgnoresInputForItsFirst59Frames) {
-    std::vector<Tap> taps;
-    for (int f = 1; f <= 59; f++) taps.push_back({1, f, f % 2 ? SDLK_SPACE : SDLK_UP});
-    run(0, taps);
-    EXPECT_EQ(framesOf[1], 59); // the tap after frame 59 ends it
-}
-
-TEST_F(ScreensTest, TenDownsChooseTheHiddenSet) {
+TEST_F(ScreensTest, TheQuotationIgnoresInputForItsFirst59FramesAndTenDownsChooseTheHiddenSet) {
     // nine downs then left: the classic set; the tenth down itself ends the screen on set 2
     for (int last : {SDLK_LEFT, SDLK_DOWN}) {
         std::vector<Tap> taps = {{4, 10, last}, {4, 11, SDLK_RIGHT}};
         for (int f = 1; f <= 9; f++) taps.push_back({4, f, SDLK_DOWN});
-        run(0, taps);
+        for (int f = 1; f <= 59; f++) taps.push_back({1, f, f % 2 ? SDLK_SPACE : SDLK_UP});
+        run(taps);
+        EXPECT_EQ(framesOf[1], 59); // the tap after frame 59 ends it
         EXPECT_EQ(gfxSet, last == SDLK_LEFT ? 0 : 2);
         EXPECT_EQ(framesOf[4], 10);
     }
-}
-
-TEST_F(ScreensTest, TestModeRunsOnlyTheGraphicSetScreen) {
-    run(gameScreen, {{4, 1, SDLK_LEFT}});
-    EXPECT_EQ(framesOf.size(), 1u);
-    EXPECT_EQ(lang_id, 0);
-    EXPECT_EQ(gfxSet, 0);
 }
 
 } // namespace

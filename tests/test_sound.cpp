@@ -22,19 +22,8 @@ namespace {
 
 class Sound : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-        ASSERT_EQ(MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
-        SDL_PauseAudio(1); // nothing is mixed, so a played effect keeps its channel
-        allocateSFXChannels();
-        openArchives();
-    }
-    static void TearDownTestSuite() {
-        closeArchives();
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    static void SetUpTestSuite() { openTestAudio(); } // paused: a played effect keeps its channel
+    static void TearDownTestSuite() { closeTestAudio(); }
     void TearDown() override {
         Mix_HaltChannel(-1);
         for (int i = 0; i < NUM_SFX; i++) freeSFX(i);
@@ -102,16 +91,14 @@ TEST_F(Sound, OnlyPlainWavsOfSaneRatesAreLoaded) {
     }
     {
         ScratchDir dir;
-        // rates that overran SDL's converter, and forms it was never meant to get
+        // rates that overran SDL's converter (0, 1 and 100,000,000 Hz are kept inputs of the wav
+        // fuzz target, replayed by test_fuzz), and forms it was never meant to get
         std::vector<uint8_t> cut = wav(22050, 1, 16);
         cut.resize(cut.size() - 4);
         std::vector<uint8_t> noData = wav(22050, 1, 16);
         noData.resize(44 - 8);
         noData[4] = 28;
         const std::pair<std::vector<uint8_t>, const char*> refused[] = {
-            {wav(0, 1, 16), "rate"},
-            {wav(1, 1, 16), "rate"},
-            {wav(100000000, 1, 16), "rate"},
             {wav(3999, 2, 8), "rate"},
             {wav(96001, 1, 8), "rate"},
             {wav(22050, 3, 16), "channel"},

@@ -13,6 +13,7 @@
 
 #include "build.h"
 #include "soundsynth.h"
+#include "testutil.h"
 
 namespace {
 
@@ -53,9 +54,7 @@ Entries SoundData::effects;
 
 TEST_F(SoundData, ThirteenMonoWavFilesSdlMixerLoadsAt22050Hz) {
     ASSERT_EQ(effects.size(), 13u);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-    ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    openTestAudio(); // the game's device
     for (const Entry& e : effects) {
         SDL_RWops* rw = SDL_RWFromConstMem(e.bytes.data(), int(e.bytes.size()));
         Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 0);
@@ -66,8 +65,7 @@ TEST_F(SoundData, ThirteenMonoWavFilesSdlMixerLoadsAt22050Hz) {
         EXPECT_EQ(chunk->alen, (e.bytes.size() - 44) * 2) << e.name;
         Mix_FreeChunk(chunk);
     }
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    closeTestAudio();
 }
 
 TEST_F(SoundData, ShortWithHeadroomAlikeInLoudnessAboveTheMusicAndSilentAtBothEnds) {

@@ -17,12 +17,7 @@ namespace {
 class Stuff : public ::testing::Test {
 protected:
     ScratchDir dir;
-    void TearDown() override {
-        world.play.score = 0;
-        world.play.lives = START_LIVES;
-        world.play.level = 0;
-        world.play.saved = 0;
-    }
+    void TearDown() override { world.play = Play(); }
 };
 
 // The four bytes for a key and a level count.

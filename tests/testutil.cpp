@@ -3,10 +3,16 @@
 // Helpers shared by the tests.
 #include "testutil.h"
 
-#include "6draw/font.h"
-#include "6draw/gfx.h"
 #include "2platform/video.h"
 #include "2platform/zda.h"
+#include "2platform/zdawrite.h"
+#include "3audio/music.h"
+#include "3audio/sound.h"
+#include "6draw/font.h"
+#include "6draw/gfx.h"
+
+#include <gtest/gtest.h>
+#include <SDL_mixer.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,9 +22,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
-
-#include "2platform/zda.h"
-#include "2platform/zdawrite.h"
 
 ScratchDir::ScratchDir() {
     char buf[4096];
@@ -98,22 +101,16 @@ std::string runCommand(const std::string& command, int* status) {
     return out;
 }
 
+SDL_Surface* frameSurface(int bpp, int w, int h) {
+    if (bpp == 16) return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, 0xF800, 0x07E0, 0x001F, 0);
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, bpp, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+}
+
 Uint32 pixelAt(SDL_Surface* s, int x, int y) {
     const uint8_t* p = (const uint8_t*)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
     Uint32 v = 0;
     memcpy(&v, p, s->format->BytesPerPixel);
     return v;
-}
-
-bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y) {
-    const bool keyed = (pic->flags & SDL_SRCCOLORKEY) != 0;
-    for (int j = 0; j < pic->h; j++)
-        for (int i = 0; i < pic->w; i++) {
-            Uint32 v = pixelAt(pic, i, j);
-            if (keyed && v == pic->format->colorkey) continue;
-            if (pixelAt(dst, x + i, y + j) != v) return false;
-        }
-    return true;
 }
 
 void openLevelScreen() {
@@ -129,6 +126,21 @@ void closeLevelScreen() {
     destroyFonts();
     closeArchives();
     videoCloseOffscreen();
+}
+
+void openTestAudio() {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    mpFrequency = mpChannels = 0; // set again by the open
+    ASSERT_EQ(MP_OpenAudio(22050, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    SDL_PauseAudio(1);
+    allocateSFXChannels();
+    openArchives();
+}
+
+void closeTestAudio() {
+    closeArchives();
+    closeAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool writeDataArchive(const std::string& name, const ArchiveFiles& files) {
@@ -165,7 +177,7 @@ std::string runHarness(const std::string& script, const std::string& env, const 
                       status);
 }
 
-uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {
+static uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {
     return (uint32_t)b[at] << 24 | (uint32_t)b[at + 1] << 16 | (uint32_t)b[at + 2] << 8 | b[at + 3];
 }
 

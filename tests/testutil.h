@@ -32,13 +32,20 @@ bool fileExists(const std::string& path);
 std::vector<std::string> folderNames(const std::string& dir);    // names in a folder, "." and ".." aside
 std::string runCommand(const std::string& command, int* status); // standard output and exit status
 
-Uint32 pixelAt(SDL_Surface* s, int x, int y);                        // one raw pixel value
-bool surfaceShows(SDL_Surface* dst, SDL_Surface* pic, int x, int y); // dst at (x, y) shows pic, its key aside
+// A surface in a frame format: 5-6-5 for 16 bits, 8-8-8 in three bytes for 24, in four for 32.
+SDL_Surface* frameSurface(int bpp, int w = 320, int h = 240);
+Uint32 pixelAt(SDL_Surface* s, int x, int y); // one raw pixel value
 
 // The offscreen frame with the game's archives, sprite font and level 1 blocks loaded
 // from the run folder (which becomes the working folder); close undoes it all.
 void openLevelScreen();
 void closeLevelScreen();
+
+// The game's audio device (22,050 Hz, 16 bits, stereo, effect channels) on the dummy
+// driver, paused so that nothing is mixed and the tests play the audio thread, with the
+// archives of the working folder open; closeTestAudio undoes it all.
+void openTestAudio();
+void closeTestAudio();
 
 // Files for a hand-made archive: name inside it and bytes.
 using ArchiveFiles = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
@@ -50,8 +57,6 @@ bool writeLevelMaps(const std::vector<uint8_t>& level); // every language's maps
 // env goes before the command, options after the script. Returns what it printed.
 std::string runHarness(const std::string& script, const std::string& env, const std::string& options,
                        int* status);
-
-uint32_t readBe32(const std::vector<uint8_t>& b, size_t at); // big-endian 32-bit field
 
 // A PNG file taken apart the way a viewer would: chunks with checked CRCs, the
 // header's fields, and the inflated rows without their filter bytes. Takes 8-bit

@@ -4,14 +4,15 @@
 // missing rows at the top are empty, and so are '.' and unknown characters.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
-#include "5world/world.h"
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "5world/map.h"
+#include "4io/input.h"
+#include "5world/world.h"
 
 // Block code of a map character ("~=" the two halves of the water's surface, "_" the water under it).
 inline int32_t cellCode(char c) {
@@ -53,3 +54,31 @@ inline void layMap(const std::vector<std::string>& rows) {
 inline int32_t cellAt(int m, int r) {
     return world.map.mapData[m * MAP_ROWS + r];
 }
+
+// A fresh world: a new play-through, full time and air, no map, figure, monsters or
+// animated objects, the view at the left, the start point at (16, 100); nothing held.
+inline void resetWorld() {
+    world = World();
+    inputClear();
+}
+
+// A fresh world on a drawn map.
+inline void freshWorld(const std::vector<std::string>& rows) {
+    resetWorld();
+    layMap(rows);
+}
+
+// How many slots of a pool (world.monst, world.aos) are active.
+template <class T, size_t N> int activeIn(const T (&pool)[N]) {
+    int n = 0;
+    for (const T& x : pool) n += x.active;
+    return n;
+}
+
+// Tests that start and leave a fresh world; fig is the world's figure.
+class WorldTest : public ::testing::Test {
+protected:
+    Figure& fig = world.figure;
+    void SetUp() override { resetWorld(); }
+    void TearDown() override { resetWorld(); }
+};
