@@ -38,29 +38,24 @@ struct RawEntry {
 };
 
 std::vector<uint8_t> rawArchive(const std::vector<RawEntry>& entries) {
-    std::vector<std::vector<uint8_t>> z;
+    std::vector<uint8_t> out = {'Z', 'D', 'A', 0}, data; // the table, then the data after it
+    put32(out, (uint32_t)entries.size());
+    put32(out, (uint32_t)(12 + 52 * entries.size()));
     for (const RawEntry& e : entries) {
         uLongf len = compressBound((uLong)e.stored.size());
         std::vector<uint8_t> c(len);
         compress(c.data(), &len, e.stored.data(), (uLong)e.stored.size());
         c.resize(len);
         if (e.corrupt) c[c.size() / 2] ^= 0x5A, c[2] ^= 0xFF;
-        z.push_back(c);
-    }
-    std::vector<uint8_t> out = {'Z', 'D', 'A', 0};
-    put32(out, (uint32_t)entries.size());
-    put32(out, (uint32_t)(12 + 52 * entries.size()));
-    uint32_t off = 0;
-    for (size_t i = 0; i < entries.size(); i++) {
         char name[40] = {};
-        snprintf(name, sizeof name, "%s.bmp", entries[i].name.c_str());
+        snprintf(name, sizeof name, "%s.bmp", e.name.c_str());
         out.insert(out.end(), name, name + 40);
-        put32(out, (uint32_t)(entries[i].usize != -1 ? entries[i].usize : (int32_t)entries[i].stored.size()));
-        put32(out, (uint32_t)(entries[i].csize != -1 ? entries[i].csize : (int32_t)z[i].size()));
-        put32(out, (uint32_t)(entries[i].offset != -1 ? entries[i].offset : (int32_t)off));
-        off += (uint32_t)z[i].size();
+        put32(out, (uint32_t)(e.usize != -1 ? e.usize : (int32_t)e.stored.size()));
+        put32(out, (uint32_t)(e.csize != -1 ? e.csize : (int32_t)c.size()));
+        put32(out, (uint32_t)(e.offset != -1 ? e.offset : (int32_t)data.size()));
+        data.insert(data.end(), c.begin(), c.end());
     }
-    for (const auto& c : z) out.insert(out.end(), c.begin(), c.end());
+    out.insert(out.end(), data.begin(), data.end());
     return out;
 }
 
