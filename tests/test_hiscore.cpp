@@ -70,12 +70,9 @@ std::vector<uint8_t> memoryTable() {
 
 class Hiscore : public ::testing::Test {
 protected:
-    HiscoreEntry saved[NUM_HISCORES];
+    HiscoreEntry saved[NUM_HISCORES]; // the table as other suites see it
     ScratchDir scratch;
-    void SetUp() override {
-        memcpy(saved, hiscores, sizeof saved);
-        configFolder = nullptr;
-    }
+    void SetUp() override { memcpy(saved, hiscores, sizeof saved); }
     void TearDown() override {
         memcpy(hiscores, saved, sizeof saved);
         configFolder = nullptr;

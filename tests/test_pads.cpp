@@ -54,9 +54,8 @@ TEST(Pads, PadLinesLeaveTheOlderLinesAlone) {
     EXPECT_STREQ(input.padMemory[1].name, ""); // the broken line is no pad
     dumpConfig();
     const std::string out = readText("blomp.cfg");
-    EXPECT_NE(out.find("j_jump=4\n"), std::string::npos);
-    EXPECT_NE(out.find("j_start=5\n"), std::string::npos);
-    EXPECT_NE(out.find("\npadbind=3 2 Sony Wireless Controller\n"), std::string::npos);
+    for (const char* line : {"j_jump=4\n", "j_start=5\n", "\npadbind=3 2 Sony Wireless Controller\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
     input = Input();
 }
 
