@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
-// The configuration file: reading hand-made and written files, and writing it back.
+// The configuration file: reading hand-made and written files, pad lines among them, and writing it back.
 #include "3audio/music.h"
 #include "3audio/sound.h"
 #include "4io/config.h"
@@ -91,6 +91,21 @@ TEST_F(Config, DefaultsWrittenAndReadBackRaiseTheLowerClamps) {
     again.replace(again.find("mpBassRange=0"), 13, "mpBassRange=10");
     again.replace(again.find("mpSurroundDelay=0"), 17, "mpSurroundDelay=5");
     EXPECT_EQ(readText("blomp.cfg"), again);
+}
+
+// A pad line is read back, and the older rules (the j_ lines) see the same file as before.
+TEST_F(Config, PadLinesLeaveTheOlderLinesAlone) {
+    load("j_jump=4\nj_start=5\npadbind=3 2 Sony Wireless Controller\npadbind=x\n");
+    EXPECT_EQ(input.padBase.jump, 4);
+    EXPECT_EQ(input.padBase.start, 5);
+    EXPECT_STREQ(input.padMemory[0].name, "Sony Wireless Controller");
+    EXPECT_EQ(input.padMemory[0].start, 3);
+    EXPECT_EQ(input.padMemory[0].jump, 2);
+    EXPECT_STREQ(input.padMemory[1].name, ""); // the broken line is no pad
+    dumpConfig();
+    const std::string out = readText("blomp.cfg");
+    for (const char* line : {"j_jump=4\n", "j_start=5\n", "\npadbind=3 2 Sony Wireless Controller\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
 }
 
 } // namespace
