@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -83,17 +84,12 @@ protected:
     void putRaw(int archive, const std::vector<uint8_t>& bytes) {
         writeFile(std::string("data/") + archives[archive] + ".zda", bytes);
     }
-    bool found(int archive, const char* name, const char* ext) { // the lookup gives a buffer
-        bool f = false;
-        return get(archive, name, ext, &f), f;
-    }
-    // Looks up an entry and returns its bytes; `found` says whether a buffer came back.
-    std::vector<uint8_t> get(int archive, const char* name, const char* ext, bool* found = nullptr) {
+    // Looks up an entry: its bytes, or nothing when no buffer came back.
+    std::optional<std::vector<uint8_t>> get(int archive, const char* name, const char* ext) {
         int32_t size = -7;
         uint8_t* data = loadZDAFile(archive, name, ext, &size);
-        if (found) *found = data != nullptr;
-        std::vector<uint8_t> out;
-        if (data) out.assign(data, data + size);
+        if (!data) return std::nullopt;
+        std::vector<uint8_t> out(data, data + size);
         free(data);
         return out;
     }
@@ -113,9 +109,9 @@ TEST_F(Zda, WriterAndReaderRoundTrip) {
     EXPECT_EQ(get(ARC_GFX, "big", "bmp"), big);
     EXPECT_EQ(get(ARC_SOUND, "klonk", "wav"), bytesOf("knock knock"));
     const char* const absent[][2] = {{"klonk", "wav"}, {"LOGO", "bmp"}, {"logo", "BMP"}, {"log", "bmp"}};
-    for (const auto& a : absent) EXPECT_FALSE(found(ARC_GFX, a[0], a[1])) << a[0] << "." << a[1];
+    for (const auto& a : absent) EXPECT_FALSE(get(ARC_GFX, a[0], a[1])) << a[0] << "." << a[1];
     EXPECT_EQ(zda_full_header[ARC_MUSIC], nullptr);
-    EXPECT_FALSE(found(ARC_MUSIC, "turbochip", "xm"));
+    EXPECT_FALSE(get(ARC_MUSIC, "turbochip", "xm"));
     closeID(ARC_GFX);
     EXPECT_EQ(get(ARC_GFX, "logo", "bmp"), bytesOf("LOGO"));
     closeArchives();
@@ -163,7 +159,7 @@ TEST_F(Zda, ArchivesThatLieFindNothingAndReadNothingOutside) {
     putRaw(ARC_GFX, rawArchive(entries));
     openArchives();
     for (size_t i = 0; i + 1 < entries.size(); i++)
-        EXPECT_FALSE(found(ARC_GFX, entries[i].name.c_str(), "bmp")) << entries[i].name;
+        EXPECT_FALSE(get(ARC_GFX, entries[i].name.c_str(), "bmp")) << entries[i].name;
     EXPECT_EQ(get(ARC_GFX, "good", "bmp"), bytesOf("payload payload payload"));
 }
 
@@ -181,7 +177,7 @@ TEST_F(Zda, BrokenTablesAreRefusedWhole) {
     EXPECT_EQ(gp_zda_csize(nullptr, "a.bmp"), 0);
     openArchives();
     for (int a : slots) EXPECT_EQ(zda_full_header[a], nullptr) << a;
-    EXPECT_FALSE(found(ARC_GFX, "a", "bmp"));
+    EXPECT_FALSE(get(ARC_GFX, "a", "bmp"));
 }
 
 TEST_F(Zda, ATruncatedArchiveKeepsTheEntriesThatAreWhole) {
@@ -193,7 +189,7 @@ TEST_F(Zda, ATruncatedArchiveKeepsTheEntriesThatAreWhole) {
     writeFile("data/gfx.zda", file);
     openArchives();
     EXPECT_EQ(get(ARC_GFX, "one", "bmp"), bytesOf("whole"));
-    EXPECT_FALSE(found(ARC_GFX, "two", "bmp"));
+    EXPECT_FALSE(get(ARC_GFX, "two", "bmp"));
 }
 
 TEST_F(Zda, TheWriterRefusesNamesThatDoNotFitAndEmptyEntries) {
