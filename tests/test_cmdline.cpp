@@ -25,27 +25,25 @@ TEST(CmdLine, LaterOptionsOverrideEarlierOnesAndHelpStopsEverything) {
     // Arguments, then what start-up makes of them: zoom, full screen, aa2, s2x, depth, test, help.
     const struct {
         std::vector<const char*> args;
-        int zoom, fullScreen, aa, s2, bpp, test, help;
+        std::vector<int> want;
     } cases[] = {
-        {{}, 0, 0, 0, 0, 16, 0, 0},            // the GPU mode in 16 bits
-        {{"-fs", "-w"}, 0, 0, 0, 0, 16, 0, 0}, // the later of the two wins
-        {{"-w", "-fs"}, 1, 1, 0, 0, 16, 0, 0},
-        {{"-aa", "-x2"}, 1, 0, 0, 0, 16, 0, 0}, // no zoom buffer then
-        {{"-x2", "-aa"}, 1, 0, 1, 0, 16, 0, 0}, // ... but here
-        {{"-aa", "-s2x"}, 1, 0, 0, 1, 16, 0, 0},
-        {{"-s2x", "-b24"}, 1, 0, 0, 1, 24, 0, 0},
-        {{"-b24", "-s2x"}, 1, 0, 0, 1, 16, 0, 0},
-        {{"-fs", "-aa", "-t"}, 0, 0, 0, 0, 16, 1, 0},  // test mode: no zoom, the test level
-        {{"-fs", "-h", "-b24"}, 1, 1, 0, 0, 16, 0, 1}, // nothing after "-h" is looked at
-        {{"-FS", "-fss", "fs", "-W", "-b32", "--h", "-H", "-T", ""}, 0, 0, 0, 0, 16, 0, 0}, // look-alikes
+        {{}, {0, 0, 0, 0, 16, 0, 0}},            // the GPU mode in 16 bits
+        {{"-fs", "-w"}, {0, 0, 0, 0, 16, 0, 0}}, // the later of the two wins
+        {{"-w", "-fs"}, {1, 1, 0, 0, 16, 0, 0}},
+        {{"-aa", "-x2"}, {1, 0, 0, 0, 16, 0, 0}}, // no zoom buffer then
+        {{"-x2", "-aa"}, {1, 0, 1, 0, 16, 0, 0}}, // ... but here
+        {{"-aa", "-s2x"}, {1, 0, 0, 1, 16, 0, 0}},
+        {{"-s2x", "-b24"}, {1, 0, 0, 1, 24, 0, 0}},
+        {{"-b24", "-s2x"}, {1, 0, 0, 1, 16, 0, 0}},
+        {{"-fs", "-aa", "-t"}, {0, 0, 0, 0, 16, 1, 0}},  // test mode: no zoom, the test level
+        {{"-fs", "-h", "-b24"}, {1, 1, 0, 0, 16, 0, 1}}, // nothing after "-h" is looked at
+        {{"-FS", "-fss", "fs", "-W", "-b32", "--h", "-H", "-T", ""}, {0, 0, 0, 0, 16, 0, 0}}, // look-alikes
     };
     for (const auto& c : cases) {
         StartOptions o = parse(c.args);
-        const int got[7] = {o.zoom, o.fullScreen, aa2, s2x, o.bpp, o.test, o.help};
-        const int want[7] = {c.zoom, c.fullScreen, c.aa, c.s2, c.bpp, c.test, c.help};
         std::string line;
         for (const char* a : c.args) line += std::string(a) + " ";
-        for (int i = 0; i < 7; i++) EXPECT_EQ(got[i], want[i]) << "'" << line << "' value " << i;
+        EXPECT_EQ((std::vector<int>{o.zoom, o.fullScreen, aa2, s2x, o.bpp, o.test, o.help}), c.want) << line;
     }
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
-// The configuration file: reading hand-made and written files, and writing it back.
+// The configuration file: reading hand-made and written files, pad lines among them, and writing it back.
 #include "3audio/music.h"
 #include "3audio/sound.h"
 #include "4io/config.h"
@@ -13,18 +13,12 @@
 
 namespace {
 
-// Every variable the file touches with the game's defaults; each test starts and ends with them.
-int32_t* const vars[] = {&input.UP_KEY,      &input.DOWN_KEY,     &input.RIGHT_KEY,  &input.LEFT_KEY,
-                         &input.JUMP_KEY,    &input.FIRE_KEY,     &input.START_KEY,  &input.JUMP_BUTTON,
-                         &input.FIRE_BUTTON, &input.START_BUTTON, &input.UP_BUTTON,  &input.RIGHT_BUTTON,
-                         &input.DOWN_BUTTON, &input.LEFT_BUTTON,  &mpFlags,          &mpResamplingMode,
-                         &mpReverbDepth,     &mpReverbDelay,      &mpBassAmount,     &mpBassRange,
-                         &mpSurroundDepth,   &mpSurroundDelay,    &_mus_volume_100_, &_sfx_volume_100_,
-                         &_mus_volume_,      &_sfx_volume_};
-const int32_t values[] = {SDLK_UP, SDLK_DOWN, SDLK_RIGHT, SDLK_LEFT, SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1,
-                          7,       1,         2,          4,         8,       3,          1,           0, 0,
-                          0,       0,         0,          0,         100,     15,         128,         19};
-constexpr int NUM_VARS = int(sizeof vars / sizeof vars[0]);
+// The sound settings the file touches with the game's defaults; each test starts and ends
+// with them and with the game's bindings.
+int32_t* const vars[] = {&mpFlags,          &mpResamplingMode, &mpReverbDepth,   &mpReverbDelay,
+                         &mpBassAmount,     &mpBassRange,      &mpSurroundDepth, &mpSurroundDelay,
+                         &_mus_volume_100_, &_sfx_volume_100_, &_mus_volume_,    &_sfx_volume_};
+const int32_t values[] = {3, 1, 0, 0, 0, 0, 0, 0, 100, 15, 128, 19};
 
 const char* const defaultFile =
     "mus_volume=100\nsfx_volume=15\nj_jump=0\nj_fire=1\nj_start=7\nj_up=1\n"
@@ -40,7 +34,8 @@ protected:
     void TearDown() override { reset(); }
     static void reset() {
         configFolder = nullptr;
-        for (int i = 0; i < NUM_VARS; i++) *vars[i] = values[i];
+        input = Input();
+        for (int i = 0; i < 12; i++) *vars[i] = values[i];
     }
     // Writes blomp.cfg with this text and reads it.
     static void load(const std::string& text) {
@@ -96,6 +91,21 @@ TEST_F(Config, DefaultsWrittenAndReadBackRaiseTheLowerClamps) {
     again.replace(again.find("mpBassRange=0"), 13, "mpBassRange=10");
     again.replace(again.find("mpSurroundDelay=0"), 17, "mpSurroundDelay=5");
     EXPECT_EQ(readText("blomp.cfg"), again);
+}
+
+// A pad line is read back, and the older rules (the j_ lines) see the same file as before.
+TEST_F(Config, PadLinesLeaveTheOlderLinesAlone) {
+    load("j_jump=4\nj_start=5\npadbind=3 2 Sony Wireless Controller\npadbind=x\n");
+    EXPECT_EQ(input.padBase.jump, 4);
+    EXPECT_EQ(input.padBase.start, 5);
+    EXPECT_STREQ(input.padMemory[0].name, "Sony Wireless Controller");
+    EXPECT_EQ(input.padMemory[0].start, 3);
+    EXPECT_EQ(input.padMemory[0].jump, 2);
+    EXPECT_STREQ(input.padMemory[1].name, ""); // the broken line is no pad
+    dumpConfig();
+    const std::string out = readText("blomp.cfg");
+    for (const char* line : {"j_jump=4\n", "j_start=5\n", "\npadbind=3 2 Sony Wireless Controller\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
 }
 
 } // namespace

@@ -28,13 +28,6 @@ std::vector<std::string> keyEvents() {
     return got;
 }
 
-std::string press(int sym) {
-    return "+" + std::to_string(sym);
-}
-std::string release(int sym) {
-    return "-" + std::to_string(sym);
-}
-
 } // namespace
 
 // A keyboard plugged in while the game runs is taken up; unplugged, it lets go of the
@@ -42,9 +35,8 @@ std::string release(int sym) {
 TEST(Evdev, AKeyboardPluggedInIsTakenAndUnpluggedLetsGoOfItsKeys) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0); // SDL's queue
     ScratchDir dir;
-    const std::string folder = dir.path();
     int (*const grab)(int) = evdevAccept;
-    evdevFolder = folder.c_str();
+    evdevFolder = dir.path().c_str();
     evdevAccept = [](int fd) {
         struct stat st;
         return fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode) ? 1 : 0;
@@ -55,29 +47,27 @@ TEST(Evdev, AKeyboardPluggedInIsTakenAndUnpluggedLetsGoOfItsKeys) {
     keyEvents();
     const size_t openFiles = folderNames("/proc/self/fd").size();
 
-    ASSERT_EQ(mkfifo("event4", 0600), 0);                   // plugged in
-    const int kernel = open("event4", O_RDWR | O_NONBLOCK); // the kernel's end of the device
-    ASSERT_GE(kernel, 0);
-    EXPECT_TRUE(keyEvents().empty());
+    const auto press = [](int sym) { return "+" + std::to_string(sym); };
+    const auto release = [](int sym) { return "-" + std::to_string(sym); };
+    // Repeats and keys the game has no use for are dropped.
     const input_event keys[] = {{{0, 0}, EV_KEY, KEY_RIGHT, 1},    {{0, 0}, EV_SYN, 0, 0},
                                 {{0, 0}, EV_KEY, KEY_RIGHT, 2},    {{0, 0}, EV_KEY, KEY_UP, 1},
                                 {{0, 0}, EV_KEY, KEY_VOLUMEUP, 1}, {{0, 0}, EV_KEY, KEY_UP, 0}};
-    ASSERT_EQ(write(kernel, keys, sizeof keys), (ssize_t)sizeof keys);
-    // Repeats and keys the game has no use for are dropped.
-    EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
-    close(kernel); // unplugged with right held
-    EXPECT_EQ(keyEvents(), std::vector<std::string>{release(SDLK_RIGHT)});
-    EXPECT_TRUE(keyEvents().empty());
-    EXPECT_EQ(folderNames("/proc/self/fd").size(), openFiles); // closed
-
-    ASSERT_EQ(unlink("event4"), 0); // plugged in again
-    ASSERT_EQ(mkfifo("event4", 0600), 0);
-    const int again = open("event4", O_RDWR | O_NONBLOCK);
-    ASSERT_GE(again, 0);
-    keyEvents();
-    ASSERT_EQ(write(again, keys, sizeof keys), (ssize_t)sizeof keys);
-    EXPECT_EQ(keyEvents(), (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}));
-    close(again);
+    for (int plug = 0; plug < 2; plug++) { // plugged in, unplugged with right held, and again
+        unlink("event4");
+        ASSERT_EQ(mkfifo("event4", 0600), 0);
+        const int kernel = open("event4", O_RDWR | O_NONBLOCK); // the kernel's end of the device
+        ASSERT_GE(kernel, 0);
+        EXPECT_TRUE(keyEvents().empty()) << plug;
+        ASSERT_EQ(write(kernel, keys, sizeof keys), (ssize_t)sizeof keys);
+        EXPECT_EQ(keyEvents(),
+                  (std::vector<std::string>{press(SDLK_RIGHT), press(SDLK_UP), release(SDLK_UP)}))
+            << plug;
+        close(kernel);
+        EXPECT_EQ(keyEvents(), std::vector<std::string>{release(SDLK_RIGHT)}) << plug;
+        EXPECT_TRUE(keyEvents().empty()) << plug;
+        EXPECT_EQ(folderNames("/proc/self/fd").size(), openFiles) << plug; // closed
+    }
     evdevClose();
     EXPECT_EQ(sysInputHook, nullptr);
     evdevFolder = "/dev/input";

@@ -70,12 +70,9 @@ std::vector<uint8_t> memoryTable() {
 
 class Hiscore : public ::testing::Test {
 protected:
-    HiscoreEntry saved[NUM_HISCORES];
+    HiscoreEntry saved[NUM_HISCORES]; // the table as other suites see it
     ScratchDir scratch;
-    void SetUp() override {
-        memcpy(saved, hiscores, sizeof saved);
-        configFolder = nullptr;
-    }
+    void SetUp() override { memcpy(saved, hiscores, sizeof saved); }
     void TearDown() override {
         memcpy(hiscores, saved, sizeof saved);
         configFolder = nullptr;
@@ -158,29 +155,22 @@ TEST_F(Hiscore, WritesReplaceTheFileWholeOrNotAtAll) {
 // A file that is there but cannot be read is no first start: the game plays with a
 // default table, says so once and never writes over the file.
 TEST_F(Hiscore, AnUnreadableFileIsNeverWrittenOver) {
-    const struct {
-        const char* what;
-        void (*make)();
-    } cases[] = {
-        {"a link to itself: the open fails", [] { ASSERT_EQ(symlink("hiscores.dat", "hiscores.dat"), 0); }},
-        {"a folder: the read fails", [] { ASSERT_EQ(mkdir("hiscores.dat", 0755), 0); }},
-    };
-    for (const auto& c : cases) {
+    for (const bool link : {true, false}) { // the open fails on a link to itself, the read on a folder
         ScratchDir here;
-        c.make();
+        ASSERT_EQ(link ? symlink("hiscores.dat", "hiscores.dat") : mkdir("hiscores.dat", 0755), 0);
         struct stat before, after;
         ASSERT_EQ(lstat("hiscores.dat", &before), 0);
         testing::internal::CaptureStderr();
         loadHiscores();
         saveHiscores(9000, "NEW");
         const std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.what << ": " << said;
-        EXPECT_NE(said.find("cannot read ./hiscores.dat: "), std::string::npos) << c.what << ": " << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << link << ": " << said;
+        EXPECT_NE(said.find("cannot read ./hiscores.dat: "), std::string::npos) << link << ": " << said;
         for (int i = 0; i < NUM_HISCORES; i++)
-            EXPECT_EQ(hiscores[i].origin, i ? ORIGIN_DEFAULT : ORIGIN_PLAYER) << c.what << " " << i;
+            EXPECT_EQ(hiscores[i].origin, i ? ORIGIN_DEFAULT : ORIGIN_PLAYER) << link << " " << i;
         ASSERT_EQ(lstat("hiscores.dat", &after), 0);
-        EXPECT_EQ(after.st_ino, before.st_ino) << c.what;
-        EXPECT_EQ(folderNames(".").size(), 1u) << c.what;
+        EXPECT_EQ(after.st_ino, before.st_ino) << link;
+        EXPECT_EQ(folderNames(".").size(), 1u) << link;
     }
 }
 

@@ -3,30 +3,18 @@
 // The name entry after a game, driven by scripted keys on the simulated clock.
 // (The hiscore page itself is one of the golden frames.)
 #include "1base/error.h"
-#include "2platform/fps.h"
-#include "5world/world.h"
-#include "7game/stuff.h"
-#include "6draw/font.h"
-#include "6draw/gfx.h"
-#include "6draw/hiscreen.h"
 #include "4io/hiscore.h"
 #include "4io/input.h"
+#include "5world/world.h"
+#include "6draw/hiscreen.h"
 #include "2platform/sys.h"
-#include "2platform/video.h"
-#include "2platform/zda.h"
 #include "testutil.h"
-#include "5world/figure.h"
-#include "5world/map.h"
-#include "5world/monsters.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -43,28 +31,24 @@ protected:
     static void TearDownTestSuite() { closeLevelScreen(); }
 
     ScratchDir dir;
-    Figure figure{};
 
     void SetUp() override {
-        // The default table: 2500 down to 250.
-        for (int i = 0; i < NUM_HISCORES; i++) {
-            memset(&hiscores[i], 0, sizeof hiscores[i]);
+        for (int i = 0; i < NUM_HISCORES; i++) { // the default table: 2500 down to 250
+            hiscores[i] = {"", ORIGIN_DEFAULT, {0, 0}, 2500 - 250 * i};
             snprintf(hiscores[i].name, sizeof hiscores[i].name, "OLD%d", i);
-            hiscores[i].origin = 1;
-            hiscores[i].score = 2500 - 250 * i;
         }
-        world.play.level = 0;
-        world.play.workflow = 0;
-        world.map.step = 0;
-        killMonsters();
+        world = World();
+        input = Input();
         simStart(0);
         simPollHook = stuckGuard;
-        input.lastKey = input.lastKeyTyped = 0;
-        input.space = 0;
-        input.JUMP_KEY = input.UP_KEY = SDLK_UP;
         remove("hiscores.dat"); // the table above is the whole truth: a file left over would be merged in
     }
-    void TearDown() override { simStop(); }
+    void TearDown() override {
+        simStop();
+        sysStopSignal = 0;
+        stopHook = nullptr;
+        input = Input();
+    }
 
     // Taps a key at time t for 50 ms; returns the time of the next tap (well after the repeat delay).
     uint32_t tap(uint32_t t, int sym) {
@@ -74,47 +58,41 @@ protected:
     // Runs the entry for a score and returns where it landed (-1: not in the table).
     int enter(int32_t points) {
         world.play.score = points;
-        checkHiscore(figure);
+        checkHiscore(world.figure);
         for (int i = 0; i < NUM_HISCORES; i++)
             if (hiscores[i].origin == 0) return i;
         return -1;
     }
 };
 
-TEST_F(Hiscreen, AScoreTakesItsPlaceBelowEqualOnes) {
+// Keys tapped one after another, then start: where the score lands and the name saved.
+TEST_F(Hiscreen, AScoreTakesItsPlaceBelowEqualOnesWithTheNameTyped) {
     const struct {
         int32_t score;
-        int rank; // -1: not in the table
-    } cases[] = {{250, -1}, {2500, 1}, {2501, 0}};
-    for (const auto& c : cases) {
-        SetUp();
-        tap(100, SDLK_RETURN);
-        EXPECT_EQ(enter(c.score), c.rank) << c.score;
-        EXPECT_EQ(fileExists("hiscores.dat"), c.rank >= 0) << c.score;
-        EXPECT_STREQ(hiscores[0].name, c.rank == 0 ? "A" : "OLD0") << c.score;
-        EXPECT_EQ(hiscores[9].score, c.rank < 0 ? 250 : 500) << c.score; // the old tenth drops out
-    }
-}
-
-TEST_F(Hiscreen, TypedKeysSpellTheName) {
-    // Keys tapped one after another, then start; the name saved.
-    const struct {
         std::vector<int> keys;
+        int rank; // -1: not in the table
         const char* name;
     } cases[] = {
-        {{}, "A"}, // start at once
-        {{SDLK_UP, SDLK_RIGHT, SDLK_DOWN, SDLK_RIGHT, SDLK_DOWN, SDLK_DOWN},
-         "B Z"}, // up: B, down: blank, twice: Z
-        {{SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_LEFT, SDLK_LEFT}, "AAA"}, // cut at the cursor
-        {{SDLK_UP}, "B"}, // up also reports jump, which is the up key here: only the letter steps
+        {250, {}, -1, "OLD0"}, // not in the table: the first stays first
+        {2500, {}, 1, "A"},    // start at once
+        {2501, {}, 0, "A"},
+        // up: B, down: blank, twice: Z
+        {3000, {SDLK_UP, SDLK_RIGHT, SDLK_DOWN, SDLK_RIGHT, SDLK_DOWN, SDLK_DOWN}, 0, "B Z"},
+        // cut at the cursor
+        {3000, {SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_LEFT, SDLK_LEFT}, 0, "AAA"},
+        // up also reports jump, which is the up key here: only the letter steps
+        {3000, {SDLK_UP}, 0, "B"},
     };
     for (const auto& c : cases) {
         SetUp();
         uint32_t t = 100;
         for (int k : c.keys) t = tap(t, k);
         tap(t, SDLK_RETURN);
-        ASSERT_EQ(enter(3000), 0) << c.name;
-        EXPECT_STREQ(hiscores[0].name, c.name);
+        ASSERT_EQ(enter(c.score), c.rank) << c.score << " " << c.name;
+        EXPECT_EQ(fileExists("hiscores.dat"), c.rank >= 0) << c.score;
+        EXPECT_STREQ(hiscores[0].name, c.rank == 0 ? c.name : "OLD0") << c.score;
+        EXPECT_STREQ(hiscores[c.rank < 0 ? 0 : c.rank].name, c.name) << c.score;
+        EXPECT_EQ(hiscores[9].score, c.rank < 0 ? 250 : 500) << c.score; // the old tenth drops out
     }
 }
 
@@ -172,9 +150,6 @@ TEST_F(Hiscreen, EscapeOrAStopSignalEndsTheEntryAndSavesIt) {
         } catch (const Stopped&) {
             stopped = true;
         }
-        sysStopSignal = 0;
-        stopHook = nullptr;
-        input.done = input.escape = 0;
         EXPECT_EQ(stopped, bySignal);
         EXPECT_TRUE(fileExists("hiscores.dat")) << bySignal;
         EXPECT_STREQ(hiscores[0].name, "B") << bySignal;

@@ -3,7 +3,6 @@
 // Keyboard and pad input fed through the simulated event queue.
 #include "7game/options.h"
 #include "5world/world.h"
-#include "7game/stuff.h"
 #include "4io/input.h"
 #include "7game/pause.h"
 #include "2platform/sys.h"
@@ -16,22 +15,8 @@
 
 namespace {
 
-// The bindings and their defaults; every test starts and ends with them, so other suites see the game's.
-int32_t* const vars[] = {&input.UP_KEY,       &input.DOWN_KEY,      &input.RIGHT_KEY,
-                         &input.LEFT_KEY,     &input.JUMP_KEY,      &input.FIRE_KEY,
-                         &input.START_KEY,    &input.JUMP_BUTTON,   &input.FIRE_BUTTON,
-                         &input.START_BUTTON, &input.SELECT_BUTTON, &input.UP_BUTTON,
-                         &input.RIGHT_BUTTON, &input.DOWN_BUTTON,   &input.LEFT_BUTTON,
-                         &input.lastKey,      &input.lastKeyTyped,  &input.lastKeySym,
-                         &input.lastJButton,  &world.play.workflow, &cfgStep,
-                         &cfgStatus};
-const int32_t values[] = {
-    SDLK_UP,    SDLK_DOWN,     SDLK_RIGHT,   SDLK_LEFT,    SDLK_UP, SDLK_SPACE, SDLK_RETURN, 0, 1, 7, 6,
-    SDL_HAT_UP, SDL_HAT_RIGHT, SDL_HAT_DOWN, SDL_HAT_LEFT, 0,       0,          0,           0, 0, 0, 0};
-constexpr int NUM_VARS = int(sizeof vars / sizeof vars[0]);
-
 // One event of a script: 'k' key (sym, down), 'a' stick axis (axis, value), 'h' hat (-, value),
-// 'j' rebinding the jump button (button, -) before the next events.
+// 'b' pad button (button, down), 'j' rebinding the jump button (button, -) before the next events.
 struct Event {
     char kind;
     int a, b;
@@ -63,12 +48,10 @@ protected:
         simStop();
         reset();
     }
-    static void reset() {
-        for (int i = 0; i < NUM_VARS; i++) *vars[i] = values[i];
-        input.done = 0;
-        input.space = input.left = input.right = input.jump = input.crawl = input.escape = world.play.paused =
-            0;
-        input.joystick = nullptr;
+    static void reset() { // the game's bindings and nothing held, so other suites see the game's
+        input = ::Input();
+        world = World();
+        cfgStep = cfgStatus = 0;
     }
     // Plays a script frame by frame, polling after each one.
     template <int N> static void play(const Frame (&frames)[N]) {
@@ -77,6 +60,7 @@ protected:
                 if (e.kind == 'k') simKey(simClock, e.a, e.b);
                 if (e.kind == 'a') simPushEvent(pad(SDL_JOYAXISMOTION, e.a, e.b));
                 if (e.kind == 'h') simPushEvent(pad(SDL_JOYHATMOTION, 0, e.b));
+                if (e.kind == 'b') simPushEvent(pad(e.b ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, e.a, 0));
                 if (e.kind == 'j') input.JUMP_BUTTON = e.a;
             }
             checkInput();
@@ -86,7 +70,8 @@ protected:
     }
 };
 
-TEST_F(Input, KeysHoldAndReleaseTheirControls) {
+// Keys, the hat and the stick hold their controls until released or centred.
+TEST_F(Input, KeysHatAndStickHoldTheirControlsUntilReleased) {
     const Frame script[] = {
         {{{'k', SDLK_UP, 1}}, KEY_UP | KEY_JUMP, 0}, // cursor up is both up and jump
         {{{'k', SDLK_UP, 0}}, 0, KEY_JUMP},
@@ -95,12 +80,6 @@ TEST_F(Input, KeysHoldAndReleaseTheirControls) {
         {{{'k', SDLK_RIGHT, 0}}, 0, KEY_RIGHT},
         {{{'k', SDLK_RETURN, 0}, {'k', SDLK_SPACE, 0}}, 0, KEY_FIRE}, // the later release wins
         {{{'k', SDLK_c, 0}}, 0, KEY_C},                               // even when the bit was clear
-    };
-    play(script);
-}
-
-TEST_F(Input, HatAndStickHoldUntilCentred) {
-    const Frame script[] = {
         {{{'h', 0, SDL_HAT_RIGHTUP}, {'h', 0, SDL_HAT_UP}}, KEY_UP | KEY_RIGHT, 0},
         {{{'h', 0, SDL_HAT_LEFTDOWN}}, KEY_DOWN | KEY_LEFT, 0},
         {{{'h', 0, SDL_HAT_CENTERED}}, 0, KEY_LEFT},                  // horizontal after vertical
@@ -115,48 +94,27 @@ TEST_F(Input, HatAndStickHoldUntilCentred) {
 }
 
 TEST_F(Input, ATypedFireOpensThePauseMenuOnce) {
-    // Not on the title, not while dying, not on a press.
-    const int levels[] = {0, 3, 3}, allowed[] = {1, 0, 2};
-    for (int i = 0; i < 3; i++) {
-        simTapKey(simClock, SDLK_SPACE, 0);
+    const auto fire = [](int down, int level, int active) { // down -1: a tap
+        down < 0 ? simTapKey(simClock, SDLK_SPACE, 0) : simKey(simClock, SDLK_SPACE, down);
         checkKey();
-        openPauseOnFire(levels[i], allowed[i] & 1);
-    }
-    simKey(simClock, SDLK_SPACE, 1);
-    checkKey();
-    openPauseOnFire(3, 1);
+        openPauseOnFire(level, active);
+    };
+    fire(-1, 0, 1); // not on the title
+    fire(-1, 3, 0); // not while dying
+    fire(1, 3, 1);  // not on a press
     EXPECT_EQ(world.play.paused, 0);
-    simKey(simClock, SDLK_SPACE, 0);
-    checkKey();
-    openPauseOnFire(3, 1);
+    fire(0, 3, 1);
     EXPECT_EQ(world.play.paused, 1);
     EXPECT_EQ(world.play.workflow, 2);
     world.play.workflow = 3; // the player moved the pause cursor; another fire must not move it back
-    simTapKey(simClock, SDLK_SPACE, 0);
-    checkKey();
-    openPauseOnFire(3, 1);
+    fire(-1, 3, 1);
     EXPECT_EQ(world.play.workflow, 3);
-}
-
-TEST_F(Input, WaitKeyUpWaitsForKeysAndButtonsButNotCapsLock) {
-    simSetJoystick(1, 12);
-    input.joystick = sysJoystickOpen(0);
-    simKey(simClock, SDLK_CAPSLOCK, 1); // the light stays on
-    simKey(simClock, SDLK_a, 1);
-    simKey(simClock + 50, SDLK_a, 0);
-    simScheduleEvent(simClock + 30, pad(SDL_JOYBUTTONDOWN, 3, 0));
-    simScheduleEvent(simClock + 120, pad(SDL_JOYBUTTONUP, 3, 0));
-    simKey(simClock + 100000, SDLK_CAPSLOCK, 0); // were it counted, the wait would last until here
-    checkInput();
-    uint32_t start = simClock;
-    waitKeyUp();
-    EXPECT_GE(simClock - start, 120u);
-    EXPECT_LT(simClock - start, 200u);
 }
 
 // A wait for every control to come up ends on a stop signal and on a quit request; a pad
 // button held from the moment the pad is opened (some pads report one so for good) is
-// not held, and its release types nothing, until it has been let go once.
+// not held, and its release types nothing, until it has been let go once. Otherwise the
+// wait lasts while a key or a button is held, caps lock aside.
 TEST_F(Input, WaitsEndOnAStopOrAQuitAndAButtonHeldAtOpenCountsOnlyOnceLetGo) {
     simPollHook = [] {
         if (simClock > 60000) throw std::runtime_error("the wait never ended");
@@ -177,71 +135,53 @@ TEST_F(Input, WaitsEndOnAStopOrAQuitAndAButtonHeldAtOpenCountsOnlyOnceLetGo) {
     inputOpenPad();
     ASSERT_NE(input.joystick, nullptr);
     EXPECT_NO_THROW(waitKeyUp());
-    const struct {
-        int type;
-        int32_t held, typed;
-    } frames[] = {
-        {0, 0, 0},                         // its press is not seen
-        {SDL_JOYBUTTONUP, 0, 0},           // nor its release
-        {SDL_JOYBUTTONDOWN, KEY_START, 0}, // from now on it counts
-        {SDL_JOYBUTTONUP, 0, KEY_START},
+    const Frame frames[] = {
+        {{}, 0, 0},                    // its press is not seen
+        {{{'b', 7, 0}}, 0, 0},         // nor its release
+        {{{'b', 7, 1}}, KEY_START, 0}, // from now on it counts
+        {{{'b', 7, 0}}, 0, KEY_START},
     };
-    for (const auto& f : frames) {
-        if (f.type) simPushEvent(pad(f.type, 7, 0));
-        checkInput();
-        EXPECT_EQ(input.lastKey, f.held) << f.type;
-        EXPECT_EQ(input.lastKeyTyped, f.typed) << f.type;
-    }
+    play(frames);
+    simKey(simClock, SDLK_CAPSLOCK, 1); // the light stays on
+    simKey(simClock, SDLK_a, 1);
+    simKey(simClock + 50, SDLK_a, 0);
+    simScheduleEvent(simClock + 30, pad(SDL_JOYBUTTONDOWN, 3, 0));
+    simScheduleEvent(simClock + 120, pad(SDL_JOYBUTTONUP, 3, 0));
+    simKey(simClock + 100000, SDLK_CAPSLOCK, 0); // were it counted, the wait would last until here
+    checkInput();
+    const uint32_t start = simClock;
+    waitKeyUp();
+    EXPECT_GE(simClock - start, 120u);
+    EXPECT_LT(simClock - start, 200u);
 }
 
-TEST_F(Input, ConfigKeyRefusesAKeyAlreadyBound) {
+TEST_F(Input, ConfigKeyRefusesKeysTakenOrReadFirstSoLeftAndRightAlwaysType) {
     input.START_KEY = input.LEFT_KEY = input.RIGHT_KEY = input.JUMP_KEY = -1;
     cfgStatus = 1;
-    const int syms[] = {SDLK_a, SDLK_a, SDLK_b, SDLK_c, SDLK_d};
-    int32_t* const bindings[] = {&input.START_KEY, &input.LEFT_KEY, &input.LEFT_KEY, &input.RIGHT_KEY,
-                                 &input.JUMP_KEY};
-    const int steps[] = {1, 1, 2, 3, 4};
-    for (int i = 0; i < 5; i++) {
-        simTapKey(simClock, syms[i], 40);
-        checkInput();
-        uint32_t start = simClock;
-        configKey(bindings[i]);
-        EXPECT_GE(simClock - start, 40u) << i; // waited for the key to come up
-        EXPECT_EQ(cfgStep, steps[i]) << i;
-        EXPECT_EQ(cfgStatus, i < 4 ? 1 : 0) << i;
-    }
-    EXPECT_EQ(input.START_KEY, SDLK_a);
-    EXPECT_EQ(input.LEFT_KEY, SDLK_b);
-    EXPECT_EQ(input.JUMP_KEY, SDLK_d);
-}
-
-// Left and right can always be typed, so the quit and continue questions, which wait for
-// nothing else, can be answered: a capture refuses the keys of up, down and fire, which
-// are read first (jump alone may take the up key), and a fixed letter bound to a
-// direction types the direction.
-TEST_F(Input, LeftAndRightAlwaysTypeThemselves) {
     const struct {
         int32_t* binding;
         int sym;
-        bool taken;
+        int32_t bound; // the binding afterwards
+        int step;
     } table[] = {
-        {&input.LEFT_KEY, SDLK_UP, false},     {&input.RIGHT_KEY, SDLK_DOWN, false},
-        {&input.RIGHT_KEY, SDLK_SPACE, false}, {&input.START_KEY, SDLK_UP, false},
-        {&input.JUMP_KEY, SDLK_DOWN, false},   {&input.JUMP_KEY, SDLK_UP, true},
-        {&input.RIGHT_KEY, SDLK_d, true},      {&input.LEFT_KEY, SDLK_s, true},
-        {&input.START_KEY, SDLK_RETURN, true},
+        {&input.START_KEY, SDLK_UP, -1, 0},     {&input.START_KEY, SDLK_RETURN, SDLK_RETURN, 1},
+        {&input.LEFT_KEY, SDLK_RETURN, -1, 1},  {&input.LEFT_KEY, SDLK_UP, -1, 1},
+        {&input.LEFT_KEY, SDLK_s, SDLK_s, 2},   {&input.RIGHT_KEY, SDLK_DOWN, -1, 2},
+        {&input.RIGHT_KEY, SDLK_SPACE, -1, 2},  {&input.RIGHT_KEY, SDLK_s, -1, 2},
+        {&input.RIGHT_KEY, SDLK_d, SDLK_d, 3},  {&input.JUMP_KEY, SDLK_DOWN, -1, 3},
+        {&input.JUMP_KEY, SDLK_UP, SDLK_UP, 4},
     };
     for (const auto& t : table) {
-        input.START_KEY = input.LEFT_KEY = input.RIGHT_KEY = input.JUMP_KEY = -1;
-        cfgStep = 0;
-        cfgStatus = 1;
-        simTapKey(simClock, t.sym, 20);
+        simTapKey(simClock, t.sym, 40);
         checkInput();
+        const uint32_t start = simClock;
         configKey(t.binding);
-        EXPECT_EQ(*t.binding, t.taken ? t.sym : -1) << "key " << t.sym;
-        EXPECT_EQ(cfgStep, t.taken ? 1 : 0) << "key " << t.sym;
+        EXPECT_GE(simClock - start, 40u) << t.sym; // waited for the key to come up
+        EXPECT_EQ(*t.binding, t.bound) << t.sym;
+        EXPECT_EQ(cfgStep, t.step) << t.sym;
+        EXPECT_EQ(cfgStatus, t.step < 4 ? 1 : 0) << t.sym;
     }
-    input.START_KEY = SDLK_RETURN, input.LEFT_KEY = SDLK_s, input.RIGHT_KEY = SDLK_d, input.JUMP_KEY = SDLK_w;
+    EXPECT_EQ(input.START_KEY, SDLK_RETURN); // no refusal undid an earlier binding
     const Frame frames[] = {
         {{{'k', SDLK_s, 1}, {'k', SDLK_s, 0}}, 0, KEY_LEFT},
         {{{'k', SDLK_d, 1}, {'k', SDLK_d, 0}}, 0, KEY_RIGHT},

@@ -26,16 +26,16 @@ protected:
     void SetUp() override {
         prefix = scratch.path() + "/usr";
         home = scratch.path() + "/home";
-        for (const char* d : {"/usr", "/usr/games", "/usr/libexec", "/usr/libexec/blomp", "/usr/share",
-                              "/usr/share/games", "/usr/share/games/blomp", "/usr/share/games/blomp/data",
-                              "/usr/share/games/blomp/mapsen", "/home"})
-            ASSERT_EQ(mkdir((scratch.path() + d).c_str(), 0755), 0) << d;
+        int status = -1;
+        runCommand("mkdir -p usr/games usr/libexec/blomp usr/share/games/blomp/data "
+                   "usr/share/games/blomp/mapsen home",
+                   &status);
+        ASSERT_EQ(status, 0);
         std::vector<uint8_t> launcher = readFile(BLOMP_SOURCE_DIR "/packaging/blomp.sh");
         ASSERT_FALSE(launcher.empty());
         writeFile(prefix + "/games/blomp", launcher);
-        const std::string game = "#!/bin/sh\necho \"cwd=$(pwd -P) args=$*\"\n"
-                                 "cat data/gfx.zda\n";
-        writeText(prefix + "/libexec/blomp/blomp", game);
+        writeText(prefix + "/libexec/blomp/blomp",
+                  "#!/bin/sh\necho \"cwd=$(pwd -P) args=$*\"\ncat data/gfx.zda\n");
         ASSERT_EQ(chmod((prefix + "/games/blomp").c_str(), 0755), 0);
         ASSERT_EQ(chmod((prefix + "/libexec/blomp/blomp").c_str(), 0755), 0);
         writeText(prefix + "/share/games/blomp/data/gfx.zda", "installed archive\n");
@@ -47,12 +47,10 @@ protected:
             "env -i PATH=/usr/bin:/bin " + env + " " + prefix + "/games/blomp " + args + " 2>&1", status);
     }
 
-    std::string linkOf(const std::string& path) {
+    static std::string linkOf(const std::string& path) {
         char buf[PATH_MAX];
-        ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
-        if (n < 0) return "";
-        buf[n] = 0;
-        return buf;
+        const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+        return n < 0 ? "" : std::string(buf, (size_t)n);
     }
 };
 
@@ -80,29 +78,9 @@ TEST_F(Launcher, PicksThePlayersFolderAndStartsTheGameThere) {
     }
 }
 
-TEST_F(Launcher, ALinkToOldDataIsRenewedAndAPlayersOwnDataKept) {
-    const std::string folder = home + "/.local/share/blomp";
-    int status = -1;
-    launch("HOME=" + home, "", &status);
-    ASSERT_EQ(status, 0);
-    // an old link, say from an earlier install elsewhere, points at the installed data again
-    ASSERT_EQ(unlink((folder + "/data").c_str()), 0);
-    ASSERT_EQ(symlink("/nonexistent/data", (folder + "/data").c_str()), 0);
-    std::string out = launch("HOME=" + home, "", &status);
-    EXPECT_EQ(status, 0) << out;
-    EXPECT_EQ(linkOf(folder + "/data"), prefix + "/share/games/blomp/data");
-    // a real folder the player put there is used as it is
-    ASSERT_EQ(unlink((folder + "/data").c_str()), 0);
-    ASSERT_EQ(mkdir((folder + "/data").c_str(), 0755), 0);
-    writeText(folder + "/data/gfx.zda", "my own archive\n");
-    out = launch("HOME=" + home, "", &status);
-    EXPECT_EQ(status, 0);
-    EXPECT_NE(out.find("my own archive"), std::string::npos) << out;
-    EXPECT_EQ(linkOf(folder + "/data"), "");
-}
-
-// A folder an earlier start has set up is used as it is, even when it cannot be written.
-TEST_F(Launcher, ACompleteFolderIsLeftAsItIsAndMayBeReadOnly) {
+// A folder an earlier start has set up is used as it is, even when it cannot be written;
+// an old link to data elsewhere (an earlier install) is renewed, and a player's own data kept.
+TEST_F(Launcher, ACompleteFolderIsLeftAsItIsAnOldLinkRenewedAndAPlayersOwnDataKept) {
     const std::string folder = home + "/.local/share/blomp";
     int status = -1;
     launch("HOME=" + home, "", &status);
@@ -112,7 +90,7 @@ TEST_F(Launcher, ACompleteFolderIsLeftAsItIsAndMayBeReadOnly) {
     for (const char* item : {"/data", "/mapsen"})
         ASSERT_EQ(utimensat(AT_FDCWD, (folder + item).c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
-    const std::string out = launch("HOME=" + home, "-w", &status);
+    std::string out = launch("HOME=" + home, "-w", &status);
     ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("args=-w\ninstalled archive"), std::string::npos) << out;
@@ -121,6 +99,18 @@ TEST_F(Launcher, ACompleteFolderIsLeftAsItIsAndMayBeReadOnly) {
         ASSERT_EQ(lstat((folder + item).c_str(), &st), 0);
         EXPECT_EQ(st.st_mtim.tv_sec, 1000) << item;
     }
+    ASSERT_EQ(unlink((folder + "/data").c_str()), 0);
+    ASSERT_EQ(symlink("/nonexistent/data", (folder + "/data").c_str()), 0);
+    out = launch("HOME=" + home, "", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(linkOf(folder + "/data"), prefix + "/share/games/blomp/data");
+    ASSERT_EQ(unlink((folder + "/data").c_str()), 0); // a real folder the player put there
+    ASSERT_EQ(mkdir((folder + "/data").c_str(), 0755), 0);
+    writeText(folder + "/data/gfx.zda", "my own archive\n");
+    out = launch("HOME=" + home, "", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("my own archive"), std::string::npos) << out;
+    EXPECT_EQ(linkOf(folder + "/data"), "");
 }
 
 TEST_F(Launcher, WithoutAFolderToUseItSaysWhyAndFails) {

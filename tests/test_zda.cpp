@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -38,29 +39,24 @@ struct RawEntry {
 };
 
 std::vector<uint8_t> rawArchive(const std::vector<RawEntry>& entries) {
-    std::vector<std::vector<uint8_t>> z;
+    std::vector<uint8_t> out = {'Z', 'D', 'A', 0}, data; // the table, then the data after it
+    put32(out, (uint32_t)entries.size());
+    put32(out, (uint32_t)(12 + 52 * entries.size()));
     for (const RawEntry& e : entries) {
         uLongf len = compressBound((uLong)e.stored.size());
         std::vector<uint8_t> c(len);
         compress(c.data(), &len, e.stored.data(), (uLong)e.stored.size());
         c.resize(len);
         if (e.corrupt) c[c.size() / 2] ^= 0x5A, c[2] ^= 0xFF;
-        z.push_back(c);
-    }
-    std::vector<uint8_t> out = {'Z', 'D', 'A', 0};
-    put32(out, (uint32_t)entries.size());
-    put32(out, (uint32_t)(12 + 52 * entries.size()));
-    uint32_t off = 0;
-    for (size_t i = 0; i < entries.size(); i++) {
         char name[40] = {};
-        snprintf(name, sizeof name, "%s.bmp", entries[i].name.c_str());
+        snprintf(name, sizeof name, "%s.bmp", e.name.c_str());
         out.insert(out.end(), name, name + 40);
-        put32(out, (uint32_t)(entries[i].usize != -1 ? entries[i].usize : (int32_t)entries[i].stored.size()));
-        put32(out, (uint32_t)(entries[i].csize != -1 ? entries[i].csize : (int32_t)z[i].size()));
-        put32(out, (uint32_t)(entries[i].offset != -1 ? entries[i].offset : (int32_t)off));
-        off += (uint32_t)z[i].size();
+        put32(out, (uint32_t)(e.usize != -1 ? e.usize : (int32_t)e.stored.size()));
+        put32(out, (uint32_t)(e.csize != -1 ? e.csize : (int32_t)c.size()));
+        put32(out, (uint32_t)(e.offset != -1 ? e.offset : (int32_t)data.size()));
+        data.insert(data.end(), c.begin(), c.end());
     }
-    for (const auto& c : z) out.insert(out.end(), c.begin(), c.end());
+    out.insert(out.end(), data.begin(), data.end());
     return out;
 }
 
@@ -88,19 +84,12 @@ protected:
     void putRaw(int archive, const std::vector<uint8_t>& bytes) {
         writeFile(std::string("data/") + archives[archive] + ".zda", bytes);
     }
-    // True when the lookup gives a buffer.
-    bool found(int archive, const char* name, const char* ext) {
-        bool f = false;
-        get(archive, name, ext, &f);
-        return f;
-    }
-    // Looks up an entry and returns its bytes; `found` says whether a buffer came back.
-    std::vector<uint8_t> get(int archive, const char* name, const char* ext, bool* found = nullptr) {
+    // Looks up an entry: its bytes, or nothing when no buffer came back.
+    std::optional<std::vector<uint8_t>> get(int archive, const char* name, const char* ext) {
         int32_t size = -7;
         uint8_t* data = loadZDAFile(archive, name, ext, &size);
-        if (found) *found = data != nullptr;
-        std::vector<uint8_t> out;
-        if (data) out.assign(data, data + size);
+        if (!data) return std::nullopt;
+        std::vector<uint8_t> out(data, data + size);
         free(data);
         return out;
     }
@@ -120,9 +109,9 @@ TEST_F(Zda, WriterAndReaderRoundTrip) {
     EXPECT_EQ(get(ARC_GFX, "big", "bmp"), big);
     EXPECT_EQ(get(ARC_SOUND, "klonk", "wav"), bytesOf("knock knock"));
     const char* const absent[][2] = {{"klonk", "wav"}, {"LOGO", "bmp"}, {"logo", "BMP"}, {"log", "bmp"}};
-    for (const auto& a : absent) EXPECT_FALSE(found(ARC_GFX, a[0], a[1])) << a[0] << "." << a[1];
+    for (const auto& a : absent) EXPECT_FALSE(get(ARC_GFX, a[0], a[1])) << a[0] << "." << a[1];
     EXPECT_EQ(zda_full_header[ARC_MUSIC], nullptr);
-    EXPECT_FALSE(found(ARC_MUSIC, "turbochip", "xm"));
+    EXPECT_FALSE(get(ARC_MUSIC, "turbochip", "xm"));
     closeID(ARC_GFX);
     EXPECT_EQ(get(ARC_GFX, "logo", "bmp"), bytesOf("LOGO"));
     closeArchives();
@@ -170,34 +159,25 @@ TEST_F(Zda, ArchivesThatLieFindNothingAndReadNothingOutside) {
     putRaw(ARC_GFX, rawArchive(entries));
     openArchives();
     for (size_t i = 0; i + 1 < entries.size(); i++)
-        EXPECT_FALSE(found(ARC_GFX, entries[i].name.c_str(), "bmp")) << entries[i].name;
+        EXPECT_FALSE(get(ARC_GFX, entries[i].name.c_str(), "bmp")) << entries[i].name;
     EXPECT_EQ(get(ARC_GFX, "good", "bmp"), bytesOf("payload payload payload"));
 }
 
 TEST_F(Zda, BrokenTablesAreRefusedWhole) {
-    std::vector<uint8_t> raw = rawArchive({{"a", scrambled(bytesOf("x"))}});
-    // An entry count whose table would not fit in H.
-    std::vector<uint8_t> tooMany = raw;
-    tooMany[4] = 200;
-    putRaw(ARC_GFX, tooMany);
-    // H beyond the end of the file.
-    std::vector<uint8_t> longH = raw;
-    longH[9] = 0x10;
-    putRaw(ARC_SOUND, longH);
-    // A file cut inside its table.
-    putRaw(ARC_MUSIC, std::vector<uint8_t>(raw.begin(), raw.begin() + 30));
-    // A file of only a few bytes.
-    putRaw(ARC_MAPS, std::vector<uint8_t>(raw.begin(), raw.begin() + 5));
-    // Not "ZDA" and a zero byte.
-    std::vector<uint8_t> magic = raw;
-    magic[3] = '!';
-    putRaw(ARC_MAPSDE, magic);
-    EXPECT_EQ(gp_zda_headersize(magic.data()), 0);
+    const std::vector<uint8_t> raw = rawArchive({{"a", scrambled(bytesOf("x"))}});
+    // 2 and 3 are cut: inside the table, after a few bytes
+    std::vector<uint8_t> broken[] = {
+        raw, raw, {raw.begin(), raw.begin() + 30}, {raw.begin(), raw.begin() + 5}, raw};
+    broken[0][4] = 200;  // an entry count whose table would not fit in H
+    broken[1][9] = 0x10; // H beyond the end of the file
+    broken[4][3] = '!';  // not "ZDA" and a zero byte
+    const int slots[] = {ARC_GFX, ARC_SOUND, ARC_MUSIC, ARC_MAPS, ARC_MAPSDE};
+    for (int i = 0; i < 5; i++) putRaw(slots[i], broken[i]);
+    EXPECT_EQ(gp_zda_headersize(broken[4].data()), 0);
     EXPECT_EQ(gp_zda_csize(nullptr, "a.bmp"), 0);
     openArchives();
-    for (int a : {ARC_GFX, ARC_SOUND, ARC_MUSIC, ARC_MAPS, ARC_MAPSDE})
-        EXPECT_EQ(zda_full_header[a], nullptr) << a;
-    EXPECT_FALSE(found(ARC_GFX, "a", "bmp"));
+    for (int a : slots) EXPECT_EQ(zda_full_header[a], nullptr) << a;
+    EXPECT_FALSE(get(ARC_GFX, "a", "bmp"));
 }
 
 TEST_F(Zda, ATruncatedArchiveKeepsTheEntriesThatAreWhole) {
@@ -209,50 +189,40 @@ TEST_F(Zda, ATruncatedArchiveKeepsTheEntriesThatAreWhole) {
     writeFile("data/gfx.zda", file);
     openArchives();
     EXPECT_EQ(get(ARC_GFX, "one", "bmp"), bytesOf("whole"));
-    EXPECT_FALSE(found(ARC_GFX, "two", "bmp"));
+    EXPECT_FALSE(get(ARC_GFX, "two", "bmp"));
 }
 
 TEST_F(Zda, TheWriterRefusesNamesThatDoNotFitAndEmptyEntries) {
-    std::vector<uint8_t> x = bytesOf("x");
-    std::string longName(40, 'n');
-    ZdaItem bad1[] = {{longName.c_str(), x.data(), 1}};
-    EXPECT_EQ(writeZDA("data/gfx.zda", bad1, 1), 0);
-    ZdaItem bad2[] = {{"empty.bmp", x.data(), 0}};
-    EXPECT_EQ(writeZDA("data/gfx.zda", bad2, 1), 0);
+    const uint8_t x = 'x';
+    const std::string longName(40, 'n');
+    ZdaItem bad[] = {{longName.c_str(), &x, 1}, {"empty.bmp", &x, 0}};
+    for (const ZdaItem& b : bad) EXPECT_EQ(writeZDA("data/gfx.zda", &b, 1), 0) << b.name;
     EXPECT_FALSE(fileExists("data/gfx.zda"));
 }
 
-// Runs the archive tool with these arguments and gives its exit status; `out` gets what it printed.
-int zdaTool(const std::string& args, std::string* out = nullptr) {
+// Runs the archive tool with these arguments and gives its exit status; `said` gets what it printed.
+int zdaTool(const std::string& args, std::string* said = nullptr) {
     int status = -1;
-    std::string printed = runCommand(std::string(ZDATOOL_BINARY) + " " + args + " 2>/dev/null", &status);
-    if (out) *out = printed;
+    const std::string printed = runCommand(std::string(ZDATOOL_BINARY) + " " + args + " 2>&1", &status);
+    if (said) *said = printed;
     return status;
 }
 
-TEST_F(Zda, TheToolPacksListsAndExtracts) {
+// The tool packs, lists and extracts, making a missing target folder, and every failure
+// names the file and the reason.
+TEST_F(Zda, TheToolPacksListsAndExtractsAndSaysWhyItFails) {
     writeFile("hello.bmp", bytesOf("hello there"));
     writeFile("plan1.bin", bytesOf("map!"));
+    writeFile("empty.bmp", {});
     ASSERT_EQ(zdaTool("pack out.zda hello.bmp plan1.bin"), 0);
     std::string listing;
     EXPECT_EQ(zdaTool("list out.zda", &listing), 0);
     EXPECT_NE(listing.find("hello.bmp"), std::string::npos);
     EXPECT_NE(listing.find("plan1.bin"), std::string::npos);
-    mkdir("out", 0755);
-    EXPECT_EQ(zdaTool("extract out.zda out"), 0);
-    EXPECT_EQ(readFile("out/hello.bmp"), bytesOf("hello there"));
-    EXPECT_EQ(readFile("out/plan1.bin"), bytesOf("map!"));
-    EXPECT_EQ(zdaTool("extract out.zda out nothere.bmp"), 1);
-    EXPECT_EQ(zdaTool("list hello.bmp"), 1);
-}
-
-// A missing target folder is made, and every failure names the file and the reason.
-TEST_F(Zda, TheToolMakesAMissingFolderAndSaysWhyItFails) {
-    writeFile("hello.bmp", bytesOf("hello there"));
-    writeFile("empty.bmp", {});
-    ASSERT_EQ(zdaTool("pack out.zda hello.bmp"), 0);
     EXPECT_EQ(zdaTool("extract out.zda new/deeper"), 0);
+    EXPECT_EQ(zdaTool("extract out.zda new/deeper"), 0); // into the folder made the first time
     EXPECT_EQ(readFile("new/deeper/hello.bmp"), bytesOf("hello there"));
+    EXPECT_EQ(readFile("new/deeper/plan1.bin"), bytesOf("map!"));
     const struct {
         const char* args;
         const char* said;
@@ -262,11 +232,12 @@ TEST_F(Zda, TheToolMakesAMissingFolderAndSaysWhyItFails) {
         {"pack x.zda empty.bmp", "cannot read empty.bmp: the file is empty"},
         {"pack none/x.zda hello.bmp", "cannot write none/x.zda: No such file or directory"},
         {"extract out.zda hello.bmp", "cannot make the folder hello.bmp: Not a directory"},
+        {"extract out.zda new nothere.bmp", "out.zda: no readable entry nothere.bmp"},
+        {"list hello.bmp", "hello.bmp is not a valid .zda archive"},
     };
     for (const auto& f : failures) {
-        int status = -1;
-        const std::string said = runCommand(std::string(ZDATOOL_BINARY) + " " + f.args + " 2>&1", &status);
-        EXPECT_EQ(status, 1) << f.args;
+        std::string said;
+        EXPECT_EQ(zdaTool(f.args, &said), 1) << f.args;
         EXPECT_EQ(said, std::string("zdatool: ") + f.said + "\n");
     }
 }
