@@ -243,15 +243,24 @@ int videoOpen(int zoom, int fullScreen, int bpp) {
             return 1;
         }
         if (videoForced) return 0;
-        fprintf(stderr, "blomp: %s; showing the game through SDL instead\n", SDL_GetError());
+        // When SDL cannot show a picture either, the player learns why the GPU display could not start.
+        char why[512];
+        snprintf(why, sizeof why, "%s", SDL_GetError());
+        int ok = 1;
         if (dummyIsOurs) {
             // The console path had SDL's dummy driver: SDL's own choice now, which may be none.
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             unsetenv("SDL_VIDEODRIVER");
             dummyIsOurs = 0;
-            if (!startSDLVideo()) return 0;
+            ok = startSDLVideo();
         }
         videoPath = PATH_SDL;
+        if (!ok || !openSDL(zoom, fullScreen, bpp)) {
+            SDL_SetError("%s", why);
+            return 0;
+        }
+        fprintf(stderr, "blomp: %s; showing the game through SDL instead\n", why);
+        return 1;
     }
     return openSDL(zoom, fullScreen, bpp);
 }
