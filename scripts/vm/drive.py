@@ -139,6 +139,9 @@ def frame_of(img):
 # ---- the machine ----------------------------------------------------------
 
 
+MACHINES = []  # every qemu started; any still running when the check ends is stopped
+
+
 class Machine:
     def __init__(self, args, name, mode, extra_append=""):
         self.args, self.name, self.mode = args, name, mode
@@ -178,6 +181,7 @@ class Machine:
         ]
         self.serial_log = open(os.path.join(self.run, f"{name}.serial.log"), "a")
         self.proc = subprocess.Popen(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        MACHINES.append(self.proc)
         self.mon = self._connect(self.mon_path)
         self.ser = self._connect(self.ser_path)
         self.mon_buf = b""
@@ -306,6 +310,592 @@ class Machine:
         self.serial_log.close()
 
 
+# ---- what the screen shows ------------------------------------------------
+
+REF_SCREENS = ["language", "quotation", "warning", "credits", "graphics", "title", "story", "intro", "play",
+               "pause", "quit"]
+
+# The harness plays the same way on the build machine and saves each screen as the game composes it.
+REF_SCRIPT = """shot 500 language.png
+tap 600 return
+shot 2000 quotation.png
+tap 2100 return
+shot 3000 warning.png
+tap 3100 up
+shot 3500 credits.png
+tap 3600 up
+shot 4000 graphics.png
+tap 4100 right
+shot 9000 title.png
+tap 9500 return
+tap 10500 return
+shot 12000 story.png
+tap 12500 return
+shot 14000 intro.png
+key 16000 right down
+shot 18000 play.png
+key 18100 right up
+tap 19000 space
+shot 20000 pause.png
+tap 21000 down
+tap 22000 return
+shot 23000 quit.png
+tap 24000 left
+tap 26000 up
+tap 26500 return
+limit 40000
+"""
+
+
+def block_means(frame):
+    """A 320 x 240 frame as 16 x 12 blocks of mean colour."""
+    return frame.astype(np.float32).reshape(12, 20, 16, 20, 3).mean(axis=(1, 3))
+
+
+class Screens:
+    def __init__(self, refdir):
+        self.refs = {n: block_means(read_png(os.path.join(refdir, n + ".png"))) for n in REF_SCREENS}
+
+    def distances(self, img):
+        # The scan lines darken the picture by about 5 % on average.
+        b = block_means(frame_of(img)) / 0.95
+        return {n: float(np.abs(b - r).mean()) for n, r in self.refs.items()}
+
+    def which(self, img):
+        d = self.distances(img)
+        best = min(d, key=d.get)
+        return best, d
+
+
+def pause_text(img):
+    """Pixels of the orange menu text where "-PAUSE-" stands."""
+    f = frame_of(img)[94:112, 100:220].astype(int)
+    return int(((f[:, :, 0] > 180) & (f[:, :, 1] > 60) & (f[:, :, 1] < 210) & (f[:, :, 2] < 120)).sum())
+
+
+def check_geometry(img, what):
+    """The 4:3 picture where the aspect rule puts it, the bars beside or below it black.
+    Returns a line saying what was measured."""
+    sh, sw, _ = img.shape
+    x0, y0, w, h = expected_rect(sw, sh)
+    lum = img.astype(int).sum(axis=2)
+    cols = np.nonzero(lum.max(axis=0) > 0)[0]
+    rows = np.nonzero(lum.max(axis=1) > 0)[0]
+    if len(cols) == 0:
+        fail(f"{what}: the screen is black")
+    left, right = int(cols[0]), int(cols[-1]) + 1
+    top = int(rows[0])
+    exp_left, exp_right, exp_top = x0, x0 + w, y0
+    said = (f"{what} on {sw}x{sh}: picture from x {left} to {right} ({right - left} wide), top row {top}; "
+            f"the aspect rule says {exp_left:.1f} to {exp_right:.1f} ({w:.1f} x {h:.1f}), top {exp_top:.1f}")
+    if abs(left - exp_left) > 2 or abs(right - exp_right) > 2 or abs(top - exp_top) > 2:
+        fail(said)
+    # The bars: nothing at all beside (or above and below) the picture.
+    bar = np.concatenate([lum[:, : max(0, int(exp_left) - 1)].ravel(), lum[:, int(exp_right) + 2 :].ravel(),
+                          lum[: max(0, int(exp_top) - 1), :].ravel(), lum[int(y0 + h) + 2 :, :].ravel()])
+    if bar.size and bar.max() > 0:
+        fail(f"{said}; the bars are not black: {int((bar > 0).sum())} pixels lit")
+    return said + ("; bars black" if bar.size else "; no bars (the mode is 4:3)")
+
+
+def scanline_strength(img):
+    """How much the brightness of the screen's rows swings once per frame row (the scan
+    lines), and at frequencies beside it, as a fraction of the mean."""
+    sh, sw, _ = img.shape
+    x0, y0, w, h = expected_rect(sw, sh)
+    ys = np.arange(int(np.ceil(y0)), int(y0 + h))
+    part = img[ys][:, int(np.ceil(x0)) : int(x0 + w)].astype(np.float64).sum(axis=2).mean(axis=1)
+    mean = part.mean()
+    pos = ys + 0.5 - y0
+
+    def amp(period):
+        ph = 2 * np.pi * pos / period
+        return 2 * abs(np.sum((part - mean) * np.exp(-1j * ph))) / len(part) / mean
+
+    row = h / 240
+    return amp(row), max(amp(row * 1.13), amp(row * 0.89))
+
+
+def check_scanlines(img, what):
+    on, beside = scanline_strength(img)
+    said = (f"{what}: rows swing {on * 100:.1f} % once per frame row, {beside * 100:.1f} % at frequencies beside it")
+    if on < 0.04 or on < 4 * beside:
+        fail(said + ": no scan lines")
+    return said
+
+
+def console_like(img):
+    """The console's text screen: little lit, and what is lit is grey text, not a picture."""
+    lum = img.astype(int).sum(axis=2)
+    lit = float((lum > 60).mean())
+    f = img.astype(int)
+    colour = float((np.abs(f[:, :, 0] - f[:, :, 2]) > 60).mean())
+    return lit < 0.12 and colour < 0.02, f"{lit * 100:.1f} % lit, {colour * 100:.2f} % coloured"
+
+
+def ground_shift(a, b):
+    """How far the play-field's ground moved sideways between two screen dumps, in frame pixels."""
+    fa = frame_of(a)[150:190].astype(np.float32).mean(axis=2)
+    fb = frame_of(b)[150:190].astype(np.float32).mean(axis=2)
+    best, best_d = 0, None
+    for s in range(-40, 41):
+        if s >= 0:
+            d = np.abs(fa[:, s:] - fb[:, : 320 - s]).mean()
+        else:
+            d = np.abs(fa[:, : 320 + s] - fb[:, -s:]).mean()
+        if best_d is None or d < best_d:
+            best, best_d = s, d
+    return best
+
+
+# ---- sound ----------------------------------------------------------------
+
+
+def read_wav(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:4] != b"RIFF" or data[8:12] != b"WAVE":
+        fail(f"{path}: not a WAV file")
+    pos, rate, ch, bits, pcm = 12, 0, 0, 0, None
+    while pos + 8 <= len(data):
+        kind, n = data[pos : pos + 4], struct.unpack("<I", data[pos + 4 : pos + 8])[0]
+        body = data[pos + 8 : pos + 8 + n]
+        if kind == b"fmt ":
+            _, ch, rate, _, _, bits = struct.unpack("<HHIIHH", body[:16])
+        elif kind == b"data":
+            pcm = data[pos + 8 :]  # qemu fills in the size only when it ends in order
+            break
+        pos += 8 + n
+    if bits != 16 or pcm is None:
+        fail(f"{path}: not 16-bit PCM")
+    s = np.frombuffer(pcm[: len(pcm) // (2 * ch) * 2 * ch], dtype="<i2").reshape(-1, ch)
+    return rate, s.astype(np.float64) / 32768
+
+
+def rms_db(x):
+    r = np.sqrt(np.mean(x**2)) if x.size else 0
+    return 20 * np.log10(r) if r > 0 else -200.0
+
+
+# ---- the checks -----------------------------------------------------------
+
+
+def make_references(args):
+    """The screens and the title's sound as the game makes them on this machine (the desktop mix)."""
+    ref = os.path.join(args.run, "ref")
+    os.makedirs(ref, exist_ok=True)
+    data = os.path.join(args.host_build, "run", "data")
+    if not os.path.islink(os.path.join(ref, "data")):
+        os.symlink(data, os.path.join(ref, "data"))
+    with open(os.path.join(ref, "screens.txt"), "w") as f:
+        f.write(REF_SCRIPT)
+    env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
+    harness = os.path.join(args.host_build, "blompharness")
+    subprocess.run([harness, "screens.txt"], cwd=ref, env=env, stdout=subprocess.DEVNULL, check=False)
+    for n in REF_SCREENS:
+        if not os.path.exists(os.path.join(ref, n + ".png")):
+            fail(f"the harness made no reference picture {n}.png in {ref}")
+    # The title's music, mixed in real time into a file by SDL's disk driver.
+    with open(os.path.join(ref, "sound.txt"), "w") as f:
+        f.write("realtime 1\ntap 600 return\ntap 2100 return\ntap 3100 up\ntap 3600 up\ntap 4100 right\n"
+                "limit 16000\n")
+    raw = os.path.join(ref, "title.raw")
+    env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=raw,
+               SDL_DISKAUDIODELAY="46")  # 1024 samples at 22050 Hz: real time
+    subprocess.run([harness, "sound.txt"], cwd=ref, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   check=False)
+    s = np.fromfile(raw, dtype="<i2").astype(np.float64) / 32768
+    s = s[: len(s) // 2 * 2].reshape(-1, 2)
+    rate = 22050
+    title = s[int(10 * rate) : int(16 * rate)]  # the title's music once it has swelled
+    level = rms_db(title)
+    if level < -50:
+        fail(f"the desktop mix of the title is silent here ({level:.1f} dBFS): {raw}")
+    return Screens(ref), level
+
+
+def wait_screen(m, screens, name, timeout=60, shot_name=None):
+    end = time.monotonic() + timeout
+    n = 0
+    while True:
+        img = m.shot(shot_name or f"wait-{name}")
+        best, d = screens.which(img)
+        if best == name:
+            return img
+        n += 1
+        if time.monotonic() > end:
+            near = ", ".join(f"{k} {v:.0f}" for k, v in sorted(d.items(), key=lambda kv: kv[1])[:3])
+            fail(f"{m.name}: waited {timeout} s for the {name} screen; the screen looks most like: {near} "
+                 f"(distances; the picture is {m.run}/{shot_name or 'wait-' + name}.png)")
+        time.sleep(0.5)
+
+
+def advance(m, screens, key, now, then, timeout=60):
+    """Presses a key on one screen until the next one shows: a key pressed while a
+    screen still fades in may be passed over, as on a real machine."""
+    end = time.monotonic() + timeout
+    while True:
+        time.sleep(0.7)
+        m.key(key)
+        wait_until = min(end, time.monotonic() + 8)
+        while True:
+            img = m.shot(f"wait-{then}")
+            best, d = screens.which(img)
+            if best == then:
+                return img
+            if best != now and time.monotonic() > wait_until:
+                break
+            if time.monotonic() > wait_until:
+                break
+            time.sleep(0.4)
+        if time.monotonic() > end:
+            near = ", ".join(f"{k} {v:.0f}" for k, v in sorted(d.items(), key=lambda kv: kv[1])[:3])
+            fail(f"{m.name}: {key} on the {now} screen did not bring the {then} screen in {timeout} s; the screen "
+                 f"looks most like: {near} (distances; {m.run}/wait-{then}.png)")
+
+
+def through_intro(m, screens, upto="title"):
+    """From the game's start through the intro screens: English, the quotation, the
+    warning and the credits, then the deluxe graphics (upto "right": the key is
+    pressed and its time returned at once; "title": the title is awaited)."""
+    wait_screen(m, screens, "language", 90)
+    advance(m, screens, "ret", "language", "quotation")
+    advance(m, screens, "ret", "quotation", "warning")
+    advance(m, screens, "up", "warning", "credits")
+    advance(m, screens, "up", "credits", "graphics")
+    if upto == "graphics":
+        return None
+    time.sleep(0.7)
+    m.key("right")
+    t = time.monotonic()
+    if upto == "title":
+        wait_screen(m, screens, "title")
+    return t
+
+
+def console_back(m, what):
+    m.command("printf '\\033[2J\\033[Hthe console after %s\\n' > /dev/tty1".replace("%s", what.replace(" ", "_")))
+    time.sleep(1.5)
+    img = m.shot(f"console-after-{what.replace(' ', '-')}")
+    ok, said = console_like(img)
+    if not ok:
+        fail(f"the console did not come back after {what}: the screen shows {said} "
+             f"({m.run}/console-after-{what.replace(' ', '-')}.png)")
+    return said
+
+
+def parse_files(lines):
+    files = {}
+    for l in lines:
+        p = l.split()
+        if p[0] == "file":
+            files[p[1]] = bytes.fromhex(p[3]) if len(p) > 3 else b""
+    return files
+
+
+def octal(b):
+    return "".join(f"\\{c:03o}" for c in b)
+
+
+def put_file(m, name, content):
+    st, _ = m.command(f"printf '{octal(content)}' > /home/player/.local/share/blomp/{name} && "
+                      f"chown player:player /home/player/.local/share/blomp/{name} && sync")
+    if st != 0:
+        fail(f"could not lay {name} in the player's folder")
+
+
+def main_session(args, screens, desk_db, mode, results):
+    m = Machine(args, "play", mode)
+    step(f"booted to the first process in {time.monotonic() - m.booted:.0f} s? waiting")
+    info = m.wait_ready()
+    step(f"ready: kernel {info} (boot {time.monotonic() - m.booted:.0f} s)")
+    st, out = m.command("files")
+    if parse_files(out):
+        fail(f"a fresh player already has game files: {out}")
+
+    # 1. The whole way through by keys, as a player.
+    m.command("game blomp")
+    t_game = time.monotonic()
+    wait_screen(m, screens, "language", 90, "language")
+    step(f"the game shows its first screen {time.monotonic() - t_game:.1f} s after its start")
+    through_intro(m, screens, "graphics")
+    m.key("right")
+    title = wait_screen(m, screens, "title", 60, "title")
+    t_title = time.monotonic()
+    results.append(check_geometry(title, "the title"))
+    results.append(check_scanlines(title, "the title"))
+    step("intro screens passed by keys; the title is there: " + results[-2] + "; " + results[-1])
+    time.sleep(10)  # the title's music, for the recording
+    t_title_end = time.monotonic()
+    m.key("ret")
+    time.sleep(1)
+    m.key("ret")  # NEW GAME
+    wait_screen(m, screens, "story", 30, "story")
+    advance(m, screens, "ret", "story", "intro")
+    wait_screen(m, screens, "play", 30, "play-start")  # the level's intro has ended: keys move the figure
+    m.key("right", 1500)
+    time.sleep(3)
+    play = m.shot("play")
+    best, d = screens.which(play)
+    if best != "play":
+        fail(f"after a few seconds of play the screen looks like {best}, not the level ({m.run}/play.png)")
+    results.append(check_geometry(play, "the level in play"))
+    results.append(check_scanlines(play, "the level in play"))
+    m.key("spc")
+    end = time.monotonic() + 20
+    while True:
+        img = m.shot("pause")
+        if pause_text(img) > 150:
+            break
+        if time.monotonic() > end:
+            fail(f"space in play: no pause menu in 20 s ({pause_text(img)} pixels of menu text; {m.run}/pause.png)")
+        time.sleep(0.3)
+    m.key("down")  # GO ON -> EXIT
+    time.sleep(1)
+    m.key("ret")
+    wait_screen(m, screens, "quit", 20, "quit")
+    m.key("left")  # yes
+    wait_screen(m, screens, "title", 40, "title-again")
+    m.key("up")  # EXIT
+    time.sleep(1)
+    m.key("ret")
+    t_exit = time.monotonic()
+    st, out = m.command("wait", 60)
+    status = out[0].split()[1]
+    said = [l for l in out if l.startswith("game-said")]
+    if status != "0" or said:
+        fail(f"the game ended with status {status} after EXIT on the title; it said: {said}")
+    step(f"play, pause menu, EXIT, title, EXIT: status 0, {time.monotonic() - t_exit:.1f} s after the last key")
+    results.append("console after EXIT: " + console_back(m, "EXIT"))
+    st, out = m.command("files")
+    files = parse_files(out)
+    for f in ("blomp.cfg", "hiscores.dat"):
+        if not files.get(f):
+            fail(f"after the game's EXIT the player's folder has no {f}: {sorted(files)}")
+    if len(files["hiscores.dat"]) != 160:
+        fail(f"hiscores.dat has {len(files['hiscores.dat'])} bytes, not 160")
+
+    # 2. Old files the game must replace: a tampered hiscore table and settings with a line of ours.
+    old = {"hiscores.dat": bytes(range(160)), "blomp.cfg": files["blomp.cfg"] + b"# laid by the vm check\n"}
+    for n, c in old.items():
+        put_file(m, n, c)
+    m.command("game blomp")
+    t_right = through_intro(m, screens, "right")
+    wait_screen(m, screens, "title", 60, "title-second")
+    t_to_title = time.monotonic() - t_right
+    m.key("ret")
+    time.sleep(1)
+    m.key("ret")
+    wait_screen(m, screens, "story", 30)
+    advance(m, screens, "ret", "story", "intro")
+    wait_screen(m, screens, "play", 30, "play-second")
+
+    # 3. The keyboard unplugged while a key is held, and another plugged in.
+    m.key("right", 8000)
+    time.sleep(1.0)
+    out = m.monitor("device_del kbd")
+    if out.strip():
+        fail(f"device_del kbd: {out}")
+    time.sleep(2.5)
+    a = m.shot("unplugged-1")
+    time.sleep(2.0)
+    b = m.shot("unplugged-2")
+    moved_unplugged = ground_shift(a, b)
+    out = m.monitor("device_add virtio-keyboard-pci,id=kbd2")
+    if out.strip():
+        fail(f"device_add: {out}")
+    time.sleep(8)  # the right key's hold time is over, udev has made the new device node
+    a = m.shot("replugged-1")
+    time.sleep(2.0)
+    b = m.shot("replugged-2")
+    moved_replugged = ground_shift(a, b)
+    m.key("spc")
+    end = time.monotonic() + 15
+    paused = False
+    while time.monotonic() < end:
+        img = m.shot("replugged-pause")
+        if pause_text(img) > 150:
+            paused = True
+            break
+        time.sleep(0.3)
+    hot = (f"keyboard unplugged with cursor right held: the ground moved {moved_unplugged} frame pixels in 2 s; "
+           f"another plugged in: moved {moved_replugged} in 2 s; space on it {'opened' if paused else 'did not open'} "
+           f"the pause menu")
+    results.append(hot)
+    step(hot)
+    hot_faults = []
+    if moved_replugged != 0:
+        hot_faults.append("a key stays held after its keyboard is gone (the figure walks on by itself)")
+    if not paused:
+        hot_faults.append("the game does not read a keyboard plugged in while it runs")
+
+    # 4. SIGTERM in play: the game ends in order, the console comes back, the files are new.
+    m.command("term")
+    st, out = m.command("wait", 60)
+    status, ms = out[0].split()[1:3]
+    said = [l for l in out if l.startswith("game-said")]
+    if status != "0":
+        fail(f"SIGTERM in play: the game ended with status {status}; it said: {said}")
+    results.append(f"SIGTERM in play: status 0 after {ms} ms")
+    results.append("console after SIGTERM: " + console_back(m, "SIGTERM"))
+    st, out = m.command("files")
+    new = parse_files(out)
+    for n in old:
+        if new.get(n) == old[n] or not new.get(n):
+            fail(f"the game did not replace the old {n}: it holds {new.get(n)!r}")
+    step(f"SIGTERM: status 0 in {ms} ms; hiscores.dat and blomp.cfg replaced; title {t_to_title:.1f} s after the "
+         f"graphics key")
+
+    # 5. A fatal error after the console display has started: a player's data folder without the archives.
+    m.command("mkdir -p /home/player/broken/blomp/data && chown -R player:player /home/player/broken")
+    m.command("game XDG_DATA_HOME=/home/player/broken blomp")
+    st, out = m.command("wait", 90)
+    status = out[0].split()[1]
+    said = [l[len("game-said ") :] for l in out if l.startswith("game-said")]
+    if status != "1" or len(said) != 1:
+        fail(f"with no data the game ended with status {status} and said {said} (one line and status 1 expected)")
+    results.append(f"fatal error: status 1, \"{said[0]}\"")
+    results.append("console after a fatal error: " + console_back(m, "a fatal error"))
+
+    # 6. No Mesa drivers at all (as before the package depended on them): one line says what to install.
+    m.command("d=$(dirname $(ls /usr/lib/*/dri/kms_swrast_dri.so)); mv $d $d.away")
+    m.command("game blomp")
+    st, out = m.command("wait", 90)
+    m.command("mv $d.away $d")
+    status = out[0].split()[1]
+    said = [l[len("game-said ") :] for l in out if l.startswith("game-said")]
+    if status != "1" or len(said) != 1 or "install libgl1-mesa-dri" not in said[0]:
+        fail(f"without Mesa's DRI drivers the game ended with status {status} and said {said}; one line "
+             f"naming libgl1-mesa-dri expected")
+    results.append(f"without Mesa's DRI drivers: status 1, \"{said[0]}\"")
+    step("fatal error and missing drivers: one line each, status 1, console back")
+    m.off()
+
+    # 7. The sound: the title's music in the recording, against the desktop mix.
+    rate, s = read_wav(m.wav)
+    t0 = m.booted
+    title = s[int((t_title + 5 - t0) * rate) : int((t_title_end - t0) * rate)]
+    whole = rms_db(s)
+    level = rms_db(title)
+    said = (f"sound: the recording holds {len(s) / rate:.0f} s, {whole:.1f} dBFS over all; the title's music "
+            f"{level:.1f} dBFS, the desktop mix of the title {desk_db:.1f} dBFS")
+    results.append(said)
+    step(said)
+    if level < -50:
+        fail(said + ": the title is silent in the machine")
+    if abs(level - desk_db) > 6:
+        fail(said + ": more than 6 dB apart")
+    return old, new, t_to_title, int(ms) / 1000, hot_faults
+
+
+def judge_files(got, old, new, round_name):
+    """After a cut each file is whole: the old one or the new one, never empty or torn.
+    Returns what was found, for the report."""
+    found = []
+    for n in ("hiscores.dat", "blomp.cfg"):
+        c = got.get(n)
+        if c is None:
+            fail(f"{round_name}: {n} is gone after the cut (files: {sorted(got)})")
+        if c == old[n]:
+            found.append(f"{n} old")
+        elif c == new[n]:
+            found.append(f"{n} new")
+        else:
+            fail(f"{round_name}: {n} is neither the old nor the new file after the cut: {len(c)} bytes {c[:48]!r}...")
+    for n in got:
+        if n.endswith(".tmp"):
+            found.append(f"{n} left ({len(got[n])} bytes)")
+    return ", ".join(found)
+
+
+def cut_rounds(args, screens, old, new, t_to_title, t_exit, modes, results):
+    """Power cuts at chosen moments around the two writes a start and an end of the game
+    make: the hiscore table (a tampered one is replaced as the title comes up) and the
+    settings (written as the game ends on SIGTERM). Each round boots, judges the files the
+    cut before left, lays the old files again, and cuts."""
+    n = args.cuts
+    plan = []
+    for i in range(n):
+        if i % 2 == 0:
+            k = i // 2
+            plan.append(("hiscores", (k + 0.5) / ((n + 1) // 2) * (t_to_title + 0.5)))
+        else:
+            k = i // 2
+            plan.append(("settings", (k + 0.5) / (n // 2) * (t_exit + 0.4)))
+    checked_modes = set()
+    for i, (kind, offset) in enumerate(plan):
+        mode = modes[i % len(modes)]
+        m = Machine(args, f"cut{i + 1:02d}", mode)
+        m.wait_ready()
+        st, out = m.command("files")
+        if i > 0:
+            found = judge_files(parse_files(out), old, new, f"after cut {i}")
+            results.append(f"cut {i} ({plan[i - 1][0]}, {plan[i - 1][1]:.2f} s): {found}")
+            log(results[-1])
+        for name, c in old.items():
+            put_file(m, name, c)
+        m.command("rm -f /home/player/.local/share/blomp/*.tmp; sync")
+        m.command("game blomp")
+        if kind == "hiscores":
+            through_intro(m, screens, "right")
+            time.sleep(offset)
+        else:
+            if mode not in checked_modes and mode != modes[0]:
+                img = wait_screen(m, screens, "language", 120, f"language-{mode[0]}x{mode[1]}")
+                through_intro(m, screens, "graphics")
+                m.key("right")
+                img = wait_screen(m, screens, "title", 120, f"title-{mode[0]}x{mode[1]}")
+                results.append(check_geometry(img, "the title"))
+                results.append(check_scanlines(img, f"the title on {mode[0]}x{mode[1]}"))
+                step(results[-2] + "; " + results[-1])
+            else:
+                wait_screen(m, screens, "language", 120)
+            m.ser.sendall(b"term\n")
+            time.sleep(offset)
+        checked_modes.add(mode)
+        m.cut()
+        step(f"cut {i + 1}: power off {offset:.2f} s after the {'graphics key' if kind == 'hiscores' else 'SIGTERM'}"
+             f" ({mode[0]}x{mode[1]})")
+    return plan
+
+
+def purge_session(args, old, new, plan, results):
+    m = Machine(args, "purge", (960, 540))
+    m.wait_ready()
+    st, out = m.command("files")
+    if plan:
+        found = judge_files(parse_files(out), old, new, f"after cut {len(plan)}")
+        results.append(f"cut {len(plan)} ({plan[-1][0]}, {plan[-1][1]:.2f} s): {found}")
+        log(results[-1])
+    st, out = m.command("apt-get purge -y -qq blomp > /tmp/purge.log 2>&1; echo \"@@ purge $?\"; "
+                        "find / -xdev -iname '*blomp*' -not -path '/home/*' | sed 's/^/@@ left /'; "
+                        "dpkg-query -W blomp > /dev/null 2>&1 && echo '@@ left dpkg-record'", 300)
+    if "purge 0" not in out:
+        fail(f"apt-get purge blomp failed: {out}")
+    left = [l[5:] for l in out if l.startswith("left ")]
+    if left:
+        fail(f"apt-get purge blomp left {left}")
+    results.append("apt-get purge blomp: nothing of it left outside the player's own folder")
+    step(results[-1])
+    m.off()
+
+
+def checks(args):
+    results = []
+    step("reference pictures and the desktop mix from the harness on this machine")
+    screens, desk_db = make_references(args)
+    modes = [(960, 540)] if args.form == "short" else [(960, 540), (1024, 768), (1920, 1080)]
+    args.cuts = 3 if args.form == "short" else 20
+    old, new, t_to_title, t_exit, hot_faults = main_session(args, screens, desk_db, modes[0], results)
+    plan = cut_rounds(args, screens, old, new, t_to_title, t_exit, modes, results)
+    purge_session(args, old, new, plan, results)
+    print("\nWhat the machine showed:")
+    for r in results:
+        print("  " + r)
+    if hot_faults:
+        fail("the keyboard plugged out and in during play: " + "; ".join(hot_faults))
+
+
 def main():
     global START
     ap = argparse.ArgumentParser()
@@ -313,29 +903,21 @@ def main():
     ap.add_argument("--qemu", required=True)
     ap.add_argument("--run", required=True)
     ap.add_argument("--form", default="full")
-    ap.add_argument("--deb", required=True)
+    ap.add_argument("--host-build", required=True)
     ap.add_argument("--start", type=int, default=0)
-    ap.add_argument("--only", default="")
     args = ap.parse_args()
+    args.run, args.host_build = os.path.abspath(args.run), os.path.abspath(args.host_build)
     START = time.monotonic() - args.start
     try:
         checks(args)
     except Failure as e:
         print(f"vm-check: {e}", file=sys.stderr)
         sys.exit(1)
-
-
-def checks(args):
-    m = Machine(args, "boot", (960, 540))
-    log("ready: " + m.wait_ready())
-    print(m.command("files"))
-    print(m.command("ls -l /dev/dri /dev/input; id player"))
-    m.command("game")
-    time.sleep(20)
-    m.shot("first")
-    print(m.command("term"))
-    print(m.command("wait"))
-    m.off()
+    finally:
+        for p in MACHINES:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
 
 
 if __name__ == "__main__":

@@ -5,8 +5,9 @@
 # at a time, on the serial line, which is also the machine's log. Every answer
 # ends with a line "@@ <status>"; lines meant for the host start with "@@".
 #
-#   game [ARG...]   start `blomp` from PATH as the user player (groups video,
-#                   input, audio), BLOMP_DISPLAY unset, as a login would
+#   game [VAR=VALUE...] blomp [ARG...]
+#                   start the game from PATH as the user player (groups video,
+#                   input, audio) with a login's environment, BLOMP_DISPLAY unset
 #   term            SIGTERM to the game
 #   wait            wait for the game's end: "@@ game-status N MS", then what it
 #                   printed (MS: the milliseconds since `term`)
@@ -67,9 +68,9 @@ while IFS= read -r line <&3; do
   case "$cmd" in
     game)
       rm -f /tmp/game.out
-      env -i HOME=$home USER=player LOGNAME=player SHELL=/bin/sh LANG=C.UTF-8 \
-        PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games \
-        setpriv --reuid=player --regid=player --init-groups blomp "$@" > /tmp/game.out 2>&1 &
+      setpriv --reuid=player --regid=player --init-groups \
+        env -i HOME=$home USER=player LOGNAME=player SHELL=/bin/sh LANG=C.UTF-8 \
+        PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games "$@" > /tmp/game.out 2>&1 &
       game_pid=$!
       echo "@@ game-pid $game_pid"
       ;;
