@@ -33,11 +33,13 @@ arch="${1:-}"
 shift || true
 form=full
 deb=""
+known=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --short) form=short ;;
     --deb) deb=$(readlink -f "${2:?--deb needs a file}"); shift ;;
-    *) echo "usage: scripts/vm-check.sh amd64|arm64 [--short] [--deb FILE]" >&2; exit 1 ;;
+    --known) known+=(--known "${2:?--known needs a name}"); shift ;;
+    *) echo "usage: scripts/vm-check.sh amd64|arm64 [--short] [--deb FILE] [--known keyboard-hotplug]" >&2; exit 1 ;;
   esac
   shift
 done
@@ -148,5 +150,5 @@ rm -rf "$sys"
 # 4 and 5. Boot, play, check.
 step "boot and play ($form form)"
 /usr/bin/python3 scripts/vm/drive.py --arch "$arch" --qemu "$qemu" --run "$run" --form "$form" \
-  --host-build "$root/build-cross/host" --start "$((SECONDS - start))"
+  --host-build "$root/build-cross/host" --start "$((SECONDS - start))" "${known[@]}"
 step "done: the $arch package plays on a real kernel"

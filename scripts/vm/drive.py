@@ -433,6 +433,24 @@ def console_like(img):
     return lit < 0.12 and colour < 0.02, f"{lit * 100:.1f} % lit, {colour * 100:.2f} % coloured"
 
 
+def figure_x(img):
+    """Where the figure stands on the first level's ground (frame pixels): the middle of
+    its orange in the rows just above the grass."""
+    f = frame_of(img)[138:162].astype(int)
+    r, g, b = f[:, :, 0], f[:, :, 1], f[:, :, 2]
+    xs = np.nonzero((r > 200) & (g > 130) & (g < 190) & (b < 60))[1]
+    return float(np.median(xs)) if len(xs) > 8 else None
+
+
+def moved(a, b):
+    """How far the figure went between two screen dumps: its own move on the screen plus
+    the ground's, in frame pixels (None when it cannot be seen)."""
+    xa, xb = figure_x(a), figure_x(b)
+    if xa is None or xb is None:
+        return None
+    return abs(xb - xa) + abs(ground_shift(a, b))
+
+
 def ground_shift(a, b):
     """How far the play-field's ground moved sideways between two screen dumps, in frame pixels."""
     fa = frame_of(a)[150:190].astype(np.float32).mean(axis=2)
@@ -584,6 +602,18 @@ def console_back(m, what):
     return said
 
 
+UNDERRUNS = [0]
+
+
+def game_said(out):
+    """What the game printed, less ALSA's underrun notes: the emulated machine cannot
+    always feed the sound card in time. They are counted for the report."""
+    said = [l[len("game-said ") :] for l in out if l.startswith("game-said ")]
+    kept = [l for l in said if "underrun occurred" not in l]
+    UNDERRUNS[0] += len(said) - len(kept)
+    return kept
+
+
 def parse_files(lines):
     files = {}
     for l in lines:
@@ -662,7 +692,7 @@ def main_session(args, screens, desk_db, mode, results):
     t_exit = time.monotonic()
     st, out = m.command("wait", 60)
     status = out[0].split()[1]
-    said = [l for l in out if l.startswith("game-said")]
+    said = game_said(out)
     if status != "0" or said:
         fail(f"the game ended with status {status} after EXIT on the title; it said: {said}")
     step(f"play, pause menu, EXIT, title, EXIT: status 0, {time.monotonic() - t_exit:.1f} s after the last key")
@@ -700,7 +730,7 @@ def main_session(args, screens, desk_db, mode, results):
     a = m.shot("unplugged-1")
     time.sleep(2.0)
     b = m.shot("unplugged-2")
-    moved_unplugged = ground_shift(a, b)
+    moved_unplugged = moved(a, b)
     out = m.monitor("device_add virtio-keyboard-pci,id=kbd2")
     if out.strip():
         fail(f"device_add: {out}")
@@ -708,7 +738,7 @@ def main_session(args, screens, desk_db, mode, results):
     a = m.shot("replugged-1")
     time.sleep(2.0)
     b = m.shot("replugged-2")
-    moved_replugged = ground_shift(a, b)
+    moved_replugged = moved(a, b)
     m.key("spc")
     end = time.monotonic() + 15
     paused = False
@@ -718,13 +748,15 @@ def main_session(args, screens, desk_db, mode, results):
             paused = True
             break
         time.sleep(0.3)
-    hot = (f"keyboard unplugged with cursor right held: the ground moved {moved_unplugged} frame pixels in 2 s; "
-           f"another plugged in: moved {moved_replugged} in 2 s; space on it {'opened' if paused else 'did not open'} "
-           f"the pause menu")
+    hot = (f"keyboard unplugged with cursor right held: the figure moved {moved_unplugged} frame pixels in the 2 s "
+           f"after; another plugged in: moved {moved_replugged} in 2 s; space on it "
+           f"{'opened' if paused else 'did not open'} the pause menu")
     results.append(hot)
     step(hot)
     hot_faults = []
-    if moved_replugged != 0:
+    if moved_unplugged is None or moved_replugged is None:
+        fail(hot + ": the figure cannot be found on the screen (" + m.run + "/unplugged-*.png)")
+    if moved_unplugged > 2 or moved_replugged > 2:
         hot_faults.append("a key stays held after its keyboard is gone (the figure walks on by itself)")
     if not paused:
         hot_faults.append("the game does not read a keyboard plugged in while it runs")
@@ -733,7 +765,7 @@ def main_session(args, screens, desk_db, mode, results):
     m.command("term")
     st, out = m.command("wait", 60)
     status, ms = out[0].split()[1:3]
-    said = [l for l in out if l.startswith("game-said")]
+    said = game_said(out)
     if status != "0":
         fail(f"SIGTERM in play: the game ended with status {status}; it said: {said}")
     results.append(f"SIGTERM in play: status 0 after {ms} ms")
@@ -751,7 +783,7 @@ def main_session(args, screens, desk_db, mode, results):
     m.command("game XDG_DATA_HOME=/home/player/broken blomp")
     st, out = m.command("wait", 90)
     status = out[0].split()[1]
-    said = [l[len("game-said ") :] for l in out if l.startswith("game-said")]
+    said = game_said(out)
     if status != "1" or len(said) != 1:
         fail(f"with no data the game ended with status {status} and said {said} (one line and status 1 expected)")
     results.append(f"fatal error: status 1, \"{said[0]}\"")
@@ -763,11 +795,14 @@ def main_session(args, screens, desk_db, mode, results):
     st, out = m.command("wait", 90)
     m.command("mv $d.away $d")
     status = out[0].split()[1]
-    said = [l[len("game-said ") :] for l in out if l.startswith("game-said")]
-    if status != "1" or len(said) != 1 or "install libgl1-mesa-dri" not in said[0]:
-        fail(f"without Mesa's DRI drivers the game ended with status {status} and said {said}; one line "
-             f"naming libgl1-mesa-dri expected")
-    results.append(f"without Mesa's DRI drivers: status 1, \"{said[0]}\"")
+    said = game_said(out)
+    # Mesa's loader names each driver it tried first; the game's own words are one line.
+    mesa = [l for l in said if l.startswith("MESA-LOADER:") or l.startswith("failed to load")]
+    ours = [l for l in said if l not in mesa]
+    if status != "1" or len(ours) != 1 or "install libgl1-mesa-dri" not in ours[0]:
+        fail(f"without Mesa's DRI drivers the game ended with status {status} and said {ours} (after {len(mesa)} "
+             f"lines of Mesa's loader); one line naming libgl1-mesa-dri expected")
+    results.append(f"without Mesa's DRI drivers: status 1, \"{ours[0]}\" (after {len(mesa)} lines of Mesa's loader)")
     step("fatal error and missing drivers: one line each, status 1, console back")
     m.off()
 
@@ -889,11 +924,16 @@ def checks(args):
     old, new, t_to_title, t_exit, hot_faults = main_session(args, screens, desk_db, modes[0], results)
     plan = cut_rounds(args, screens, old, new, t_to_title, t_exit, modes, results)
     purge_session(args, old, new, plan, results)
+    results.append(f"ALSA's underrun notes under emulation (not counted as the game's output): {UNDERRUNS[0]}")
     print("\nWhat the machine showed:")
     for r in results:
         print("  " + r)
-    if hot_faults:
+    if hot_faults and "keyboard-hotplug" in args.known:
+        print("Known fault, still there (--known keyboard-hotplug): " + "; ".join(hot_faults))
+    elif hot_faults:
         fail("the keyboard plugged out and in during play: " + "; ".join(hot_faults))
+    elif "keyboard-hotplug" in args.known:
+        fail("the keyboard plugged out and in during play works now: drop --known keyboard-hotplug")
 
 
 def main():
@@ -905,6 +945,7 @@ def main():
     ap.add_argument("--form", default="full")
     ap.add_argument("--host-build", required=True)
     ap.add_argument("--start", type=int, default=0)
+    ap.add_argument("--known", action="append", default=[])
     args = ap.parse_args()
     args.run, args.host_build = os.path.abspath(args.run), os.path.abspath(args.host_build)
     START = time.monotonic() - args.start
