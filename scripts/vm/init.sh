@@ -30,10 +30,10 @@ mount -o remount,rw /
 hostname blompvm
 echo 1 > /proc/sys/kernel/sysrq
 
-exec 3< /dev/ttyS0
-stty -F /dev/ttyS0 -echo
-# What the host reads: on the serial line whatever /dev/console is.
-exec > /dev/ttyS0 2>&1
+# The serial line is the console (console=ttyS0 or ttyAMA0 last on the kernel's line).
+exec 3< /dev/console
+stty -F /dev/console -echo
+exec > /dev/console 2>&1
 
 /lib/systemd/systemd-udevd --daemon
 udevadm trigger --action=add
