@@ -425,12 +425,15 @@ def check_scanlines(img, what):
 
 
 def console_like(img):
-    """The console's text screen: little lit, and what is lit is grey text, not a picture."""
+    """The console's text screen with the line just written at its top: little lit, what
+    is lit grey text, not a picture."""
     lum = img.astype(int).sum(axis=2)
     lit = float((lum > 60).mean())
+    line = int((lum[:16, :400] > 300).sum())
     f = img.astype(int)
     colour = float((np.abs(f[:, :, 0] - f[:, :, 2]) > 60).mean())
-    return lit < 0.12 and colour < 0.02, f"{lit * 100:.1f} % lit, {colour * 100:.2f} % coloured"
+    return (lit < 0.12 and colour < 0.02 and line > 100,
+            f"{lit * 100:.1f} % lit, {colour * 100:.2f} % coloured, {line} pixels of the line written at its top")
 
 
 def figure_x(img):
@@ -801,7 +804,6 @@ def main_session(args, screens, desk_db, mode, results):
              f"lines of Mesa's loader); one line naming libgl1-mesa-dri expected")
     results.append(f"without Mesa's DRI drivers: status 1, \"{ours[0]}\" (after {len(mesa)} lines of Mesa's loader)")
     step("fatal error and missing drivers: one line each, status 1, console back")
-    m.off()
 
     # 7. The sound: the title's music in the recording, against the desktop mix.
     rate, s = read_wav(m.wav)
@@ -817,7 +819,7 @@ def main_session(args, screens, desk_db, mode, results):
         fail(said + ": the title is silent in the machine")
     if abs(level - desk_db) > 6:
         fail(said + ": more than 6 dB apart")
-    return old, new, t_to_title, int(ms) / 1000, hot_faults
+    return m, old, new, t_to_title, int(ms) / 1000, hot_faults
 
 
 def judge_files(got, old, new, round_name):
@@ -840,11 +842,12 @@ def judge_files(got, old, new, round_name):
     return ", ".join(found)
 
 
-def cut_rounds(args, screens, old, new, t_to_title, t_exit, modes, results):
+def cut_rounds(args, screens, first, old, new, t_to_title, t_exit, modes, results):
     """Power cuts at chosen moments around the two writes a start and an end of the game
     make: the hiscore table (a tampered one is replaced as the title comes up) and the
     settings (written as the game ends on SIGTERM). Each round boots, judges the files the
-    cut before left, lays the old files again, and cuts."""
+    cut before left, lays the old files again, and cuts; the first one goes on in the
+    machine of the main session."""
     # Dense around each write, and a few after it, once ext4 has committed its journal (5 s).
     if args.form == "short":
         plan = [("hiscores", 0.5 * t_to_title), ("settings", 0.5 * t_exit), ("hiscores", t_to_title + 6)]
@@ -856,9 +859,12 @@ def cut_rounds(args, screens, old, new, t_to_title, t_exit, modes, results):
     checked_modes = set()
     for i, (kind, offset) in enumerate(plan):
         mode = modes[i % len(modes)]
-        m = Machine(args, f"cut{i + 1:02d}", mode)
-        m.wait_ready()
-        st, out = m.command("files")
+        if i == 0:
+            m, mode = first, modes[0]
+        else:
+            m = Machine(args, f"cut{i + 1:02d}", mode)
+            m.wait_ready()
+            st, out = m.command("files")
         if i > 0:
             found = judge_files(parse_files(out), old, new, f"after cut {i}")
             results.append(f"cut {i} ({plan[i - 1][0]}, {plan[i - 1][1]:.2f} s): {found}")
@@ -916,8 +922,8 @@ def checks(args):
     step("reference pictures and the desktop mix from the harness on this machine")
     screens, desk_db = make_references(args)
     modes = [(960, 540)] if args.form == "short" else [(960, 540), (1024, 768), (1920, 1080)]
-    old, new, t_to_title, t_exit, hot_faults = main_session(args, screens, desk_db, modes[0], results)
-    plan = cut_rounds(args, screens, old, new, t_to_title, t_exit, modes, results)
+    m, old, new, t_to_title, t_exit, hot_faults = main_session(args, screens, desk_db, modes[0], results)
+    plan = cut_rounds(args, screens, m, old, new, t_to_title, t_exit, modes, results)
     purge_session(args, old, new, plan, results)
     results.append(f"ALSA's underrun notes under emulation (not counted as the game's output): {UNDERRUNS[0]}")
     print("\nWhat the machine showed:")
