@@ -18,12 +18,13 @@
 PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 export PATH
 
-mount -t proc proc /proc
-mount -t sysfs sys /sys
-mount -t devtmpfs dev /dev 2>/dev/null
+# The initramfs hands over /dev, /proc, /sys and /run mounted already.
+mountpoint -q /proc || mount -t proc proc /proc
+mountpoint -q /sys || mount -t sysfs sys /sys
+mountpoint -q /dev || mount -t devtmpfs dev /dev
 mkdir -p /dev/pts /dev/shm
-mount -t devpts devpts /dev/pts
-mount -t tmpfs tmpfs /run
+mountpoint -q /dev/pts || mount -t devpts devpts /dev/pts
+mountpoint -q /run || mount -t tmpfs tmpfs /run
 mount -t tmpfs tmpfs /tmp
 mount -t tmpfs tmpfs /dev/shm
 mount -o remount,rw /
