@@ -885,11 +885,11 @@ def cut_rounds(args, screens, first, old, new, t_to_title, t_exit, modes, result
                 results.append(check_geometry(img, "the title"))
                 results.append(check_scanlines(img, f"the title on {mode[0]}x{mode[1]}"))
                 step(results[-2] + "; " + results[-1])
+                checked_modes.add(mode)
             else:
                 wait_screen(m, screens, "language", 120)
             m.ser.sendall(b"term\n")
             time.sleep(offset)
-        checked_modes.add(mode)
         m.cut()
         step(f"cut {i + 1}: power off {offset:.2f} s after the {'graphics key' if kind == 'hiscores' else 'SIGTERM'}"
              f" ({mode[0]}x{mode[1]})")
