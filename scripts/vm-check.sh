@@ -101,7 +101,11 @@ make_base() { # $1: the folder
     # No binfmt_misc here: the first stage unpacks, the second runs arm64's
     # programs through qemu-user under proot (as root inside, nothing touched outside).
     debootstrap --foreign --arch=arm64 --variant=minbase --include="$base_packages" bookworm "$dir" "$mirror" >/dev/null
-    proot -q qemu-aarch64 -0 -r "$dir" -b /dev -b /proc -b /sys -w / /debootstrap/debootstrap --second-stage >/dev/null
+    # Here the first stage takes itself for a container and makes /proc a link to the host's.
+    rm -f "$dir/proc"
+    mkdir -p "$dir/proc"
+    DEBOOTSTRAP_DIR=/debootstrap proot -q qemu-aarch64 -0 -r "$dir" -b /dev -b /proc -b /sys -w / \
+      /debootstrap/debootstrap --second-stage >/dev/null
   fi
   echo "deb $mirror bookworm main" > "$dir/etc/apt/sources.list"
 }
