@@ -638,7 +638,7 @@ def put_file(m, name, content):
 
 def main_session(args, screens, desk_db, mode, results):
     m = Machine(args, "play", mode)
-    step(f"booted to the first process in {time.monotonic() - m.booted:.0f} s? waiting")
+    step(f"the machine is starting ({mode[0]}x{mode[1]})")
     info = m.wait_ready()
     step(f"ready: kernel {info} (boot {time.monotonic() - m.booted:.0f} s)")
     st, out = m.command("files")
