@@ -106,7 +106,11 @@ make_base() { # $1: the folder
     mkdir -p "$dir/proc"
     DEBOOTSTRAP_DIR=/debootstrap proot -q qemu-aarch64 -0 -r "$dir" -b /dev -b /proc -b /sys -w / \
       /debootstrap/debootstrap --second-stage >/dev/null
+    # The kernel came before initramfs-tools was set up: its first file system is made now.
+    proot -q qemu-aarch64 -0 -r "$dir" -b /dev -b /proc -b /sys -w / \
+      /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin update-initramfs -c -k all >/dev/null 2>&1
   fi
+  ls "$dir"/boot/initrd.img-* >/dev/null 2>&1 || fail "no initrd.img in the new system's /boot"
   echo "deb $mirror bookworm main" > "$dir/etc/apt/sources.list"
 }
 key=$(printf '%s\n' "$arch" "$mirror" "$base_packages" "$(declare -f make_base)" | sha256sum | cut -c1-16)
