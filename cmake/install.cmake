@@ -87,6 +87,10 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${BLOMP_DEB_ARCH})
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps finds the libraries the game is linked with, but not what Mesa
+# loads at run time: without its DRI drivers no GPU display can start, and on a
+# console without a desktop (Raspberry Pi OS Lite) there is then no picture at all.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_FILE_NAME "blomp_${PROJECT_VERSION}-1_${BLOMP_DEB_ARCH}")

@@ -8,7 +8,8 @@
 #  1. scripts/cross.sh for arm64 and armhf: the cross builds, their test suites
 #     under qemu (full, or the smoke part), and a scripted game against the host's;
 #  2. the amd64 package from the build machine's own build (build-cross/host),
-#     the ARM packages from the cross builds; Depends from dpkg-shlibdeps;
+#     the ARM packages from the cross builds; Depends from dpkg-shlibdeps, and
+#     Mesa's DRI drivers, which nothing links;
 #  3. for each package: lintian shows no errors; desktop-file-validate and
 #     appstreamcli validate pass; the control fields and the programs' machine
 #     are right; apt could install its Depends on Debian 12;
@@ -78,6 +79,9 @@ for arch in amd64 arm64 armhf; do
     echo "$depends" | grep -q "\(^\|, \)$lib\( \|,\|$\)" || fail "$deb: the game needs $so, but Depends lacks $lib"
   done
   rm -rf "$tree"
+  # What Mesa loads at run time is not linked: without its DRI drivers a console has no picture.
+  echo "$depends" | grep -q "\(^\|, \)libgl1-mesa-dri\( \|,\|$\)" ||
+    fail "$deb: Depends lacks libgl1-mesa-dri (Mesa's DRI drivers, loaded at run time)"
 
   # lintian: errors fail; warnings are printed for the reader.
   lintian_out=$(lintian --allow-root --no-tag-display-limit "$deb" 2>&1) || true

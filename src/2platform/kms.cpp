@@ -146,7 +146,8 @@ int kmsWindow(DisplayTarget* t, const char** why) {
         kms.surface = gbm_surface_create(kms.gbm, kms.mode.hdisplay, kms.mode.vdisplay, GBM_FORMAT_XRGB8888,
                                          GBM_BO_USE_SCANOUT | GBM_BO_USE_RENDERING);
     if (!kms.surface) {
-        *why = "no GBM surface for the screen";
+        // Mesa could not load a driver for the card: on Debian its DRI drivers come in their own package.
+        *why = "Mesa's DRI drivers are missing (install libgl1-mesa-dri)";
         kmsRelease();
         return 0;
     }

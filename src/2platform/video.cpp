@@ -162,16 +162,24 @@ int videoOpen(int zoom, int fullScreen, int bpp) {
     screen = fscreen = nullptr;
     if (display->open(zoom, fullScreen, bpp)) return 1;
     if (display == &sdlDisplay || videoForced) return 0;
-    fprintf(stderr, "blomp: %s; showing the game through SDL instead\n", SDL_GetError());
+    // When SDL cannot show a picture either, the player learns why the GPU display could not start.
+    char why[512];
+    snprintf(why, sizeof why, "%s", SDL_GetError());
     display = &sdlDisplay;
+    int ok = 1;
     if (driverIsOurs) {
         // The console had SDL's dummy driver: SDL's own choice now, which may be none.
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         unsetenv("SDL_VIDEODRIVER");
         driverIsOurs = 0;
-        if (!startSDLVideo()) return 0;
+        ok = startSDLVideo();
     }
-    return display->open(zoom, fullScreen, bpp);
+    if (!ok || !display->open(zoom, fullScreen, bpp)) {
+        SDL_SetError("%s", why);
+        return 0;
+    }
+    fprintf(stderr, "blomp: %s; showing the game through SDL instead\n", why);
+    return 1;
 }
 
 // Shows the finished frame on the display in use. Called by flipScreen once per drawn frame.
