@@ -131,14 +131,17 @@ int playMove(int move, int moveFrames, int* framesOut) {
 
 // An item the figure can no longer reach: left of the view's left edge, where
 // the figure cannot go. Only columns near the edge need looking at, since a
-// state is checked after every move.
-int lostItem() {
+// state is checked after every move; items left of where the level was
+// (re)started never counted.
+int lostItem(const SearchRules& rules) {
     const int reach = (world.map.step + 7) >> 4; // the first column the figure's centre can still enter
-    for (int c = std::max(0, reach - 8); c < reach && c < world.map.mapLength; c++)
+    for (int c = std::max(rules.firstColumn, reach - 8); c < reach && c < world.map.mapLength; c++)
         for (int r = 0; r < MAP_ROWS; r++)
             if (world.map.mapData[c * MAP_ROWS + r] == BLK_ITEM) return 1;
     return 0;
 }
+
+namespace {
 
 // How promising the current state is: items eaten first, then the way on to
 // the leftmost item left (the view only goes right, so it has to be eaten
@@ -146,7 +149,7 @@ int lostItem() {
 // judged in one of two manners, since each gets stuck where the other does not:
 // plain progress to the right, worth nothing more once the figure is well past
 // that item; or the distance to it.
-int64_t judge(const SearchRules& rules) {
+int64_t judgeWay(const SearchRules& rules) {
     const int64_t eaten = rules.itemsAtStart - world.map.stars;
     if (world.map.stars <= 0)
         return eaten * ITEM_WORTH + DOOR_WORTH - distanceTo(world.map.door + MAP_ROWS + 1);
@@ -154,6 +157,14 @@ int64_t judge(const SearchRules& rules) {
     if (first < 0) return eaten * ITEM_WORTH + world.figure.x;
     if (rules.byDistance) return eaten * ITEM_WORTH - distanceTo(first);
     return eaten * ITEM_WORTH + std::min(world.figure.x, (first / MAP_ROWS) * CELL + ITEM_SLACK);
+}
+
+} // namespace
+
+// How promising the current state is: the way on, less the water's cost when
+// the rules count it (a person stays out of water it has no reason to enter).
+int64_t judge(const SearchRules& rules) {
+    return judgeWay(rules) - (rules.wetPenalty && isWet(world.figure) ? rules.wetPenalty : 0);
 }
 
 // The figure's exact situation, for dropping states that repeat another.
@@ -213,18 +224,22 @@ void expandBeam(std::vector<Node>& beam, const SearchRules& rules, std::vector<C
                 }
                 continue;
             }
-            if (lostItem()) continue;
-            cands.push_back({p, m, judge(rules), stateKey(), stateBucket()});
+            if (lostItem(rules)) continue;
+            const int64_t score = judge(rules);
+            cands.push_back({p, m, score, beam[p].sum + score, stateKey(), stateBucket()});
         }
     }
 }
 
-// Best first; among equals the order of trying decides, so runs repeat. Each
-// kept move is played again to keep its world.
+// Best first; among equals the better way (when the rules ask for it), then the
+// order of trying decides, so runs repeat. Each kept move is played again to
+// keep its world.
 void keepBest(std::vector<Node>& beam, std::vector<Candidate>& cands, int width, const SearchRules& rules,
               std::vector<HistoryEntry>& history, std::vector<Node>& next) {
-    std::stable_sort(cands.begin(), cands.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+    const int sooner = rules.preferSooner;
+    std::stable_sort(cands.begin(), cands.end(), [sooner](const Candidate& a, const Candidate& b) {
+        return a.score != b.score ? a.score > b.score : sooner && a.sum > b.sum;
+    });
     std::set<uint64_t> seen;
     std::map<uint64_t, int> perCell;
     next.clear();
@@ -241,5 +256,6 @@ void keepBest(std::vector<Node>& beam, std::vector<Candidate>& cands, int width,
         saveWorld(next.back().w);
         history.push_back({beam[c.parent].history, (uint8_t)c.move});
         next.back().history = (int32_t)history.size() - 1;
+        next.back().sum = c.sum;
     }
 }

@@ -29,12 +29,16 @@ struct SearchRules {
     int moveFrames = 4;
     int byDistance = 0;   // judge the way on by the distance to the next item, not by progress
     int itemsAtStart = 0; // items left when the search started
+    int firstColumn = 0;  // items left of this column did not count when the level was (re)started
+    int preferSooner = 0; // among states judged alike, keep those that were better along their way
+    int wetPenalty = 0;   // taken off the judgement of a state in water
 };
 
 // One state of the beam: its world and where it came from in the move history.
 struct Node {
     World w;
     int32_t history; // index into the history, -1 for the state the search started from
+    int64_t sum = 0; // the judgements of the states along its way, summed
 };
 
 // The move history, shared by all states: each entry is one move after its parent's.
@@ -48,6 +52,7 @@ struct Candidate {
     int32_t parent; // index in the beam
     int32_t move;
     int64_t score;
+    int64_t sum;     // its parent's sum and its score
     uint64_t key;    // the figure's exact situation, for dropping repeats
     uint64_t bucket; // its cell and item count, for variety
 };
@@ -56,8 +61,8 @@ enum { MOVE_ALIVE, MOVE_DEAD, MOVE_DONE };
 
 // What one step of the beam saw besides its candidates.
 struct Expansion {
-    int found = -1;     // the beam state whose move entered the door, or -1
-    int foundMove = -1; // that move
+    int found = -1;      // the beam state whose move entered the door, or -1
+    int foundMove = -1;  // that move
     int foundFrames = 0; // frames of that move played up to the door
     int64_t tried = 0;   // moves played
     int64_t deaths = 0;  // of those, the ones that killed the figure
@@ -66,13 +71,13 @@ struct Expansion {
     std::string killer;  // what killed the figure there
 };
 
-void saveWorld(World& w);                     // a snapshot of the live world
-void restoreWorld(World& w, int from, int to); // a snapshot back, copying only cells of columns from..to
-void playFrame(int inputs);                   // one frame of play with the given inputs
+void saveWorld(World& w);                        // a snapshot of the live world
+void restoreWorld(World& w, int from, int to);   // a snapshot back, copying only cells of columns from..to
+void playFrame(int inputs);                      // one frame of play with the given inputs
 int moveInputs(int move, int f, int moveFrames); // the inputs of frame f of a move
 int playMove(int move, int moveFrames, int* framesOut); // one move; MOVE_ALIVE, MOVE_DEAD or MOVE_DONE
-int figureLost();  // the figure dies or is below the map, where it can only fall out
-int lostItem();    // an item has slipped out of the figure's reach (left of the view)
+int figureLost();                        // the figure dies or is below the map, where it can only fall out
+int lostItem(const SearchRules& rules);  // an item has slipped out of the figure's reach (left of the view)
 int64_t judge(const SearchRules& rules); // how promising the live world is
 uint64_t stateKey();                     // the figure's exact situation
 uint64_t stateBucket();                  // its cell and item count

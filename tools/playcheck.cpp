@@ -12,6 +12,9 @@
 //                  [-m file] [level ...]
 //   blompplaycheck -s
 //   blompplaycheck -c chart.png old.txt new.txt
+//   blompplaycheck -f tries [-g slack] [-o file] [-r recorded] [level ...]
+//   blompplaycheck -C chart.png before.txt after.txt
+//   blompplaycheck -G fairness.txt
 //
 // Run it in the run folder (it reads data/maps.zda). Levels are numbers 1..16;
 // without any, all sixteen are checked. -v prints the winning inputs. -d writes
@@ -20,8 +23,14 @@
 // way as <folder>/<name>.png; -m writes each level's measure to a file.
 // -s only reads the cells of every level in all four maps archives: variety,
 // water, bump blocks, checkpoints and the first meeting with every danger.
-// -c draws two measure files as a chart. The exit status is 0 when every level
-// checked was finished (and with -s, when no level breaks a rule), 1 otherwise.
+// -c draws two measure files as a chart. -f plays every level `tries` times
+// with each kind of player of the player model (playermodel.cpp) and prints how
+// fair it is; -o writes the shares to a file, -g checks the fairness goals
+// loosened by `slack` points, -r instead compares with a file -o wrote (the
+// shares may fall by `slack` points); -C draws two such files as a chart, -G
+// checks the goals on such a file. The exit
+// status is 0 when every level checked was finished (with -s, when no level
+// breaks a rule; with -g, when every goal holds), 1 otherwise.
 #include "7game/run.h"
 #include "5world/world.h"
 #include "7game/stuff.h"
@@ -35,6 +44,7 @@
 
 #include "beamsearch.h"
 #include "levelpics.h"
+#include "playermodel.h"
 #include "levelscan.h"
 
 #include <algorithm>
@@ -346,7 +356,11 @@ int main(int argc, char** argv) {
     std::vector<int> levels;
     const char* pictureFolder = nullptr;
     const char* measureFile = nullptr;
+    FairnessOptions fair;
+    int fairness = 0;
     if (argc == 2 && !strcmp(argv[1], "-s")) return scanAll();
+    if (argc == 5 && !strcmp(argv[1], "-C")) return fairnessChart(argv[2], argv[3], argv[4]);
+    if (argc == 3 && !strcmp(argv[1], "-G")) return fairnessGoals(argv[2]);
     if (argc == 5 && !strcmp(argv[1], "-c")) {
         openArchives(); // the tiles and the font come from the gfx archive
         const int ok = writeChart(argv[2], readMeasures(argv[3]), readMeasures(argv[4]));
@@ -368,19 +382,32 @@ int main(int argc, char** argv) {
             pictureFolder = argv[++i];
         else if (!strcmp(argv[i], "-m") && i + 1 < argc)
             measureFile = argv[++i];
+        else if (!strcmp(argv[i], "-f") && i + 1 < argc) {
+            fairness = 1;
+            fair.tries = std::max(1, atoi(argv[++i]));
+        } else if (!strcmp(argv[i], "-g") && i + 1 < argc)
+            fair.slack = std::max(0, atoi(argv[++i]));
+        else if (!strcmp(argv[i], "-o") && i + 1 < argc)
+            fair.outFile = argv[++i];
+        else if (!strcmp(argv[i], "-r") && i + 1 < argc)
+            fair.recorded = argv[++i];
         else if (atoi(argv[i]) >= 1 && atoi(argv[i]) < NUM_LEVEL_NAMES)
             levels.push_back(atoi(argv[i]));
         else {
             printf(
                 "usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] [-p folder] "
                 "[-m file] [level 1..%d ...]\n       blompplaycheck -s\n       blompplaycheck -c chart.png "
-                "old.txt new.txt\n",
+                "old.txt new.txt\n       blompplaycheck -f tries [-g slack] [-o file] [-r recorded] [level "
+                "...]\n"
+                "       blompplaycheck -C chart.png before.txt after.txt\n       blompplaycheck -G "
+                "fairness.txt\n",
                 NUM_LEVEL_NAMES - 1);
             return 2;
         }
     }
     if (levels.empty())
         for (int n = 1; n < NUM_LEVEL_NAMES; n++) levels.push_back(n);
+    if (fairness) return fairnessMain(levels, fair);
 
     openArchives();
     FILE* measures = measureFile ? fopen(measureFile, "w") : nullptr;
