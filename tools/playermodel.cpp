@@ -50,29 +50,29 @@ const PlayerKind playerKinds[NUM_PLAYER_KINDS] = {
 
 namespace {
 
-constexpr int MOVE = 4;                         // frames of a planned move; the player decides this often
-constexpr int HORIZON = 12;                     // moves planned ahead: a jump and its landing
-constexpr int WIDTH = 32;                       // states kept while planning
-constexpr int HARD_HORIZON = 24;                // when stuck: a longer look ...
-constexpr int HARD_WIDTH = 24;                  // ... and a wider one
-constexpr int STUCK_FRAMES = 180;               // 3 s without progress: think harder
-constexpr int GIVE_UP_FRAMES = 600;             // 10 s without progress: give the life up (the pause menu)
-constexpr int PLANS_TESTED = 3;                 // plans with different first moves tried against the noise
-constexpr int NOISE_REACH = 3 * MOVE;           // presses this soon are tried early and late
-constexpr int64_t WET_PENALTY = 3000;           // a state in water, against 10000 an item
-constexpr int IDLE = 2;                         // the move that holds nothing
-constexpr int INTRO = 180;                      // frames the level intro shows the screen before play
-constexpr int SUDDEN = 60;                      // a danger on screen less than a second before it kills
-constexpr int NOT_SEEN = 1 << 30;               // not yet on screen in this life
-constexpr int PLACE_SPAN = 3;                   // columns of one place
-constexpr int MAX_PLACES_SHOWN = 3;             // places printed per level and player
+constexpr int MOVE = 4;               // frames of a planned move; the player decides this often
+constexpr int HORIZON = 12;           // moves planned ahead: a jump and its landing
+constexpr int WIDTH = 32;             // states kept while planning
+constexpr int HARD_HORIZON = 24;      // when stuck: a longer look ...
+constexpr int HARD_WIDTH = 24;        // ... and a wider one
+constexpr int STUCK_FRAMES = 180;     // 3 s without progress: think harder
+constexpr int GIVE_UP_FRAMES = 600;   // 10 s without progress: give the life up (the pause menu)
+constexpr int PLANS_TESTED = 3;       // plans with different first moves tried against the noise
+constexpr int NOISE_REACH = 3 * MOVE; // presses this soon are tried early and late
+constexpr int64_t WET_PENALTY = 3000; // a state in water, against 10000 an item
+constexpr int IDLE = 2;               // the move that holds nothing
+constexpr int INTRO = 180;            // frames the level intro shows the screen before play
+constexpr int SUDDEN = 60;            // a danger on screen less than a second before it kills
+constexpr int NOT_SEEN = 1 << 30;     // not yet on screen in this life
+constexpr int PLACE_SPAN = 3;         // columns of one place
+constexpr int MAX_PLACES_SHOWN = 3;   // places printed per level and player
 
 // The goals the levels are tuned to (docs/levels.md).
 constexpr int GOAL_CASUAL_FIRST = 90; // percent of casual tries finishing level 1
 constexpr int GOAL_CASUAL_EARLY = 70; // ... each of levels 1-4
 constexpr int LAST_EARLY_LEVEL = 4;
-constexpr int GOAL_SKILLED = 30;      // percent of skilled tries finishing every level
-constexpr int GOAL_STEP_DOWN = 15;    // after level 4, no level this much easier for skilled than the one before
+constexpr int GOAL_SKILLED = 30;   // percent of skilled tries finishing every level
+constexpr int GOAL_STEP_DOWN = 15; // after level 4, no level this much easier for skilled than the one before
 constexpr double REGRESSION_LIVES = 2.5; // lives lost on average that a level may gain against its record
 
 // A seeded stream of numbers (splitmix64), so every try repeats.
@@ -116,7 +116,8 @@ bool asExpected(const Expectation& e) {
         return false;
     for (int i = 0; i < MAX_MONST; i++) {
         const Monster &a = e.monst[i], &b = world.monst[i];
-        if (a.active != b.active || (a.active && (a.x != b.x || a.y != b.y || a.kind != b.kind))) return false;
+        if (a.active != b.active || (a.active && (a.x != b.x || a.y != b.y || a.kind != b.kind)))
+            return false;
     }
     return true;
 }
@@ -126,15 +127,15 @@ struct Player {
     const PlayerKind* kind;
     Rng rng;
     SearchRules rules;
-    std::vector<Segment> segments;           // the moves handed on, in order of their start
-    std::vector<int> played;                 // inputs of every frame played in this life
-    std::deque<std::pair<int, World>> seen;  // screens that decisions to come will look back at
-    World intro;                             // the screen of the level intro
-    World real;                              // the real world while a decision plays on snapshots
-    int knownTo = -1;                        // last column remembered from earlier lives
-    int stuck = 0;                           // no progress for a while: think harder
-    std::vector<int> kept;                   // the rest of the plan it follows
-    Expectation expect;                      // what its next decision should see
+    std::vector<Segment> segments;          // the moves handed on, in order of their start
+    std::vector<int> played;                // inputs of every frame played in this life
+    std::deque<std::pair<int, World>> seen; // screens that decisions to come will look back at
+    World intro;                            // the screen of the level intro
+    World real;                             // the real world while a decision plays on snapshots
+    int knownTo = -1;                       // last column remembered from earlier lives
+    int stuck = 0;                          // no progress for a while: think harder
+    std::vector<int> kept;                  // the rest of the plan it follows
+    Expectation expect;                     // what its next decision should see
 };
 
 // What the screen has shown in this life, for the warning a death had.
@@ -273,8 +274,8 @@ void noiseTest(World& now, const std::vector<int>& pre, const Plan& plan, const 
 }
 
 // The first plan whose presses all survive their noise; failing that, the one most of whose do.
-int choosePlan(World& now, const std::vector<int>& pre, const std::vector<Plan>& plans, const SearchRules& rules,
-               int noise) {
+int choosePlan(World& now, const std::vector<int>& pre, const std::vector<Plan>& plans,
+               const SearchRules& rules, int noise) {
     int best = 0, bestLived = -1;
     for (int i = 0; i < (int)plans.size(); i++) {
         int lived = 0, tried = 0;
@@ -312,7 +313,7 @@ void decide(Player& p, int t) {
     SearchRules rules = p.rules;
     rules.itemsAtStart = world.map.stars;
     rules.byDistance = !p.stuck; // a person goes for the next item it sees; stuck, it looks for a way on
-    rules.preferSooner = 1; // and does not wait for nothing
+    rules.preferSooner = 1;      // and does not wait for nothing
     rules.wetPenalty = WET_PENALTY;
     const int horizon = p.stuck ? HARD_HORIZON : HORIZON;
     World planned; // where the plans begin
@@ -346,7 +347,8 @@ void decide(Player& p, int t) {
     playMove(move, MOVE, &frames);
     expectLive(p.expect);
     if (getenv("BLOMP_TRACE")) {
-        printf("t %d x %d y %d step %d stars %d plans", t, now.figure.x, now.figure.y, now.map.step, now.map.stars);
+        printf("t %d x %d y %d step %d stars %d plans", t, now.figure.x, now.figure.y, now.map.step,
+               now.map.stars);
         for (const Plan& q : plans) {
             printf(" [");
             for (int m : q.moves) printf("%c", moves[m].letter);
@@ -487,7 +489,8 @@ int playLife(Player& p, TryResult& res) {
         res.deaths.push_back(d);
         span.to = std::max(span.to, d.column); // the lethal cell can lie a column ahead
         res.lives.push_back(span);
-        if (p.kind->memory) p.knownTo = std::max(p.knownTo, std::min(world.map.mapLength - 1, sight.marked + 2));
+        if (p.kind->memory)
+            p.knownTo = std::max(p.knownTo, std::min(world.map.mapLength - 1, sight.marked + 2));
         return 0;
     }
 }
@@ -595,8 +598,8 @@ Fairness measureFairness(int n, const PlayerKind& kind, int tries) {
 }
 
 // Kills without a second's warning in more than half of the lives that came there.
-bool unfairPlace(const Place& p, int slack) {
-    return p.passes > 0 && 100 * p.sudden > (50 + slack) * p.passes;
+bool unfairPlace(const Place& p) {
+    return 2 * p.sudden > p.passes;
 }
 
 namespace {
@@ -608,12 +611,12 @@ int percentOf(const Fairness& f) {
 
 // One line of the table: the share, the lives, the places where most lives are
 // lost, and any unfair place beyond them.
-void printFairness(int n, const PlayerKind& kind, const Fairness& f, int slack) {
+void printFairness(int n, const PlayerKind& kind, const Fairness& f) {
     printf("%-5d %-9s %-7s %4d%% %6.2f  ", n, levelNames[n], kind.name, percentOf(f),
            f.tries ? (double)f.deaths / f.tries : 0.0);
     for (int i = 0; i < (int)f.places.size(); i++) {
         const Place& p = f.places[i];
-        const bool unfair = unfairPlace(p, slack < 0 ? 0 : slack);
+        const bool unfair = unfairPlace(p);
         if (i >= MAX_PLACES_SHOWN && !unfair) continue;
         printf("%scolumn %d: %d of %d passes, %s, seen %.1f s before%s", i ? "; " : "", p.column, p.deaths,
                p.passes, p.cause.c_str(), p.warning / 60.0, unfair ? " UNFAIR" : "");
@@ -627,9 +630,9 @@ void printFairness(int n, const PlayerKind& kind, const Fairness& f, int slack) 
 namespace {
 
 // The unfair places of the casual player.
-int unfairCount(const Fairness& f, int slack) {
+int unfairCount(const Fairness& f) {
     int count = 0;
-    for (const Place& p : f.places) count += unfairPlace(p, slack);
+    for (const Place& p : f.places) count += unfairPlace(p);
     return count;
 }
 
@@ -662,9 +665,10 @@ int checkGoals(const std::map<int, Recorded>& rec, int slack) {
             missed++;
         }
         if (r.unfair > 0) {
-            printf("MISSED: level %d: %d places kill casual without a second's warning in more than half their "
-                   "passes\n",
-                   n, r.unfair);
+            printf(
+                "MISSED: level %d: %d places kill casual without a second's warning in more than half their "
+                "passes\n",
+                n, r.unfair);
             missed++;
         }
     }
@@ -681,8 +685,8 @@ std::map<int, Recorded> readRecorded(const char* path) {
     Recorded x;
     int level = 0;
     while (fgets(line, sizeof(line), f))
-        if (sscanf(line, "%d %d %d %lf %lf %d", &level, &x.casual, &x.skilled, &x.casualLives, &x.skilledLives,
-                   &x.unfair) == 6)
+        if (sscanf(line, "%d %d %d %lf %lf %d", &level, &x.casual, &x.skilled, &x.casualLives,
+                   &x.skilledLives, &x.unfair) == 6)
             r[level] = x;
     fclose(f);
     return r;
@@ -703,12 +707,13 @@ int checkRegression(const std::map<int, Recorded>& measured, const char* path, i
         }
         const Recorded& r = it->second;
         if (m.casual < r.casual - slack || m.skilled < r.skilled - slack ||
-            m.casualLives > r.casualLives + REGRESSION_LIVES || m.skilledLives > r.skilledLives + REGRESSION_LIVES ||
-            m.unfair > r.unfair) {
-            printf("WORSE: level %d: casual %d%% (recorded %d%%), skilled %d%% (%d%%), lives lost %.2f and %.2f "
-                   "(%.2f and %.2f), unfair places %d (%d)\n",
-                   n, m.casual, r.casual, m.skilled, r.skilled, m.casualLives, m.skilledLives, r.casualLives,
-                   r.skilledLives, m.unfair, r.unfair);
+            m.casualLives > r.casualLives + REGRESSION_LIVES ||
+            m.skilledLives > r.skilledLives + REGRESSION_LIVES || m.unfair > r.unfair) {
+            printf(
+                "WORSE: level %d: casual %d%% (recorded %d%%), skilled %d%% (%d%%), lives lost %.2f and %.2f "
+                "(%.2f and %.2f), unfair places %d (%d)\n",
+                n, m.casual, r.casual, m.skilled, r.skilled, m.casualLives, m.skilledLives, r.casualLives,
+                r.skilledLives, m.unfair, r.unfair);
             worse++;
         }
     }
@@ -727,23 +732,25 @@ int fairnessMain(const std::vector<int>& levels, const FairnessOptions& o) {
     printf("%d tries per level and player, six lives, the checkpoints; places are %d columns, "
            "with the lives that came there\n",
            o.tries, PLACE_SPAN);
-    printf("%-5s %-9s %-7s %5s %6s  %s\n", "level", "name", "player", "door", "lives", "where lives are lost");
+    printf("%-5s %-9s %-7s %5s %6s  %s\n", "level", "name", "player", "door", "lives",
+           "where lives are lost");
     std::map<int, Fairness> casual, skilled;
     for (int n : levels) {
         casual[n] = measureFairness(n, playerKinds[0], o.tries);
-        printFairness(n, playerKinds[0], casual[n], slack);
+        printFairness(n, playerKinds[0], casual[n]);
         skilled[n] = measureFairness(n, playerKinds[1], o.tries);
-        printFairness(n, playerKinds[1], skilled[n], slack);
+        printFairness(n, playerKinds[1], skilled[n]);
     }
     std::map<int, Recorded> measured;
     for (int n : levels)
         measured[n] = {percentOf(casual[n]), percentOf(skilled[n]), (double)casual[n].deaths / o.tries,
-                       (double)skilled[n].deaths / o.tries, unfairCount(casual[n], slack)};
+                       (double)skilled[n].deaths / o.tries, unfairCount(casual[n])};
     FILE* out = o.outFile ? fopen(o.outFile, "w") : nullptr;
     if (o.outFile && !out) printf("cannot write %s\n", o.outFile);
     if (out) {
         for (const auto& [n, r] : measured)
-            fprintf(out, "%d %d %d %.2f %.2f %d\n", n, r.casual, r.skilled, r.casualLives, r.skilledLives, r.unfair);
+            fprintf(out, "%d %d %d %.2f %.2f %d\n", n, r.casual, r.skilled, r.casualLives, r.skilledLives,
+                    r.unfair);
         fclose(out);
     }
     int failed = 0;

@@ -49,9 +49,9 @@ TryResult playTry(int n, const PlayerKind& kind, uint64_t seed);
 struct Place {
     int column = 0;
     int deaths = 0;
-    int sudden = 0; // deaths whose danger the screen showed less than a second before
-    int passes = 0; // lives that came to this place
-    int warning = 0; // the middle warning of its deaths, in frames
+    int sudden = 0;    // deaths whose danger the screen showed less than a second before
+    int passes = 0;    // lives that came to this place
+    int warning = 0;   // the middle warning of its deaths, in frames
     std::string cause; // the most frequent cause
 };
 
@@ -61,20 +61,20 @@ struct Fairness {
     int finished = 0;
     int deaths = 0;
     std::vector<Place> places; // most deaths first
-    double seconds = 0;       // time the tries took
+    double seconds = 0;        // time the tries took
 };
 
 // Plays `tries` seeded tries of level n with a kind of player.
 Fairness measureFairness(int n, const PlayerKind& kind, int tries);
 
-// A place kills suddenly in more than half its passes (plus slack points).
-bool unfairPlace(const Place& p, int slack);
+// A place kills suddenly (the danger less than a second on screen) in more than half its passes.
+bool unfairPlace(const Place& p);
 
 // What blompplaycheck -f asks for.
 struct FairnessOptions {
     int tries = 50;
-    int slack = -1;               // with -g: check the goals loosened by this many points
-    const char* outFile = nullptr; // -o: "level casual% skilled% casual-lives skilled-lives unfair" lines
+    int slack = -1; // -g: check the goals (or, with -r, the record) loosened by this many points
+    const char* outFile = nullptr;  // -o: "level casual% skilled% casual-lives skilled-lives unfair" lines
     const char* recorded = nullptr; // -r: compare with this file instead of the goals (the CI's short form)
 };
 
