@@ -65,6 +65,7 @@ constexpr int INTRO = 180;            // frames the level intro shows the screen
 constexpr int SUDDEN = 60;            // a danger on screen less than a second before it kills
 constexpr int NOT_SEEN = 1 << 30;     // not yet on screen in this life
 constexpr int PLACE_SPAN = 3;         // columns of one place
+constexpr int MIN_PASSES = 3;         // lives that must come to a place before it can be judged unfair
 constexpr int MAX_PLACES_SHOWN = 3;   // places printed per level and player
 
 // The goals the levels are tuned to (docs/levels.md).
@@ -597,9 +598,10 @@ Fairness measureFairness(int n, const PlayerKind& kind, int tries) {
     return f;
 }
 
-// Kills without a second's warning in more than half of the lives that came there.
+// Kills without a second's warning in more than half of the lives that came
+// there, of MIN_PASSES at least: a place one life came to says nothing yet.
 bool unfairPlace(const Place& p) {
-    return 2 * p.sudden > p.passes;
+    return p.passes >= MIN_PASSES && 2 * p.sudden > p.passes;
 }
 
 namespace {

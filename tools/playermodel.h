@@ -67,7 +67,8 @@ struct Fairness {
 // Plays `tries` seeded tries of level n with a kind of player.
 Fairness measureFairness(int n, const PlayerKind& kind, int tries);
 
-// A place kills suddenly (the danger less than a second on screen) in more than half its passes.
+// A place kills suddenly (the danger less than a second on screen) in more than half its passes (three at
+// least).
 bool unfairPlace(const Place& p);
 
 // What blompplaycheck -f asks for.
