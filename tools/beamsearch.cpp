@@ -35,6 +35,7 @@ constexpr int PER_CELL = 3;           // states kept per map cell (and item coun
 
 // The cell (element index) of the leftmost item still to eat that the figure
 // can reach, or -1.
+// Called by judgeWay.
 int leftmostItem() {
     for (int c = std::max(0, (world.map.step + 7) >> 4); c < world.map.mapLength; c++)
         for (int r = 0; r < MAP_ROWS; r++)
@@ -43,6 +44,7 @@ int leftmostItem() {
 }
 
 // How far the figure's top-left corner is from standing in a cell.
+// Called by judgeWay.
 int distanceTo(int cell) {
     return std::abs((cell / MAP_ROWS) * CELL - world.figure.x) +
            std::abs((cell % MAP_ROWS) * CELL - world.figure.y);
@@ -50,6 +52,7 @@ int distanceTo(int cell) {
 
 // The columns a move from a state may have changed: from a little left of the
 // view (animated objects still running there) to the column the scan reaches.
+// Called by expandBeam.
 void dirtyColumns(int32_t stepBefore, int32_t stepAfter, int* from, int* to) {
     *from = (stepBefore - 5 * CELL) >> 4;
     *to = ((stepAfter + VIEW_W + 2 * CELL) >> 4) + 1;
@@ -66,6 +69,7 @@ void saveWorld(World& w) {
 // from `from` to `to` and the door's: the caller knows the rest of the map is
 // already that snapshot's. The cells are moved aside while the record is
 // copied, so whatever else the world holds comes back with it.
+// Called by the bot, the beam steps and the player model.
 void restoreWorld(World& w, int from, int to) {
     std::vector<int32_t> live, theirs;
     live.swap(world.map.mapData);
@@ -100,6 +104,7 @@ void playFrame(int inputs) {
 
 // The inputs of frame f (0-based) of a move. A jump is let go in the move's
 // last frame, so the next move can jump again.
+// Called by playMove, the bot's demo and the player model.
 int moveInputs(int move, int f, int moveFrames) {
     int in = moves[move].inputs;
     if (f == moveFrames - 1) in &= ~IN_JUMP;
@@ -107,12 +112,14 @@ int moveInputs(int move, int f, int moveFrames) {
 }
 
 // Below the map nothing is solid: a figure there can only fall out.
+// Called by playMove and the player model.
 int figureLost() {
     return !isActive(world.figure) || world.figure.y > MAP_BOTTOM;
 }
 
 // Plays one move; stops early when the figure dies or enters the door.
 // framesOut is the number of frames played.
+// Called by the beam steps and the player model.
 int playMove(int move, int moveFrames, int* framesOut) {
     for (int f = 0; f < moveFrames; f++) {
         playFrame(moveInputs(move, f, moveFrames));
@@ -133,6 +140,7 @@ int playMove(int move, int moveFrames, int* framesOut) {
 // the figure cannot go. Only columns near the edge need looking at, since a
 // state is checked after every move; items left of where the level was
 // (re)started never counted.
+// Called by expandBeam and the player model.
 int lostItem(const SearchRules& rules) {
     const int reach = (world.map.step + 7) >> 4; // the first column the figure's centre can still enter
     for (int c = std::max(rules.firstColumn, reach - 8); c < reach && c < world.map.mapLength; c++)
@@ -149,6 +157,7 @@ namespace {
 // judged in one of two manners, since each gets stuck where the other does not:
 // plain progress to the right, worth nothing more once the figure is well past
 // that item; or the distance to it.
+// Called by judge.
 int64_t judgeWay(const SearchRules& rules) {
     const int64_t eaten = rules.itemsAtStart - world.map.stars;
     if (world.map.stars <= 0)
@@ -163,11 +172,13 @@ int64_t judgeWay(const SearchRules& rules) {
 
 // How promising the current state is: the way on, less the water's cost when
 // the rules count it (a person stays out of water it has no reason to enter).
+// Called by expandBeam and the player model.
 int64_t judge(const SearchRules& rules) {
     return judgeWay(rules) - (rules.wetPenalty && isWet(world.figure) ? rules.wetPenalty : 0);
 }
 
 // The figure's exact situation, for dropping states that repeat another.
+// Called by expandBeam.
 uint64_t stateKey() {
     uint64_t k = (uint64_t)(uint32_t)world.figure.x;
     k = k * 1000003u + (uint64_t)(uint32_t)world.figure.y;
@@ -180,12 +191,14 @@ uint64_t stateKey() {
 }
 
 // Which cell the figure is in, with its item count: at most PER_CELL states each.
+// Called by expandBeam.
 uint64_t stateBucket() {
     return ((uint64_t)(uint32_t)(world.figure.x >> 4) << 32) |
            ((uint64_t)(uint32_t)(world.figure.y >> 4) << 16) | (uint64_t)(uint32_t)world.map.stars;
 }
 
 // The moves that lead to history entry h, first to last.
+// Called by the bot and the player model.
 std::vector<int> movesOf(const std::vector<HistoryEntry>& history, int32_t h) {
     std::vector<int> list;
     for (; h >= 0; h = history[h].parent) list.push_back(history[h].move);
@@ -195,6 +208,7 @@ std::vector<int> movesOf(const std::vector<HistoryEntry>& history, int32_t h) {
 
 // One step of the beam: every move from every state. A state whose world the
 // live map already holds gets back only the columns its last move changed.
+// Called by the bot and the player model, once a step.
 void expandBeam(std::vector<Node>& beam, const SearchRules& rules, std::vector<Candidate>& cands,
                 Expansion& e) {
     cands.clear();
@@ -234,6 +248,7 @@ void expandBeam(std::vector<Node>& beam, const SearchRules& rules, std::vector<C
 // Best first; among equals the better way (when the rules ask for it), then the
 // order of trying decides, so runs repeat. Each kept move is played again to
 // keep its world.
+// Called by the bot and the player model, once a step.
 void keepBest(std::vector<Node>& beam, std::vector<Candidate>& cands, int width, const SearchRules& rules,
               std::vector<HistoryEntry>& history, std::vector<Node>& next) {
     const int sooner = rules.preferSooner;

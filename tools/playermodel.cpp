@@ -104,6 +104,7 @@ struct Expectation {
 };
 
 // Notes the live world as expected.
+// Called by decide.
 void expectLive(Expectation& e) {
     e.valid = 1;
     e.figure = world.figure;
@@ -112,6 +113,7 @@ void expectLive(Expectation& e) {
 }
 
 // The live world is as expected: nothing new came into view, no press landed otherwise.
+// Called by decide.
 bool asExpected(const Expectation& e) {
     if (!e.valid || e.stars != world.map.stars || memcmp(&e.figure, &world.figure, sizeof(Figure)) != 0)
         return false;
@@ -147,6 +149,7 @@ struct Sight {
 };
 
 // The input the hands give in frame f of the life.
+// Called by decide and playLife.
 int handInput(const Player& p, int f) {
     for (size_t i = p.segments.size(); i-- > 0;)
         if (p.segments[i].start <= f)
@@ -155,6 +158,7 @@ int handInput(const Player& p, int f) {
 }
 
 // What a cell right of the view is guessed to be: ground, walls, spikes and water carry on; nothing else.
+// Called by maskUnseen.
 int guessCell(int code) {
     return (isSolidBlock(code) || isLethalBlock(code) || isWaterBlock(code)) ? code : BLK_EMPTY;
 }
@@ -162,6 +166,7 @@ int guessCell(int code) {
 // Turns the live world into what its screen shows: the columns right of the view
 // (and right of what is remembered) become a guess from the last one known,
 // and monsters there are gone.
+// Called by decide.
 void maskUnseen(int knownTo) {
     const int last = std::max((world.map.step + VIEW_W - 1) >> 4, knownTo);
     if (last + 1 >= world.map.mapLength) return;
@@ -181,6 +186,7 @@ constexpr int64_t DOOR_SCORE = INT64_MAX; // a plan that enters the door
 
 // The beam search from the live world over the visible stretch; the best plans
 // with different first moves, best first.
+// Called by decide.
 std::vector<Plan> searchPlans(const SearchRules& rules, int horizon, int width) {
     std::vector<Node> beam(1), next;
     saveWorld(beam[0].w);
@@ -216,6 +222,7 @@ std::vector<Plan> searchPlans(const SearchRules& rules, int horizon, int width) 
 // How promising the rest of the plan the player follows still is, played from
 // a snapshot as long as a new plan (its last move held on); -1 when it dies or
 // loses an item.
+// Called by decide.
 int64_t keptScore(World& from, const std::vector<int>& kept, int length, const SearchRules& rules) {
     restoreWorld(from, 0, world.map.mapLength);
     for (int i = 0; i < length; i++) {
@@ -228,6 +235,7 @@ int64_t keptScore(World& from, const std::vector<int>& kept, int length, const S
 }
 
 // Plays frame inputs from a snapshot; 1 when the figure lives through them with every item in reach.
+// Called by noiseTest.
 int survives(World& from, const std::vector<int>& in, const SearchRules& rules) {
     restoreWorld(from, 0, world.map.mapLength);
     for (int input : in) {
@@ -240,6 +248,7 @@ int survives(World& from, const std::vector<int>& in, const SearchRules& rules) 
 
 // The frame inputs with the change of input at j landing `shift` frames later
 // (earlier when negative); the rest of the plan moves along with it.
+// Called by noiseTest.
 std::vector<int> shifted(const std::vector<int>& in, int j, int shift) {
     std::vector<int> out(in.size());
     const int n = (int)in.size();
@@ -257,6 +266,7 @@ std::vector<int> shifted(const std::vector<int>& in, int j, int shift) {
 // How many of the noisy ways of pressing a plan's next changes of input still
 // live, and how many were tried. `pre` are the inputs the hands already give
 // before the plan begins; the tries start from `now`, before them.
+// Called by decide and choosePlan.
 void noiseTest(World& now, const std::vector<int>& pre, const Plan& plan, const SearchRules& rules, int noise,
                int* lived, int* tried) {
     std::vector<int> in = pre;
@@ -275,6 +285,7 @@ void noiseTest(World& now, const std::vector<int>& pre, const Plan& plan, const 
 }
 
 // The first plan whose presses all survive their noise; failing that, the one most of whose do.
+// Called by decide.
 int choosePlan(World& now, const std::vector<int>& pre, const std::vector<Plan>& plans,
                const SearchRules& rules, int noise) {
     int best = 0, bestLived = -1;
@@ -292,6 +303,7 @@ int choosePlan(World& now, const std::vector<int>& pre, const std::vector<Plan>&
 
 // One decision at frame t of the life: look at the screen of a reaction time
 // ago, play the hands' inputs since then on it, plan, and hand on a move.
+// Called by playLife, every MOVE frames.
 void decide(Player& p, int t) {
     const int reaction = p.kind->reaction, noise = p.kind->noise;
     while (!p.seen.empty() && p.seen.front().first < t - reaction) p.seen.pop_front();
@@ -368,6 +380,7 @@ void decide(Player& p, int t) {
 }
 
 // Notes the columns and monsters that came into view by frame f.
+// Called by playLife after every frame.
 void markSight(Sight& s, int f) {
     const int last = std::min((world.map.step + VIEW_W - 1) >> 4, world.map.mapLength - 1);
     for (; s.marked < last; s.marked++) s.column[s.marked + 1] = f;
@@ -381,6 +394,7 @@ void markSight(Sight& s, int f) {
 }
 
 // The column of a lethal cell under a corner of the figure's box at (x, y), or -1.
+// Called by deathOf.
 int lethalColumn(int x, int y) {
     static const int corners[4][2] = {{2, 2}, {13, 2}, {13, 13}, {2, 13}};
     for (const auto& c : corners)
@@ -389,6 +403,7 @@ int lethalColumn(int x, int y) {
 }
 
 // The monster that killed the figure: the nearest one whose death text the message is; -1 if none.
+// Called by deathOf.
 int killerMonster(int x, int y) {
     int best = -1, bestDistance = 1 << 30;
     for (int i = 0; i < MAX_MONST; i++) {
@@ -405,6 +420,7 @@ int killerMonster(int x, int y) {
 }
 
 // Where the figure died in frame f, what killed it and how long the danger had been on screen.
+// Called by playLife.
 Death deathOf(const Sight& s, int f, int groundColumn) {
     Death d;
     const int fallen = world.figure.y > MAP_BOTTOM;
@@ -432,6 +448,7 @@ Death deathOf(const Sight& s, int f, int groundColumn) {
 // Plays one life from the current start point until the door, a death, or the
 // player gives up; the span of columns it went through goes into res.
 // Returns 1 at the door.
+// Called by playTry, once a life.
 int playLife(Player& p, TryResult& res) {
     const int reaction = p.kind->reaction;
     p.rules.firstColumn = std::max(0, (world.map.startx - CELL) >> 4);
@@ -500,6 +517,7 @@ int playLife(Player& p, TryResult& res) {
 
 // Plays level n from its start: six lives, restarts at the last checkpoint
 // touched, as the game flow does after a death.
+// Called by measureFairness.
 TryResult playTry(int n, const PlayerKind& kind, uint64_t seed) {
     TryResult res;
     Player p;
@@ -522,6 +540,7 @@ TryResult playTry(int n, const PlayerKind& kind, uint64_t seed) {
 namespace {
 
 // The seed of try i of a kind of player on level n.
+// Called by measureFairness.
 uint64_t seedOf(int n, int kind, int i) {
     Rng r{(uint64_t)n * 1000003u + (uint64_t)kind * 7919u + (uint64_t)i};
     return r.next();
@@ -529,6 +548,7 @@ uint64_t seedOf(int n, int kind, int i) {
 
 // Groups the deaths of all tries into places of PLACE_SPAN columns, the place
 // with the most deaths first, and counts the lives that came to each.
+// Called by measureFairness.
 std::vector<Place> placesOf(const std::vector<Death>& deaths, const std::vector<LifeSpan>& lives) {
     std::vector<const Death*> left;
     for (const Death& d : deaths) left.push_back(&d);
@@ -579,6 +599,7 @@ std::vector<Place> placesOf(const std::vector<Death>& deaths, const std::vector<
 } // namespace
 
 // Plays the tries one after another, each with its own seed, and sums them up.
+// Called by fairnessMain.
 Fairness measureFairness(int n, const PlayerKind& kind, int tries) {
     const auto begin = std::chrono::steady_clock::now();
     Fairness f;
@@ -600,6 +621,7 @@ Fairness measureFairness(int n, const PlayerKind& kind, int tries) {
 
 // Kills without a second's warning in more than half of the lives that came
 // there, of MIN_PASSES at least: a place one life came to says nothing yet.
+// Called by printFairness and unfairCount.
 bool unfairPlace(const Place& p) {
     return p.passes >= MIN_PASSES && 2 * p.sudden > p.passes;
 }
@@ -607,12 +629,14 @@ bool unfairPlace(const Place& p) {
 namespace {
 
 // The share of tries that reached the door, in percent.
+// Called by printFairness and fairnessMain.
 int percentOf(const Fairness& f) {
     return f.tries ? 100 * f.finished / f.tries : 0;
 }
 
 // One line of the table: the share, the lives, the places where most lives are
 // lost, and any unfair place beyond them.
+// Called by fairnessMain.
 void printFairness(int n, const PlayerKind& kind, const Fairness& f) {
     printf("%-5d %-9s %-7s %4d%% %6.2f  ", n, levelNames[n], kind.name, percentOf(f),
            f.tries ? (double)f.deaths / f.tries : 0.0);
@@ -632,6 +656,7 @@ void printFairness(int n, const PlayerKind& kind, const Fairness& f) {
 namespace {
 
 // The unfair places of the casual player.
+// Called by fairnessMain.
 int unfairCount(const Fairness& f) {
     int count = 0;
     for (const Place& p : f.places) count += unfairPlace(p);
@@ -647,6 +672,7 @@ struct Recorded {
 
 // Checks the goals of docs/levels.md, loosened by `slack` points, on what was
 // measured or recorded; one line per miss.
+// Called by fairnessMain and fairnessGoals.
 int checkGoals(const std::map<int, Recorded>& rec, int slack) {
     int missed = 0;
     for (const auto& [n, r] : rec) {
@@ -679,6 +705,7 @@ int checkGoals(const std::map<int, Recorded>& rec, int slack) {
 }
 
 // Reads a fairness file written by -o.
+// Called by checkRegression and fairnessGoals.
 std::map<int, Recorded> readRecorded(const char* path) {
     std::map<int, Recorded> r;
     FILE* f = fopen(path, "r");
@@ -697,6 +724,7 @@ std::map<int, Recorded> readRecorded(const char* path) {
 // Compares with a recorded short form: a share may fall by `slack` points at
 // most, the lives lost rise by REGRESSION_LIVES, and no new unfair place may
 // appear. One line per level that got less fair.
+// Called by fairnessMain with -r.
 int checkRegression(const std::map<int, Recorded>& measured, const char* path, int slack) {
     const std::map<int, Recorded> rec = readRecorded(path);
     int worse = 0;
@@ -727,6 +755,7 @@ int checkRegression(const std::map<int, Recorded>& measured, const char* path, i
 
 // Measures every level named with both kinds of player, prints the table,
 // writes the shares, and checks the goals or a recorded short form.
+// Called by blompplaycheck -f.
 int fairnessMain(const std::vector<int>& levels, const FairnessOptions& o) {
     const auto begin = std::chrono::steady_clock::now();
     const int slack = std::max(0, o.slack);
@@ -768,6 +797,7 @@ int fairnessMain(const std::vector<int>& levels, const FairnessOptions& o) {
 
 // blompplaycheck -G: the goals checked on a file -o wrote (the full
 // measurement runs in pieces and checks the whole afterwards).
+// Called by blompplaycheck -G (scripts/fairness.sh).
 int fairnessGoals(const char* path) {
     const std::map<int, Recorded> rec = readRecorded(path);
     if (rec.empty()) {
@@ -781,6 +811,7 @@ namespace {
 
 // Reads a fairness file ("level casual% skilled% ..." lines) into the shares of
 // levels 1..16 of one player (column 0 casual, 1 skilled).
+// Called by fairnessChart.
 std::vector<double> readShares(const char* path, int player) {
     std::vector<double> v;
     FILE* f = path ? fopen(path, "r") : nullptr;
@@ -801,6 +832,7 @@ std::vector<double> readShares(const char* path, int player) {
 
 // blompplaycheck -C: the share of tries finished by level, both players, before
 // (dim) and after (bright).
+// Called by blompplaycheck -C.
 int fairnessChart(const char* png, const char* before, const char* after) {
     const std::vector<double> cb = readShares(before, 0), sb = readShares(before, 1);
     const std::vector<double> ca = readShares(after, 0), sa = readShares(after, 1);
