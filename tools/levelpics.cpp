@@ -118,23 +118,28 @@ int writeOverview(const char* path, int n, const LevelGrid& grid, const std::vec
     return ok;
 }
 
-// The chart: a grid line every 10 units of the measure, level numbers below,
-// the old measure grey and the new one red.
-int writeChart(const char* path, const std::vector<double>& before, const std::vector<double>& after) {
+// A line chart over the sixteen levels: a grid line every `gridStep` units up
+// to `top` (0: the largest value, rounded up), level numbers below, each series
+// a coloured line with its name in the legend (an empty series is left out),
+// the title, if any, at the top right.
+int writeLines(const char* path, const char* title, const ChartSeries* series, int count, double top,
+               int gridStep) {
     if (!openPictures()) return 0;
     SDL_Surface* out = makeSurface(CHART_W, CHART_H);
     if (!out) return 0;
     SDL_FillRect(out, nullptr, SDL_MapRGB(out->format, 20, 20, 36));
-    double top = 10;
-    for (double v : before) top = std::max(top, v);
-    for (double v : after) top = std::max(top, v);
-    top = 10 * (int)(top / 10 + 1);
+    if (top <= 0) {
+        top = gridStep;
+        for (int k = 0; k < count; k++)
+            for (double v : *series[k].values) top = std::max(top, v);
+        top = gridStep * (int)(top / gridStep + 1);
+    }
     const int plotW = CHART_W - CHART_LEFT - CHART_RIGHT, plotH = CHART_H - CHART_TOP - CHART_BOTTOM;
     auto px = [&](int level) { return CHART_LEFT + (level - 1) * plotW / 15; };
     auto py = [&](double v) { return CHART_TOP + plotH - (int)(v * plotH / top); };
     const Uint32 grid = SDL_MapRGB(out->format, 60, 60, 84);
     char text[32];
-    for (int v = 0; v <= (int)top; v += 10) {
+    for (int v = 0; v <= (int)top; v += gridStep) {
         box(out, CHART_LEFT, py(v), plotW, 1, grid);
         snprintf(text, sizeof(text), "%d", v);
         drawTextRightAt(out, text, CHART_LEFT - 6, py(v) - 4, font);
@@ -144,27 +149,29 @@ int writeChart(const char* path, const std::vector<double>& before, const std::v
         snprintf(text, sizeof(text), "%d", level);
         drawTextAt(out, text, px(level) - 4 * (int)strlen(text), CHART_H - CHART_BOTTOM + 8, font);
     }
-    const struct {
-        const std::vector<double>* values;
-        Uint32 colour;
-        const char* name;
-    } series[] = {{&before, SDL_MapRGB(out->format, 150, 150, 150), "OLD"},
-                  {&after, SDL_MapRGB(out->format, 255, 64, 64), "NEW"}};
     int legendX = CHART_LEFT + 8;
-    for (const auto& s : series) {
+    for (int k = 0; k < count; k++) {
+        const ChartSeries& s = series[k];
         if (s.values->empty()) continue;
+        const Uint32 colour = SDL_MapRGB(out->format, s.r, s.g, s.b);
         for (size_t i = 1; i < s.values->size() && i < 16; i++)
-            line(out, px((int)i), py((*s.values)[i - 1]), px((int)i + 1), py((*s.values)[i]), s.colour);
+            line(out, px((int)i), py((*s.values)[i - 1]), px((int)i + 1), py((*s.values)[i]), colour);
         for (size_t i = 0; i < s.values->size() && i < 16; i++)
-            box(out, px((int)i + 1) - 3, py((*s.values)[i]) - 3, 6, 6, s.colour);
-        box(out, legendX, 8, 12, 6, s.colour);
+            box(out, px((int)i + 1) - 3, py((*s.values)[i]) - 3, 6, 6, colour);
+        box(out, legendX, 8, 12, 6, colour);
         drawTextAt(out, s.name, legendX + 16, 7, font);
-        legendX += 64;
+        legendX += 16 + 8 * (int)strlen(s.name) + 12;
     }
-    drawTextAt(out, "DIFFICULTY BY LEVEL", CHART_LEFT + 136, 7, font);
+    if (*title) drawTextRightAt(out, title, CHART_W - CHART_RIGHT, 7, font);
     const int ok = saveSurfacePNG(out, path);
     SDL_FreeSurface(out);
     return ok;
+}
+
+// The measure chart: the old measure grey, the new one red.
+int writeChart(const char* path, const std::vector<double>& before, const std::vector<double>& after) {
+    const ChartSeries series[] = {{&before, 150, 150, 150, "OLD"}, {&after, 255, 64, 64, "NEW"}};
+    return writeLines(path, "DIFFICULTY BY LEVEL", series, 2, 0, 10);
 }
 
 // Releases the drawing set-up.

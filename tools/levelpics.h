@@ -21,6 +21,18 @@ struct PathPoint {
 // made. Called by blompplaycheck -p.
 int writeOverview(const char* path, int n, const LevelGrid& grid, const std::vector<PathPoint>& way);
 
+// One line of a chart: values of levels 1..16, a colour and a name.
+struct ChartSeries {
+    const std::vector<double>* values;
+    unsigned char r, g, b;
+    const char* name;
+};
+
+// Draws series over the sixteen levels into a PNG, with a title; top 0 scales to
+// the largest value. Called by writeChart and by blompplaycheck -C.
+int writeLines(const char* path, const char* title, const ChartSeries* series, int count, double top,
+               int gridStep);
+
 // Draws the measure of levels 1..16 as two lines, the old one grey and the new
 // one red, into a PNG; an empty series is left out. Called by blompplaycheck -c.
 int writeChart(const char* path, const std::vector<double>& before, const std::vector<double>& after);

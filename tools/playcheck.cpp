@@ -12,6 +12,9 @@
 //                  [-m file] [level ...]
 //   blompplaycheck -s
 //   blompplaycheck -c chart.png old.txt new.txt
+//   blompplaycheck -f tries [-g slack] [-o file] [-r recorded] [level ...]
+//   blompplaycheck -C chart.png before.txt after.txt
+//   blompplaycheck -G fairness.txt
 //
 // Run it in the run folder (it reads data/maps.zda). Levels are numbers 1..16;
 // without any, all sixteen are checked. -v prints the winning inputs. -d writes
@@ -20,8 +23,14 @@
 // way as <folder>/<name>.png; -m writes each level's measure to a file.
 // -s only reads the cells of every level in all four maps archives: variety,
 // water, bump blocks, checkpoints and the first meeting with every danger.
-// -c draws two measure files as a chart. The exit status is 0 when every level
-// checked was finished (and with -s, when no level breaks a rule), 1 otherwise.
+// -c draws two measure files as a chart. -f plays every level `tries` times
+// with each kind of player of the player model (playermodel.cpp) and prints how
+// fair it is; -o writes the shares to a file, -g checks the fairness goals
+// loosened by `slack` points, -r instead compares with a file -o wrote (the
+// shares may fall by `slack` points); -C draws two such files as a chart, -G
+// checks the goals on such a file. The exit
+// status is 0 when every level checked was finished (with -s, when no level
+// breaks a rule; with -g, when every goal holds), 1 otherwise.
 #include "7game/run.h"
 #include "5world/world.h"
 #include "7game/stuff.h"
@@ -33,68 +42,22 @@
 #include "5world/map.h"
 #include "5world/monsters.h"
 
+#include "beamsearch.h"
 #include "levelpics.h"
+#include "playermodel.h"
 #include "levelscan.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Inputs held during one move: the figure's four held-key flags.
-enum { IN_LEFT = 1, IN_RIGHT = 2, IN_JUMP = 4, IN_CRAWL = 8 };
-
-// The moves the search tries from every state, in this order (ties keep it).
-struct Move {
-    int inputs;
-    char letter; // for the printed input list
-};
-constexpr Move moves[] = {
-    {IN_RIGHT, 'R'},
-    {IN_RIGHT | IN_JUMP, 'U'},
-    {0, '.'},
-    {IN_LEFT, 'L'},
-    {IN_LEFT | IN_JUMP, 'Y'},
-    {IN_JUMP, 'J'},
-    {IN_CRAWL | IN_RIGHT, 'r'},
-    {IN_CRAWL | IN_LEFT, 'l'},
-};
-constexpr int NUM_MOVES = sizeof(moves) / sizeof(moves[0]);
-
-constexpr int64_t ITEM_WORTH = 10000; // an item eaten counts more than any walk
-constexpr int64_t DOOR_WORTH = 10000; // all items eaten: now the way to the door counts
-constexpr int ITEM_SLACK = 160;       // progress past the leftmost item left counts only this far
-constexpr int PER_CELL = 3;           // states kept per map cell (and item count), for variety
 constexpr int MAX_FRAMES = LEVEL_TIME;
-
-// One state of the beam: its world and where it came from in the move history.
-struct Node {
-    World w;
-    int32_t history; // index into the history, -1 for the level start
-};
-
-// The move history, shared by all states: each entry is one move after its parent's.
-struct HistoryEntry {
-    int32_t parent;
-    uint8_t move;
-};
-
-// A move tried from a state of the beam, judged before it is kept.
-struct Candidate {
-    int32_t parent; // index in the beam
-    int32_t move;
-    int64_t score;
-    uint64_t key;    // the figure's exact situation, for dropping repeats
-    uint64_t bucket; // its cell and item count, for variety
-};
 
 // What a finished or failed search reports.
 struct Result {
@@ -115,11 +78,10 @@ struct Result {
 };
 
 int beamWidth = 300;
-int moveFrames = 4;  // frames a move is held in the search under way
+SearchRules rules;   // the move length and manner of judging of the search under way
 int fixedFrames = 0; // the move length given on the command line, 0 to try several
 int verbose = 0;
 const char* demoFolder = nullptr; // where -d writes the demos, or null
-int judgeByDistance = 0;          // which manner of judging the way on (see judge)
 
 // The searches tried on a level, one after another until one finishes.
 struct Attempt {
@@ -129,155 +91,14 @@ struct Attempt {
 constexpr Attempt attempts[] = {{0, 4}, {1, 4}, {0, 3}, {1, 3}, {0, 6}, {1, 6}};
 constexpr int NUM_ATTEMPTS = sizeof(attempts) / sizeof(attempts[0]);
 
-int itemsAtStart;                         // items of the level as loaded
 std::vector<PathPoint>* wayOut = nullptr; // where the replay notes the figure's places, or null
-
-// Takes a snapshot of the world. Called for every state the beam keeps.
-void saveWorld(World& w) {
-    w = world;
-}
-
-// Puts a snapshot back: the whole record but its cells, then only the columns
-// from `from` to `to` and the door's: the caller knows the rest of the map is
-// already that snapshot's. The cells are moved aside while the record is
-// copied, so whatever else the world holds comes back with it.
-void restoreWorld(World& w, int from, int to) {
-    std::vector<int32_t> live, theirs;
-    live.swap(world.map.mapData);
-    theirs.swap(w.map.mapData);
-    world = w;
-    w.map.mapData.swap(theirs);
-    world.map.mapData.swap(live);
-    const int32_t* cells = w.map.mapData.data();
-    if (from < 0) from = 0;
-    if (to > world.map.mapLength) to = world.map.mapLength;
-    if (to > from)
-        memcpy(world.map.mapData.data() + (size_t)from * MAP_ROWS, cells + (size_t)from * MAP_ROWS,
-               sizeof(int32_t) * (size_t)(to - from) * MAP_ROWS);
-    if (w.map.door >= 0) { // the door can open anywhere
-        const int dc = w.map.door / MAP_ROWS;
-        for (int c = dc; c < dc + 2 && c < world.map.mapLength; c++)
-            memcpy(world.map.mapData.data() + (size_t)c * MAP_ROWS, cells + (size_t)c * MAP_ROWS,
-                   sizeof(int32_t) * MAP_ROWS);
-    }
-}
 
 // Loads level n the way the game flow starts a level. Called before the
 // search and before the replay.
 void startLevel(int n) {
     inputClear();
     worldPlayLevel(n, levelNames[n]);
-    itemsAtStart = world.map.stars;
-}
-
-// One frame of play with the given inputs, in the game flow's order.
-void playFrame(int inputs) {
-    inputSetHeld(inputs); // the same bits: 1 left, 2 right, 4 jump, 8 crawl
-    worldStep();
-}
-
-// The inputs of frame f (0-based) of a move. A jump is let go in the move's
-// last frame, so the next move can jump again.
-int moveInputs(int move, int f) {
-    int in = moves[move].inputs;
-    if (f == moveFrames - 1) in &= ~IN_JUMP;
-    return in;
-}
-
-enum { MOVE_ALIVE, MOVE_DEAD, MOVE_DONE };
-
-// Plays one move; stops early when the figure dies or enters the door.
-// framesOut is the number of frames played.
-int playMove(int move, int* framesOut) {
-    for (int f = 0; f < moveFrames; f++) {
-        playFrame(moveInputs(move, f));
-        if (haveMadeit(world.figure)) {
-            *framesOut = f + 1;
-            return MOVE_DONE;
-        }
-        // Below the map nothing is solid: a figure there can only fall out.
-        if (!isActive(world.figure) || world.figure.y > MAP_BOTTOM) {
-            *framesOut = f + 1;
-            return MOVE_DEAD;
-        }
-    }
-    *framesOut = moveFrames;
-    return MOVE_ALIVE;
-}
-
-// An item the figure can no longer reach: left of the view's left edge, where
-// the figure cannot go. Only columns near the edge need looking at, since a
-// state is checked after every move.
-int lostItem() {
-    const int reach = (world.map.step + 7) >> 4; // the first column the figure's centre can still enter
-    for (int c = std::max(0, reach - 8); c < reach && c < world.map.mapLength; c++)
-        for (int r = 0; r < MAP_ROWS; r++)
-            if (world.map.mapData[c * MAP_ROWS + r] == BLK_ITEM) return 1;
-    return 0;
-}
-
-// The cell (element index) of the leftmost item still to eat that the figure
-// can reach, or -1.
-int leftmostItem() {
-    for (int c = std::max(0, (world.map.step + 7) >> 4); c < world.map.mapLength; c++)
-        for (int r = 0; r < MAP_ROWS; r++)
-            if (world.map.mapData[c * MAP_ROWS + r] == BLK_ITEM) return c * MAP_ROWS + r;
-    return -1;
-}
-
-// How far the figure's top-left corner is from standing in a cell.
-int distanceTo(int cell) {
-    return std::abs((cell / MAP_ROWS) * CELL - world.figure.x) +
-           std::abs((cell % MAP_ROWS) * CELL - world.figure.y);
-}
-
-// How promising the current state is: items eaten first, then the way on to
-// the leftmost item left (the view only goes right, so it has to be eaten
-// before long), and once all are eaten the way into the door. The way on is
-// judged in one of two manners, since each gets stuck where the other does not:
-// plain progress to the right, worth nothing more once the figure is well past
-// that item; or the distance to it.
-int64_t judge() {
-    const int64_t eaten = itemsAtStart - world.map.stars;
-    if (world.map.stars <= 0)
-        return eaten * ITEM_WORTH + DOOR_WORTH - distanceTo(world.map.door + MAP_ROWS + 1);
-    const int first = leftmostItem();
-    if (first < 0) return eaten * ITEM_WORTH + world.figure.x;
-    if (judgeByDistance) return eaten * ITEM_WORTH - distanceTo(first);
-    return eaten * ITEM_WORTH + std::min(world.figure.x, (first / MAP_ROWS) * CELL + ITEM_SLACK);
-}
-
-// The figure's exact situation, for dropping states that repeat another.
-uint64_t stateKey() {
-    uint64_t k = (uint64_t)(uint32_t)world.figure.x;
-    k = k * 1000003u + (uint64_t)(uint32_t)world.figure.y;
-    k = k * 1000003u + (uint64_t)(uint32_t)world.figure.vy;
-    k = k * 1000003u + (uint64_t)(uint32_t)world.map.stars;
-    k = k * 1000003u + (uint64_t)(uint32_t)(world.map.step >> 3);
-    k = k * 1000003u + (uint64_t)(world.figure.jumpHeld * 4 + world.figure.bounce * 2 +
-                                  world.figure.last_right + 8 * world.figure.last_left);
-    return k;
-}
-
-// Which cell the figure is in, with its item count: at most PER_CELL states each.
-uint64_t stateBucket() {
-    return ((uint64_t)(uint32_t)(world.figure.x >> 4) << 32) |
-           ((uint64_t)(uint32_t)(world.figure.y >> 4) << 16) | (uint64_t)(uint32_t)world.map.stars;
-}
-
-// The columns a move from a state may have changed: from a little left of the
-// view (animated objects still running there) to the column the scan reaches.
-void dirtyColumns(int32_t stepBefore, int32_t stepAfter, int* from, int* to) {
-    *from = (stepBefore - 5 * CELL) >> 4;
-    *to = ((stepAfter + VIEW_W + 2 * CELL) >> 4) + 1;
-}
-
-// The moves that lead to history entry h, first to last.
-std::vector<int> movesOf(const std::vector<HistoryEntry>& history, int32_t h) {
-    std::vector<int> list;
-    for (; h >= 0; h = history[h].parent) list.push_back(history[h].move);
-    std::reverse(list.begin(), list.end());
-    return list;
+    rules.itemsAtStart = world.map.stars;
 }
 
 // The inputs of every frame the found moves play, up to the frame the figure
@@ -286,7 +107,8 @@ std::vector<int> movesOf(const std::vector<HistoryEntry>& history, int32_t h) {
 std::vector<int> framesOf(const std::vector<int>& list, int frames) {
     std::vector<int> in;
     for (int move : list)
-        for (int f = 0; f < moveFrames && (int)in.size() < frames; f++) in.push_back(moveInputs(move, f));
+        for (int f = 0; f < rules.moveFrames && (int)in.size() < frames; f++)
+            in.push_back(moveInputs(move, f, rules.moveFrames));
     return in;
 }
 
@@ -307,93 +129,45 @@ int replay(int n, const std::vector<int>& in) {
 Result checkLevel(int n) {
     Result res{};
     startLevel(n);
-    res.items = itemsAtStart;
+    res.items = rules.itemsAtStart;
     std::vector<Node> beam(1), next;
     saveWorld(beam[0].w);
     beam[0].history = -1;
     std::vector<HistoryEntry> history;
     std::vector<Candidate> cands;
-    int restored = -1; // the beam state the live map holds, apart from its dirty columns
-    int dirtyFrom = 0, dirtyTo = world.map.mapLength;
     res.furthestX = world.figure.x;
     res.deathX = -1;
 
-    for (int depth = 0; depth * moveFrames < MAX_FRAMES && !beam.empty(); depth++) {
-        cands.clear();
-        int found = -1, foundMove = -1, foundFrames = 0;
-        for (int p = 0; p < (int)beam.size() && found < 0; p++) {
-            World& w = beam[p].w;
-            for (int m = 0; m < NUM_MOVES; m++) {
-                if (restored == p)
-                    restoreWorld(w, dirtyFrom, dirtyTo);
-                else
-                    restoreWorld(w, 0, world.map.mapLength);
-                restored = p;
-                int frames = 0;
-                const int outcome = playMove(m, &frames);
-                res.tried++;
-                res.deaths += outcome == MOVE_DEAD;
-                dirtyColumns(w.map.step, world.map.step, &dirtyFrom, &dirtyTo);
-                if (world.figure.x > res.furthestX) res.furthestX = world.figure.x;
-                if (outcome == MOVE_DONE) {
-                    found = p;
-                    foundMove = m;
-                    foundFrames = depth * moveFrames + frames;
-                    break;
-                }
-                if (outcome == MOVE_DEAD) {
-                    if (world.figure.x > res.deathX) {
-                        res.deathX = world.figure.x;
-                        res.killer =
-                            world.figure.y > MAP_BOTTOM ? "fell out of the map" : world.play.messageString;
-                    }
-                    continue;
-                }
-                if (lostItem()) continue;
-                cands.push_back({p, m, judge(), stateKey(), stateBucket()});
-            }
+    for (int depth = 0; depth * rules.moveFrames < MAX_FRAMES && !beam.empty(); depth++) {
+        Expansion e;
+        expandBeam(beam, rules, cands, e);
+        res.tried += e.tried;
+        res.deaths += e.deaths;
+        res.furthestX = std::max(res.furthestX, e.furthestX);
+        if (e.deathX > res.deathX) {
+            res.deathX = e.deathX;
+            res.killer = e.killer;
         }
-        if (found >= 0) {
-            history.push_back({beam[found].history, (uint8_t)foundMove});
+        if (e.found >= 0) {
+            history.push_back({beam[e.found].history, (uint8_t)e.foundMove});
             res.finished = 1;
-            res.frames = foundFrames;
-            res.eaten = itemsAtStart - world.map.stars;
+            res.frames = depth * rules.moveFrames + e.foundFrames;
+            res.eaten = rules.itemsAtStart - world.map.stars;
             res.score = world.play.score;
             res.lives = world.play.lives;
             res.inputs = movesOf(history, (int32_t)history.size() - 1);
-            res.frameInputs = framesOf(res.inputs, foundFrames);
+            res.frameInputs = framesOf(res.inputs, res.frames);
             wayOut = &res.way;
             res.replayed = replay(n, res.frameInputs);
             wayOut = nullptr;
             return res;
         }
-        // Best first; among equals the order of trying decides, so runs repeat.
-        std::stable_sort(cands.begin(), cands.end(),
-                         [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
-        std::set<uint64_t> seen;
-        std::map<uint64_t, int> perCell;
-        next.clear();
-        for (const Candidate& c : cands) {
-            if ((int)next.size() >= beamWidth) break;
-            if (!seen.insert(c.key).second) continue;
-            int& count = perCell[c.bucket];
-            if (count >= PER_CELL) continue;
-            count++;
-            // Play the move again to keep its world.
-            restoreWorld(beam[c.parent].w, 0, world.map.mapLength);
-            int frames = 0;
-            playMove(c.move, &frames);
-            next.emplace_back();
-            saveWorld(next.back().w);
-            history.push_back({beam[c.parent].history, (uint8_t)c.move});
-            next.back().history = (int32_t)history.size() - 1;
-        }
-        restored = -1;
+        keepBest(beam, cands, beamWidth, rules, history, next);
         beam.swap(next);
         if (verbose > 1 && !beam.empty())
-            printf("  frame %5d: %zu states, best x %d items %d\n", (depth + 1) * moveFrames, beam.size(),
-                   beam[0].w.figure.x, itemsAtStart - beam[0].w.map.stars);
-        if (!beam.empty()) res.eaten = std::max(res.eaten, itemsAtStart - beam[0].w.map.stars);
+            printf("  frame %5d: %zu states, best x %d items %d\n", (depth + 1) * rules.moveFrames,
+                   beam.size(), beam[0].w.figure.x, rules.itemsAtStart - beam[0].w.map.stars);
+        if (!beam.empty()) res.eaten = std::max(res.eaten, rules.itemsAtStart - beam[0].w.map.stars);
         if (!beam.empty()) res.best = beam[0].w;
     }
     return res;
@@ -403,7 +177,7 @@ Result checkLevel(int n) {
 void printInputs(const std::vector<int>& list) {
     printf("  inputs (%d frames a move; R right, U right+jump, . none, L left, Y left+jump, J jump, "
            "r/l crawl):\n  ",
-           moveFrames);
+           rules.moveFrames);
     int col = 2;
     for (size_t i = 0; i < list.size();) {
         size_t j = i;
@@ -582,7 +356,11 @@ int main(int argc, char** argv) {
     std::vector<int> levels;
     const char* pictureFolder = nullptr;
     const char* measureFile = nullptr;
+    FairnessOptions fair;
+    int fairness = 0;
     if (argc == 2 && !strcmp(argv[1], "-s")) return scanAll();
+    if (argc == 5 && !strcmp(argv[1], "-C")) return fairnessChart(argv[2], argv[3], argv[4]);
+    if (argc == 3 && !strcmp(argv[1], "-G")) return fairnessGoals(argv[2]);
     if (argc == 5 && !strcmp(argv[1], "-c")) {
         openArchives(); // the tiles and the font come from the gfx archive
         const int ok = writeChart(argv[2], readMeasures(argv[3]), readMeasures(argv[4]));
@@ -604,19 +382,32 @@ int main(int argc, char** argv) {
             pictureFolder = argv[++i];
         else if (!strcmp(argv[i], "-m") && i + 1 < argc)
             measureFile = argv[++i];
+        else if (!strcmp(argv[i], "-f") && i + 1 < argc) {
+            fairness = 1;
+            fair.tries = std::max(1, atoi(argv[++i]));
+        } else if (!strcmp(argv[i], "-g") && i + 1 < argc)
+            fair.slack = std::max(0, atoi(argv[++i]));
+        else if (!strcmp(argv[i], "-o") && i + 1 < argc)
+            fair.outFile = argv[++i];
+        else if (!strcmp(argv[i], "-r") && i + 1 < argc)
+            fair.recorded = argv[++i];
         else if (atoi(argv[i]) >= 1 && atoi(argv[i]) < NUM_LEVEL_NAMES)
             levels.push_back(atoi(argv[i]));
         else {
             printf(
                 "usage: blompplaycheck [-w beam width] [-k frames per move] [-v] [-d folder] [-p folder] "
                 "[-m file] [level 1..%d ...]\n       blompplaycheck -s\n       blompplaycheck -c chart.png "
-                "old.txt new.txt\n",
+                "old.txt new.txt\n       blompplaycheck -f tries [-g slack] [-o file] [-r recorded] [level "
+                "...]\n"
+                "       blompplaycheck -C chart.png before.txt after.txt\n       blompplaycheck -G "
+                "fairness.txt\n",
                 NUM_LEVEL_NAMES - 1);
             return 2;
         }
     }
     if (levels.empty())
         for (int n = 1; n < NUM_LEVEL_NAMES; n++) levels.push_back(n);
+    if (fairness) return fairnessMain(levels, fair);
 
     openArchives();
     FILE* measures = measureFile ? fopen(measureFile, "w") : nullptr;
@@ -634,8 +425,8 @@ int main(int argc, char** argv) {
         int64_t allTried = 0, allDeaths = 0;
         for (int t = 0; t < NUM_ATTEMPTS && !r.finished; t++) {
             if (fixedFrames && attempts[t].frames != attempts[0].frames) continue;
-            judgeByDistance = attempts[t].byDistance;
-            moveFrames = fixedFrames ? fixedFrames : attempts[t].frames;
+            rules.byDistance = attempts[t].byDistance;
+            rules.moveFrames = fixedFrames ? fixedFrames : attempts[t].frames;
             tried = t + 1;
             r = checkLevel(n);
             allTried += r.tried;
