@@ -76,7 +76,8 @@ void unpackTable(const uint8_t* in, HiscoreEntry* table) {
 // Sets an entry's name, at most 8 characters, with every unused byte cleared. Called by the table changes.
 void setName(HiscoreEntry& e, const char* name) {
     memset(e.name, 0, sizeof e.name);
-    snprintf(e.name, sizeof e.name, "%s", name ? name : "");
+    const char* n = name ? name : "";
+    memcpy(e.name, n, strnlen(n, sizeof e.name - 1)); // a longer name is cut, as the entry can hold no more
 }
 
 // Gives an entry a default name no other entry has got during this load: a random
