@@ -106,15 +106,7 @@ make_base() { # $1: the folder
     mkdir -p "$dir/proc"
     DEBOOTSTRAP_DIR=/debootstrap proot -q qemu-aarch64 -0 -r "$dir" -b /dev -b /proc -b /sys -w / \
       /debootstrap/debootstrap --second-stage >/dev/null
-    # The kernel came before initramfs-tools was set up: its first file system is made
-    # now, with only what finds the root disk (all modules would take a quarter of an
-    # hour under qemu-user; the rest load from the disk).
-    sed -i 's/^MODULES=.*/MODULES=list/' "$dir/etc/initramfs-tools/initramfs.conf"
-    printf '%s\n' virtio_pci virtio_blk ext4 >> "$dir/etc/initramfs-tools/modules"
-    proot -q qemu-aarch64 -0 -r "$dir" -b /dev -b /proc -b /sys -w / \
-      /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin update-initramfs -c -k all >/dev/null 2>&1
   fi
-  ls "$dir"/boot/initrd.img-* >/dev/null 2>&1 || fail "no initrd.img in the new system's /boot"
   echo "deb $mirror bookworm main" > "$dir/etc/apt/sources.list"
 }
 key=$(printf '%s\n' "$arch" "$mirror" "$base_packages" "$(declare -f make_base)" | sha256sum | cut -c1-16)
@@ -159,9 +151,14 @@ rm -f "$sys/tmp/"*.deb
 in_sys apt-get clean
 install -m 755 scripts/vm/init.sh "$sys/usr/local/sbin/vm-init"
 echo blompvm > "$sys/etc/hostname"
-# The kernel and its first file system come from the system itself.
+# The kernel and its first file system come from the system itself; arm64's first
+# file system is made here from the system's own programs (scripts/vm/initrd.sh says why).
 cp "$(ls "$sys"/boot/vmlinuz-* | head -1)" "$run/vmlinuz"
-cp "$(ls "$sys"/boot/initrd.img-* | head -1)" "$run/initrd"
+if [ "$arch" = amd64 ]; then
+  cp "$(ls "$sys"/boot/initrd.img-* | head -1)" "$run/initrd"
+else
+  scripts/vm/initrd.sh "$sys" "$run/initrd"
+fi
 size_mb=$(( $(du -sm "$sys" | cut -f1) + 600 ))
 mkfs.ext4 -q -F -L blompvm -d "$sys" "$run/disk.img" "${size_mb}M"
 rm -rf "$sys"
