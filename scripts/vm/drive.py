@@ -685,12 +685,10 @@ def main_session(args, screens, desk_db, mode, results):
     through_intro(m, screens, "graphics")
     m.key("right")
     title = wait_screen(m, screens, "title", 60, "title")
-    t_title = time.monotonic()
     results.append(check_geometry(title, "the title"))
     results.append(check_scanlines(title, "the title"))
     step("intro screens passed by keys; the title is there: " + results[-2] + "; " + results[-1])
     time.sleep(10)  # the title's music, for the recording
-    t_title_end = time.monotonic()
     new_game(m, screens)
     wait_screen(m, screens, "play", 30, "play-start")  # the level's intro has ended: keys move the figure
     m.key("right", 1500)
@@ -831,16 +829,19 @@ def main_session(args, screens, desk_db, mode, results):
 
     # 7. The sound: the title's music in the recording, against the desktop mix.
     rate, s = read_wav(m.wav)
-    t0 = m.booted
-    title = s[int((t_title + 5 - t0) * rate) : int((t_title_end - t0) * rate)]
+    # The recording's clock falls behind the wall clock whenever the emulated sound card
+    # stalls (a loaded machine: 77 s of sound in 121 s), so the title cannot be found in
+    # it by time. The game's music is its loudest part: its loudest five seconds must be
+    # there and at the desktop mix's level.
+    win = int(5 * rate)
+    level = max((rms_db(s[i : i + win]) for i in range(0, max(1, len(s) - win), rate)), default=-200.0)
     whole = rms_db(s)
-    level = rms_db(title)
-    said = (f"sound: the recording holds {len(s) / rate:.0f} s, {whole:.1f} dBFS over all; the title's music "
-            f"{level:.1f} dBFS, the desktop mix of the title {desk_db:.1f} dBFS")
+    said = (f"sound: the recording holds {len(s) / rate:.0f} s, {whole:.1f} dBFS over all; its loudest five "
+            f"seconds {level:.1f} dBFS, the desktop mix of the title {desk_db:.1f} dBFS")
     results.append(said)
     step(said)
     if level < -50:
-        fail(said + ": the title is silent in the machine")
+        fail(said + ": the game is silent in the machine")
     if abs(level - desk_db) > 6:
         fail(said + ": more than 6 dB apart")
     return m, old, new, t_to_title, int(ms) / 1000, hot_faults
