@@ -308,7 +308,7 @@ void inputRememberPadBindings() {
     m->jump = input.JUMP_BUTTON;
 }
 
-// The name of the open pad, "" for none. Called by the tests and the README's table maker.
+// The name of the open pad, "" for none. Called by the tests.
 const char* inputPadName() {
     return padName;
 }
