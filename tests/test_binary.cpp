@@ -44,17 +44,6 @@ TEST(Binary, WithoutDataTheFirstBitmapIsFatal) {
     EXPECT_FALSE(fileExists("blomp.cfg")); // a fatal error writes no configuration
 }
 
-TEST(Binary, AVideoSystemThatCannotStartIsFatal) {
-    ScratchDir dir;
-    dir.linkGameData();
-    int status = -1;
-    std::string out = runCommand(
-        "SDL_VIDEODRIVER=nosuchdriver SDL_AUDIODRIVER=dummy " BLOMP_BINARY " 2>/dev/null", &status);
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(out.rfind("Unable to init SDL: ", 0), 0u) << out;
-    EXPECT_FALSE(fileExists("blomp.cfg"));
-}
-
 // kill or a logout ends the game at once, even on the intro screens, which wait
 // out a closed window: the settings are written as after the last quit, status 0.
 TEST(Binary, AStopSignalEndsTheGameWithItsSettingsWritten) {

@@ -129,29 +129,6 @@ TEST_F(Hiscore, PlayersTablesLoadUnchangedAndNewScoresRankBelowEqualOlderOnes) {
     EXPECT_EQ(plainFile("hiscores.dat"), memoryTable());
 }
 
-TEST_F(Hiscore, WritesReplaceTheFileWholeOrNotAtAll) {
-    mkdir("cfg", 0755);
-    configFolder = "cfg";
-    loadHiscores();
-    saveHiscores(9000, "FIRST");
-    EXPECT_EQ(folderNames("cfg").size(), 1u); // no temporary file left behind
-    std::vector<uint8_t> before = readFile("cfg/hiscores.dat");
-    // A write that fails half-way, as on a full card.
-    struct rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    struct rlimit tiny = {16, old.rlim_max};
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    saveHiscores(9500, "SECOND");
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(readFile("cfg/hiscores.dat"), before);
-    EXPECT_EQ(folderNames("cfg").size(), 1u);
-    saveBuffer(); // the table in memory is still right, and the next write stores it
-    EXPECT_EQ(plainFile("cfg/hiscores.dat"), memoryTable());
-    EXPECT_STREQ(hiscores[0].name, "SECOND");
-}
-
 // A file that is there but cannot be read is no first start: the game plays with a
 // default table, says so once and never writes over the file.
 TEST_F(Hiscore, AnUnreadableFileIsNeverWrittenOver) {

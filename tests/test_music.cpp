@@ -130,28 +130,3 @@ TEST_F(Music, EndOnABufferBoundaryIsNoticedAtTheNextBuffer) {
     hook();                      // nothing more came
     EXPECT_EQ(mp_music, nullptr);
 }
-
-TEST_F(Music, SettingsRecordCarriesTheConfiguredValues) {
-    ModPlug_Settings before, s;
-    ModPlug_GetSettings(&before);
-    s = before;
-    s.mStereoSeparation = 77; // libmodplug's own, which the player leaves alone
-    s.mBits = 8;
-    ModPlug_SetSettings(&s);
-    int32_t* knobs[] = {&mpFlags,      &mpResamplingMode, &mpReverbDepth,   &mpReverbDelay,
-                        &mpBassAmount, &mpBassRange,      &mpSurroundDepth, &mpSurroundDelay};
-    const int32_t values[] = {4 | 8 | 16, 2, 30, 80, 40, 60, 20, 15};
-    for (int i = 0; i < 8; i++) *knobs[i] = values[i];
-    MP_ApplySettings(); // as before every module is loaded or started
-    ModPlug_GetSettings(&s);
-    const int got[] = {s.mFlags,      s.mResamplingMode, s.mReverbDepth,   s.mReverbDelay,
-                       s.mBassAmount, s.mBassRange,      s.mSurroundDepth, s.mSurroundDelay};
-    for (int i = 0; i < 8; i++) EXPECT_EQ(got[i], values[i]) << i;
-    EXPECT_EQ(s.mBits, 16); // the device's format, from the open device
-    EXPECT_EQ(s.mFrequency, 22050);
-    EXPECT_EQ(s.mChannels, 2);
-    EXPECT_EQ(s.mStereoSeparation, 77);
-    const int32_t defaults[] = {3, 1, 0, 0, 0, 0, 0, 0};
-    for (int i = 0; i < 8; i++) *knobs[i] = defaults[i];
-    ModPlug_SetSettings(&before);
-}

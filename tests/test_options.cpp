@@ -23,14 +23,7 @@ protected:
         simStart(0);
         cfgIndex = cfgCount = cfgStatus = cfgStep = 0;
         world.play.workflow = -4;
-        inputClear();
-        input.joystick = nullptr;
-        input.UP_KEY = input.JUMP_KEY = SDLK_UP;
-        input.DOWN_KEY = SDLK_DOWN;
-        input.LEFT_KEY = SDLK_LEFT;
-        input.RIGHT_KEY = SDLK_RIGHT;
-        input.START_KEY = SDLK_RETURN;
-        input.FIRE_KEY = SDLK_SPACE;
+        input = Input(); // the game's bindings, nothing held, no pad
         _mus_volume_100_ = 100;
         _sfx_volume_100_ = 15;
     }

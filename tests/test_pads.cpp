@@ -85,15 +85,6 @@ public:
     }
 };
 
-// The value of one field in the state line of time `at`, -999 when missing.
-int field(const std::string& out, unsigned at, const char* name) {
-    const size_t line = out.find("state " + std::to_string(at) + " ");
-    if (line == std::string::npos) return -999;
-    const size_t f = out.find(std::string(" ") + name + "=", line);
-    if (f == std::string::npos || f > out.find('\n', line)) return -999;
-    return atoi(out.c_str() + f + strlen(name) + 2);
-}
-
 TEST(Pads, TheWholeGameWithAPadAlone) {
     ScratchDir dir;
     dir.linkGameData();
@@ -128,16 +119,18 @@ TEST(Pads, TheWholeGameWithAPadAlone) {
     g.add("limit " + std::to_string(g.t + 5000));
     int status = -1;
     const std::string out = runHarness(g.script, "", "", &status);
+    const HarnessStates states = harnessStates(out);
+    const auto field = [&](unsigned at, const char* name) { return stateField(states, at, name); };
     EXPECT_EQ(status, 0) << out;
-    EXPECT_EQ(field(out, title, "level"), 0) << out;
-    EXPECT_EQ(field(out, hiscores, "workflow"), -3) << out;
-    EXPECT_EQ(field(out, backInMenu, "workflow"), 4) << out;
-    EXPECT_EQ(field(out, walking, "level"), 1) << out;
-    EXPECT_GT(field(out, walking, "step"), 0) << out;
-    EXPECT_EQ(field(out, pulled, "paused"), 1) << out; // pulled out in play: the pause menu
-    EXPECT_EQ(field(out, goneOn, "paused"), 0) << out;
-    EXPECT_GT(field(out, goneOn, "step"), field(out, pulled, "step")) << out; // and no stick held
-    EXPECT_EQ(field(out, backOnTitle, "level"), 0) << out;
+    EXPECT_EQ(field(title, "level"), 0) << out;
+    EXPECT_EQ(field(hiscores, "workflow"), -3) << out;
+    EXPECT_EQ(field(backInMenu, "workflow"), 4) << out;
+    EXPECT_EQ(field(walking, "level"), 1) << out;
+    EXPECT_GT(field(walking, "step"), 0) << out;
+    EXPECT_EQ(field(pulled, "paused"), 1) << out; // pulled out in play: the pause menu
+    EXPECT_EQ(field(goneOn, "paused"), 0) << out;
+    EXPECT_GT(field(goneOn, "step"), field(pulled, "step")) << out; // and no stick held
+    EXPECT_EQ(field(backOnTitle, "level"), 0) << out;
     const std::string cfg = readText("blomp.cfg");
     EXPECT_NE(cfg.find("j_jump=0\nj_fire=1\nj_start=7\n"), std::string::npos) << cfg;
     EXPECT_NE(cfg.find("\npadbind=3 2 Sony Interactive Entertainment Wireless Controller\n"),

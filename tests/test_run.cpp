@@ -11,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -43,14 +41,11 @@ void writeLowHiscores() {
     writeFile("hiscores.dat", low);
 }
 
-// One state line of the harness, as numbers by name.
-using State = std::map<std::string, int>;
-
 class Run : public ::testing::Test {
 protected:
     ScratchDir dir;
     std::string script;
-    std::map<unsigned, State> states; // by the time they were taken
+    HarnessStates states;
     int status = -1;
 
     void SetUp() override {
@@ -76,21 +71,7 @@ protected:
 
     // Runs the game with the script; fills states and status.
     void play(const std::string& options = "") {
-        std::string out = runHarness(script, "", options, &status);
-        std::istringstream lines(out);
-        std::string line;
-        while (std::getline(lines, line)) {
-            std::istringstream words(line);
-            std::string word;
-            unsigned at = 0;
-            if (!(words >> word) || word != "state" || !(words >> at)) continue;
-            State s;
-            while (words >> word) {
-                size_t eq = word.find('=');
-                if (eq != std::string::npos) s[word.substr(0, eq)] = atoi(word.c_str() + eq + 1);
-            }
-            states[at] = s;
-        }
+        states = harnessStates(runHarness(script, "", options, &status));
     }
 
     // What the states taken must say: time, field, value.
@@ -100,7 +81,8 @@ protected:
         int value;
     };
     void expectStates(std::initializer_list<Want> wants) {
-        for (const Want& w : wants) EXPECT_EQ(states[w.at][w.field], w.value) << w.field << " at " << w.at;
+        for (const Want& w : wants)
+            EXPECT_EQ(stateField(states, w.at, w.field), w.value) << w.field << " at " << w.at;
     }
 };
 
@@ -205,7 +187,7 @@ TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANew
                   {t + 8000, "level", 2},
                   {t + 8000, "lives", 6},
                   {t + 8000, "score", 0}});
-    EXPECT_GE(states[18000]["score"], 107);
+    EXPECT_GE(stateField(states, 18000, "score"), 107);
     std::vector<uint8_t> save = readFile("savegame.dat");
     ASSERT_EQ(save.size(), 4u);
     EXPECT_EQ(save[0] ^ save[3], 1);
@@ -253,34 +235,8 @@ TEST_F(Run, TheTestLevelStartsAtTheGraphicsChoiceAndEndsTheProgramWhenFinished) 
     script = "tap 300 right\nstate 1000\ntap 4000 right 1500\nlimit 12000\n";
     play("-t");
     EXPECT_EQ(status, 0); // the door ends the game long before the limit
-    EXPECT_EQ(states[1000]["level"], -1);
+    EXPECT_EQ(stateField(states, 1000, "level"), -1);
     EXPECT_FALSE(fileExists("savegame.dat"));
-}
-
-TEST_F(Run, APadAloneCanPlayTheWholeWay) {
-    // Start button 7, fire button 1, directions on the hat; released controls count, as with keys.
-    script = "pad 12\n"
-             "button 500 7 down\nbutton 550 7 up\n"   // the language
-             "button 2000 1 down\nbutton 2050 1 up\n" // the quotation
-             "hat 2500 1\nhat 2550 0\n"               // the warning: up
-             "hat 3000 1\nhat 3050 0\n"               // the credits: up
-             "hat 3500 2\nhat 3550 0\n"               // deluxe graphics: right
-             "button 5000 7 down\nbutton 5050 7 up\n" // the menu
-             "button 5500 7 down\nbutton 5550 7 up\n" // NEW GAME
-             "button 6500 7 down\nbutton 6550 7 up\n" // past the story
-             "hat 10000 2\nhat 11500 0\n"             // walk into the door
-             "state 18000\n"
-             "button 21500 1 down\nbutton 21550 1 up\n" // after level 2's intro: the pause menu, on GO ON
-             "hat 22000 4\nhat 22050 0\n"               // down to EXIT
-             "button 22500 7 down\nbutton 22550 7 up\n" // EXIT: the quit question
-             "hat 23500 8\nhat 23550 0\n"               // left: yes
-             "state 25000\n"
-             "hat 25500 1\nhat 25550 0\n"               // back from the attract state: the cursor on EXIT
-             "button 26000 7 down\nbutton 26050 7 up\n" // leave the game
-             "limit 32000\n";
-    play();
-    EXPECT_EQ(status, 0);
-    expectStates({{18000, "level", 2}, {25000, "level", 0}});
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,6 +176,29 @@ std::string runHarness(const std::string& script, const std::string& env, const 
     return runCommand("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + env +
                           " " HARNESS_BINARY " script.txt " + options + " 2>&1",
                       status);
+}
+
+HarnessStates harnessStates(const std::string& out) {
+    HarnessStates states;
+    std::istringstream lines(out);
+    std::string line, word;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        unsigned at = 0;
+        if (!(words >> word) || word != "state" || !(words >> at)) continue;
+        while (words >> word) {
+            const size_t eq = word.find('=');
+            if (eq != std::string::npos) states[at][word.substr(0, eq)] = atoi(word.c_str() + eq + 1);
+        }
+    }
+    return states;
+}
+
+int stateField(const HarnessStates& states, unsigned at, const std::string& name) {
+    const auto s = states.find(at);
+    if (s == states.end()) return -999;
+    const auto f = s->second.find(name);
+    return f == s->second.end() ? -999 : f->second;
 }
 
 static uint32_t readBe32(const std::vector<uint8_t>& b, size_t at) {

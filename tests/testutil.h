@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +58,11 @@ bool writeLevelMaps(const std::vector<uint8_t>& level); // every language's maps
 // env goes before the command, options after the script. Returns what it printed.
 std::string runHarness(const std::string& script, const std::string& env, const std::string& options,
                        int* status);
+
+// The harness's "state <ms> name=value ..." lines of a run: the fields by the time they were taken.
+using HarnessStates = std::map<unsigned, std::map<std::string, int>>;
+HarnessStates harnessStates(const std::string& out);
+int stateField(const HarnessStates& states, unsigned at, const std::string& name); // -999 when not taken
 
 // A PNG file taken apart the way a viewer would: chunks with checked CRCs, the
 // header's fields, and the inflated rows without their filter bytes. Takes 8-bit
