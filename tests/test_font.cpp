@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 The Blomp developers
-// Fonts: where texts and numbers land, clipping at the edge, and characters
-// without a glyph.
+// Fonts and texts: where texts and numbers land, clipping at the edge, characters
+// without a glyph, and the text table (the characters the fonts can draw, the room
+// the screens have, lookups by language).
+#include "1base/text.h"
+#include "2platform/zda.h"
 #include "6draw/font.h"
 #include "6draw/gfx.h"
-#include "2platform/zda.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -114,6 +117,33 @@ TEST_F(FontTest, ASheetOfMoreCellsThanByteCodesGivesOneGlyphPerCodeOnly) {
     for (int i = 0; t[i]; i++) SDL_FreeSurface(t[i]);
     free(t);
     closeArchives();
+}
+
+// The game's text table: the characters the fonts can draw, the room the screens have,
+// and lookups by language.
+TEST(TextTable, EveryEntryUsesTheFontCharactersAndFitsALine) {
+    for (int l = 0; l < NUM_LANGUAGES; l++) {
+        for (int n = 0; n < NUM_TEXTS; n++) {
+            const char* s = translation[l * NUM_TEXTS + n];
+            ASSERT_NE(s, nullptr) << "language " << l << " text " << n;
+            // capitals, digits and a few signs are all the bitmap fonts carry
+            EXPECT_EQ(std::strspn(s, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !,-./:?"), std::strlen(s))
+                << "language " << l << " text " << n << ": \"" << s << "\"";
+            EXPECT_TRUE(n == TEXT_SCROLLER || std::strlen(s) <= size_t(MAX_TEXT_LEN))
+                << "language " << l << " text " << n;
+        }
+    }
+}
+
+// A text number or a language from outside the table reads nothing past its end.
+TEST(TextLookup, StaysInsideTheTable) {
+    for (int bad : {NUM_LANGUAGES, -1}) {
+        lang_id = bad;
+        EXPECT_EQ(tr(15), translation[15]) << "language " << bad; // read as English
+    }
+    lang_id = 0; // the rest of the suite sees the default
+    EXPECT_STREQ(tr(-1), "");
+    EXPECT_STREQ(tr(NUM_TEXTS), "");
 }
 
 } // namespace

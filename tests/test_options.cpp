@@ -93,30 +93,6 @@ TEST_F(Options, EachRowAnswersAPressedControl) {
     }
 }
 
-TEST_F(Options, KeyCaptureWaitsTenFramesThenTakesFourNewKeys) {
-    cfgIndex = 0;
-    typedOnce(KEY_START);
-    ASSERT_EQ(cfgStatus, 1);
-    EXPECT_EQ(input.START_KEY, -1);
-    EXPECT_EQ(input.JUMP_KEY, -1);
-    // A key pressed at once is not taken while the page holds still.
-    for (int i = 0; i < 10; i++) {
-        input.lastKeySym = 'q';
-        optionsCapture();
-        EXPECT_EQ(input.START_KEY, -1) << i;
-    }
-    const int keys[4] = {'q', 'a', 'd', 'w'};
-    testing::internal::CaptureStdout();
-    for (int k : keys) {
-        input.lastKeySym = k;
-        optionsCapture();
-    }
-    std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(input.START_KEY, 'q'); // the first key after the wait
-    EXPECT_EQ(cfgStatus, 0);         // back on the page after four
-    EXPECT_EQ(printed, "0 0\n");
-}
-
 TEST_F(Options, PadCaptureRefusesTheStartButtonAsJump) {
     simSetJoystick(1, 12);
     input.joystick = sysJoystickOpen(0);
