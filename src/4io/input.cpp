@@ -316,10 +316,11 @@ const char* inputPadName() {
 // Lets go of every control and clears the per-frame flags and the quit request.
 // Called by the tools and tests that start play from a clean slate.
 void inputClear() {
-    input.lastKey = input.lastKeyTyped = input.lastKeySym = 0;
+    inputForget();
+    inputClearFlags();
+    input.lastKeySym = 0;
     input.lastJButton = -1;
     input.done = 0;
-    input.space = input.left = input.right = input.jump = input.crawl = input.escape = 0;
 }
 
 // Closes the pad. Called by exitGame.

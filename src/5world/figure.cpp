@@ -270,6 +270,12 @@ void placeFigure(Figure& fig, int x, int y) {
     fig.onTrapDoor = 0;
 }
 
+// Forgets a coast to the next multiple of 8, so a new run starts standing. Called
+// by initStuff.
+void stopCoasting(Figure& fig) {
+    fig.last_left = fig.last_right = 0;
+}
+
 // One frame of the figure. The scroll position is read once, at the start.
 // Called by the game flow once per frame while the figure is alive, after the
 // animated objects and the monsters.

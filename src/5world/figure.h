@@ -30,6 +30,7 @@ constexpr int FIGURE_DEATH_VY = -16;   // vertical speed at the start of the dea
 constexpr int FIGURE_DEAD_TIMER = 180; // frames of the death countdown after killFigure
 
 void placeFigure(Figure& fig, int x, int y);     // a new figure standing at (x, y), facing the viewer
+void stopCoasting(Figure& fig);                  // no coast left over from an earlier run
 void updateAlive(Figure& fig);                   // one frame of the figure
 int isActive(const Figure& fig);                 // alive and not dying
 int haveMadeit(const Figure& fig);               // alive and in the open exit door

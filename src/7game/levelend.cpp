@@ -61,7 +61,8 @@ FlowStep levelComplete(Flow& g) {
     snprintf(g.bonusA, sizeof g.bonusA, "%s: %d", tr(44), timeBonus);
     MP_FadeOutMusic(5000);
     g.frame = BONUS_START;
-    world.figure.alive = 0;
+    Figure away = world.figure; // the play-field is drawn without the figure, who is in the door
+    away.alive = 0;
     initFPS();
     while (g.frame < BONUS_END) {
         checkInput();
@@ -72,7 +73,7 @@ FlowStep levelComplete(Flow& g) {
             snprintf(g.bonusB, sizeof g.bonusB, "%s: %d", tr(45), world.play.lives);
             addScore(world.play.lives);
         }
-        drawScreen(g.frame, world.figure, 0);
+        drawScreen(g.frame, away, 0);
         if (!skipFrame) {
             darken();
             drawTextCenterAt(screen, tr(46), 70, fontbig);
@@ -87,7 +88,6 @@ FlowStep levelComplete(Flow& g) {
         if (!skipFrame) flipScreen();
         controlFPS();
     }
-    world.figure.alive = 1;
     world.play.level++;
     return FLOW_AFTER_LEVEL;
 }

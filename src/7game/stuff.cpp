@@ -59,7 +59,7 @@ void initVars0() {
 // and sound effects; no level is loaded yet.
 void initStuff() {
     inputClearFlags();
-    world.figure.last_left = world.figure.last_right = 0;
+    stopCoasting(world.figure);
     world.play.paused = 0;
     resetAnims();
     killMonsters();
