@@ -4,9 +4,9 @@
 // and 24 bits per pixel, with the hash of the frame surface's colours taken at
 // chosen moments (intro screens, title, menus, hiscore and options pages, level
 // intro, play with water and monsters, pause, death message, quit question,
-// story, level end). The hashes are stored in tests/golden_frames.txt; any change
-// to what the player sees shows up here, named, with the frame saved as a PNG in
-// the build folder's golden/ to look at.
+// story, level end). The runs are written in tests/golden_runs.txt and the hashes
+// stored in tests/golden_frames.txt; any change to what the player sees shows up
+// here, named, with the frame saved as a PNG in the build folder's golden/.
 //
 // After a deliberate change of art, levels or a screen, rewrite the stored hashes:
 //   BLOMP_UPDATE_GOLDEN=1 build-test/blomp_tests --gtest_filter='Golden*'
@@ -27,6 +27,7 @@
 namespace {
 
 const char* const GOLDEN_FILE = BLOMP_SOURCE_DIR "/tests/golden_frames.txt";
+const char* const RUNS_FILE = BLOMP_SOURCE_DIR "/tests/golden_runs.txt";
 const char* const FAILED_DIR = BLOMP_RUN_DIR "/../golden"; // frames that differ, as PNG
 
 // A graphic set and the intro-screen input that chooses it on the graphic-set screen.
@@ -42,46 +43,37 @@ const GfxChoice gfxChoices[3] = {
                  "tap 4850 down\ntap 5000 down\ntap 5150 down\ntap 5300 down\ntap 5450 down\n"},
 };
 
-// One scripted game. "frame <ms> <name>" lines are the golden frames; the other
-// lines are harness script lines. The graphic set is chosen between the two parts.
+// One scripted game of golden_runs.txt.
 struct GoldenRun {
-    const char* name;
-    int tinyMaps;         // 1: every level is the small level below instead of the shipped maps
-    const char* savegame; // bytes of savegame.dat, or null for none
-    const char* intro;    // before the graphic-set choice
-    const char* afterwards;
+    std::string name;
+    bool tinyMaps = false;     // every level is the small level below instead of the shipped maps
+    std::vector<uint8_t> save; // the bytes of savegame.dat; none when empty
+    std::string script;        // frame, choose and harness lines
 };
 
-// The intro screens up to the graphic-set screen, the same for both runs. In the scripts
-// below, each line is one screen or moment: its golden frame and the input that follows.
-const char* const introScript = "frame 500 language\ntap 600 return\n"
-                                "frame 2000 quotation\ntap 2100 return\n"
-                                "frame 3000 warning\ntap 3100 up\n"
-                                "frame 3500 credits\ntap 3600 up\n"
-                                "frame 4000 graphics\n";
-
-const GoldenRun goldenRuns[] = {
-    // The shipped levels: the title and its pages, then CONTINUE into level 3
-    // (ponds with piranhas), pause, suicide and the quit question.
-    {"play", 0, "\x12\x36\x34\x10", introScript,
-     "frame 9000 title\ntap 9500 return\n"
-     "frame 9900 menu\ntap 10000 down\ntap 10500 return\n"                        // HISCORES
-     "frame 11500 hiscores\ntap 12000 return\ntap 12500 down\ntap 13000 return\n" // OPTIONS
-     "frame 14000 options\ntap 14500 up\ntap 15000 return\n"                      // back to the menu
-     "tap 15500 up\ntap 16000 up\ntap 16500 return\n"                             // CONTINUE
-     "frame 18000 intro\ntap 20000 right 2100\n"
-     "frame 21000 play1\nframe 22000 play2\n"
-     "tap 22500 space\nframe 23500 pause\ntap 24000 up\ntap 24500 return\n" // SUICIDE
-     "frame 25300 death\ntap 27000 escape\n"
-     "frame 27500 quit\ntap 28000 left\ntap 30000 escape\n"},
-    // A small level of our own: NEW GAME, the story, the level walked to its door,
-    // the bonus count and the next level's intro.
-    {"levelend", 1, nullptr, "tap 600 return\ntap 2100 return\ntap 3100 up\ntap 3600 up\n",
-     "tap 9500 return\ntap 10000 return\n"
-     "frame 11000 story\ntap 11500 return\n"
-     "tap 16000 right 7000\nframe 16400 walk\nframe 17800 bonus1\nframe 20000 bonus2\n"
-     "frame 24500 next\ntap 27000 escape\ntap 27500 left\ntap 29000 escape\n"},
-};
+// The runs of golden_runs.txt, in their order.
+std::vector<GoldenRun> readRuns() {
+    std::vector<GoldenRun> runs;
+    std::istringstream lines(readText(RUNS_FILE));
+    std::string line, word;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        if (!(words >> word) || word[0] == '#') continue;
+        if (word != "run") {
+            if (!runs.empty()) runs.back().script += line + "\n";
+            continue;
+        }
+        runs.push_back({});
+        words >> runs.back().name;
+        while (words >> word)
+            if (word == "tiny")
+                runs.back().tinyMaps = true;
+            else if (word == "save" && words >> word)
+                for (size_t i = 0; i + 1 < word.size(); i += 2)
+                    runs.back().save.push_back((uint8_t)std::stoi(word.substr(i, 2), nullptr, 16));
+    }
+    return runs;
+}
 
 // A 40-column level: ground along the bottom, the open exit door at columns 8-9,
 // a pond of water over the ground from column 14 on, and bricks.
@@ -121,15 +113,17 @@ void writeGolden(const std::string& prefix, const std::map<std::string, std::str
 }
 
 // Turns a run into a harness script for one set: frame lines become a shot and a hash,
-// their names added to `frames`.
+// their names added to `frames`; the choose line becomes the set's choice.
 std::string harnessScript(const GoldenRun& run, const GfxChoice& set, std::vector<std::string>& frames) {
-    std::string in = std::string(run.intro) + set.script + run.afterwards, out;
-    std::istringstream lines(in);
+    std::string out;
+    std::istringstream lines(run.script);
     std::string line;
     while (std::getline(lines, line)) {
         char name[64];
         unsigned at = 0;
-        if (sscanf(line.c_str(), "frame %u %63s", &at, name) == 2) {
+        if (line == "choose") {
+            out += set.script;
+        } else if (sscanf(line.c_str(), "frame %u %63s", &at, name) == 2) {
             out += "shot " + std::to_string(at) + " " + name + ".png\n";
             out += "hash " + std::to_string(at) + " " + name + "\n";
             frames.push_back(name);
@@ -150,7 +144,7 @@ std::map<std::string, std::string> playRun(const GoldenRun& run, const std::stri
     } else {
         linkDataArchives({"gfx", "music", "sound", "maps", "mapsde", "mapsfr", "mapses"});
     }
-    if (run.savegame) writeFile("savegame.dat", std::vector<uint8_t>(run.savegame, run.savegame + 4));
+    if (!run.save.empty()) writeFile("savegame.dat", run.save);
     const std::string out = runHarness(script, "", "-b" + std::to_string(bpp), &status);
     std::istringstream lines(out);
     std::string line;
@@ -171,7 +165,9 @@ TEST_P(Golden, FramesMatchTheStoredHashes) {
     const bool update = getenv("BLOMP_UPDATE_GOLDEN") && *getenv("BLOMP_UPDATE_GOLDEN") == '1';
     const std::map<std::string, std::string> stored = readGolden();
     std::map<std::string, std::string> mine;
-    for (const GoldenRun& run : goldenRuns) {
+    const std::vector<GoldenRun> runs = readRuns();
+    ASSERT_FALSE(runs.empty()) << RUNS_FILE;
+    for (const GoldenRun& run : runs) {
         ScratchDir dir;
         int status = -1;
         std::vector<std::string> frames;
