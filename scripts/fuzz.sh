@@ -14,7 +14,7 @@
 # build made of our data; crash inputs land in $FUZZ_BUILD/crashes/<target>/ and
 # the full output in $FUZZ_BUILD/logs/<target>.log. Exits with status 1 when a
 # target found anything. Keep a crash input as a regression case by copying it
-# to tests/regress/<target>/ (see tests/test_fuzzregress.cpp).
+# to tests/regress/<target>/ (see tests/test_fuzz.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
