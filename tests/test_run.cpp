@@ -158,7 +158,7 @@ TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANew
         state(at + 1000);
     }
     state(t);
-    tap(t + 1000, "return");      // past "GAME OVER!"
+    tap(t + 1000, "escape");      // past "GAME OVER!": escape only ends the picture
     tap(t + 2000, "right", 3000); // the name completed by holding right
     state(t + 6000);
     tap(t + 7000, "left"); // continue: yes

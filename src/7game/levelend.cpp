@@ -147,6 +147,8 @@ FlowStep gameOver(Flow& g) {
         controlFPS();
     }
     releaseWait();
+    if (input.done)
+        inputClearQuit(); // escape only ends the picture, as on the ending: the entry and the question follow
     world.play.messageString[0] = 0;
     checkHiscore(world.figure);
     inputForgetTyped(); // only a release seen while the question is up answers it
