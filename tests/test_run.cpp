@@ -158,10 +158,10 @@ TEST_F(Run, ANewGameByContinueThenALevelDoneThenSevenDeathsEndTheGameAndOnlyANew
         state(at + 1000);
     }
     state(t);
-    tap(t + 1000, "escape");      // past "GAME OVER!": escape only ends the picture
-    tap(t + 2000, "right", 3000); // the name completed by holding right
-    state(t + 6000);
-    tap(t + 7000, "left"); // continue: yes
+    tap(t + 1000, "escape"); // past "GAME OVER!": escape only ends the picture
+    add("pad 12\nhat " + std::to_string(t + 2000) + " 2\nhat " + std::to_string(t + 5000) + " 0");
+    state(t + 6000); // the name completed by holding the pad's hat right
+    add("hat " + std::to_string(t + 7000) + " 8\nhat " + std::to_string(t + 7050) + " 0"); // continue: yes
     state(t + 8000);
     tap(t + 14000, "escape"); // quit: yes, then escape on the title
     tap(t + 14500, "left");
