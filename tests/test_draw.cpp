@@ -192,15 +192,4 @@ TEST_F(Draw, StandingAtTheClosedDoorRemindsOfTheItems) {
     EXPECT_TRUE(shows(font['G' - 32], 160 - 4 * (int)strlen(tr(17)), 120));
 }
 
-TEST_F(Draw, ASkippedFrameDrawsNothing) {
-    drawScreen(200, fig, 0);
-    std::vector<Uint32> before = region(0, 0, 320, 240);
-    skipFrame = 1;
-    world.play.score = 1234;
-    world.timeLeft = 10;
-    drawScreen(200, fig, 0);
-    skipFrame = 0;
-    EXPECT_EQ(region(0, 0, 320, 240), before);
-}
-
 } // namespace
