@@ -3,8 +3,8 @@
 // The sound of the whole game, captured with SDL's disk audio driver while the
 // harness plays in real time: the title's music fades in, and a menu move clicks
 // even with the music turned off. (That every effect stands above the music at the
-// default volumes follows from the effect and module loudness in test_sounddata and
-// test_musicdata and the volume scale in test_sound.)
+// default volumes follows from the effect and module loudness in test_audiodata and
+// the volume scale in test_sound.)
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -249,7 +249,7 @@ TEST_F(Zda, TheToolPacksListsAndExtractsAndSaysWhyItFails) {
 // builder makes the same bytes every time. (That every entry the game asks for is there,
 // the golden runs in all three sets, the demos in all four languages and the effect and
 // module tests of test_sound show by loading each. That every text has its glyphs follows
-// from test_text's character set and test_gfxdata's inked glyph for every such character
+// from test_font's text table and test_gfxdata's inked glyph for every such character
 // in every font.)
 class GameData : public ::testing::Test {
 protected:
