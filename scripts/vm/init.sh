@@ -12,6 +12,8 @@
 #   wait            wait for the game's end: "@@ game-status N MS", then what it
 #                   printed (MS: the milliseconds since `term`)
 #   files           the game's files in player's folder: "@@ file NAME SIZE HEX"
+#   pad COMMAND     a command for the virtual pad (scripts/vm/vpad.c: plug, unplug,
+#                   press N, release N, hat DIR): "@@ pad ANSWER", status 1 on an error
 #   anything else   run by this shell
 #
 # The host powers the machine off itself (the monitor's quit), or with the command `off`.
@@ -42,6 +44,14 @@ udevadm settle --timeout=60
 # A fresh sound card starts with its mixer muted; alsactl sets the usual levels.
 alsactl init > /dev/null 2>&1 || true
 
+# The virtual pad: it runs from the start, unplugged, and takes its commands
+# through one pipe and answers through another.
+if [ -x /usr/local/sbin/vm-pad ] && modprobe uinput; then
+  mkfifo /run/pad.in /run/pad.out
+  vm-pad < /run/pad.in > /run/pad.out 2>&1 &
+  exec 4> /run/pad.in 5< /run/pad.out
+fi
+
 home=/home/player
 folder=$home/.local/share/blomp
 game_pid=
@@ -71,7 +81,7 @@ while IFS= read -r line <&3; do
       rm -f /tmp/game.out
       setpriv --reuid=player --regid=player --init-groups \
         env -i HOME=$home USER=player LOGNAME=player SHELL=/bin/sh LANG=C.UTF-8 \
-        PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games "$@" > /tmp/game.out 2>&1 &
+        PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games "$@" > /tmp/game.out 2>&1 4>&- 5<&- &
       game_pid=$!
       echo "@@ game-pid $game_pid"
       ;;
@@ -87,6 +97,16 @@ while IFS= read -r line <&3; do
       sed 's/^/@@ game-said /' /tmp/game.out
       ;;
     files) files ;;
+    pad)
+      if [ -p /run/pad.in ]; then
+        echo "$*" >&4
+        IFS= read -r answer <&5
+      else
+        answer="error: no virtual pad in this machine"
+      fi
+      echo "@@ pad $answer"
+      case "$answer" in error*) status=1 ;; esac
+      ;;
     off) off ;;
     "") ;;
     *) eval "$line" || status=$? ;;
