@@ -41,8 +41,21 @@ exec > /dev/console 2>&1
 /lib/systemd/systemd-udevd --daemon
 udevadm trigger --action=add
 udevadm settle --timeout=60
-# A fresh sound card starts with its mixer muted; alsactl sets the usual levels.
+# The sound card: its driver finds the codec in a work queue of its own, so the
+# card may be registered only after udev has settled, and an `alsactl init` run
+# before that finds no card and leaves it to udev's rule, run whenever udev gets
+# to it. A fresh card starts with its mixer muted: wait for the card (at most
+# 30 s), let udev's rule run, then alsactl sets the usual levels, so the game
+# never opens a card that is still muted.
+n=0
+while [ ! -e /dev/snd/controlC0 ] && [ $n -lt 300 ]; do
+  sleep 0.1
+  n=$((n + 1))
+done
+udevadm settle --timeout=30
 alsactl init > /dev/null 2>&1 || true
+sound="no sound card"
+[ -e /dev/snd/controlC0 ] && sound="sound card $((n / 10)).$((n % 10)) s after udev settled"
 
 # The virtual pad: it runs from the start, unplugged, and takes its commands
 # through one pipe and answers through another.
@@ -70,7 +83,7 @@ files() {
   done
 }
 
-echo "@@ ready $(uname -r) $(cat /sys/class/drm/card*-*/modes 2>/dev/null | head -1)"
+echo "@@ ready $(uname -r) $(cat /sys/class/drm/card*-*/modes 2>/dev/null | head -1), $sound"
 while IFS= read -r line <&3; do
   set -- $line
   cmd=${1:-}
