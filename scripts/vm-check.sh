@@ -22,8 +22,11 @@
 #     picture where the aspect rule puts it, black bars, scan lines) at three
 #     modes; the console back after EXIT, SIGTERM and a fatal error; the one
 #     line without Mesa's drivers; sound in the recording; the keyboard
-#     unplugged and plugged back in play; 20 power cuts around the writes of the
-#     hiscores and the settings; apt-get purge.
+#     unplugged and plugged back in play; a virtual pad (scripts/vm/vpad.c,
+#     made through uinput) plugged in at the title, playing alone into the
+#     level, pulled out in play (the pause menu opens) and plugged back in to
+#     go on; 20 power cuts around the writes of the hiscores and the settings;
+#     apt-get purge.
 # --short (CI): one mode and three power cuts. --known keyboard-hotplug: the
 # game is known not to take a keyboard plugged in while it runs; the check
 # reports it and fails once that works. Needs root and Debian's mirror.
@@ -47,8 +50,9 @@ while [ $# -gt 0 ]; do
   shift
 done
 case "$arch" in
-  amd64) kernel=linux-image-amd64 qemu=qemu-system-x86_64 qpkg=qemu-system-x86 ;;
-  arm64) kernel=linux-image-arm64 qemu=qemu-system-aarch64 qpkg=qemu-system-arm ;;
+  amd64) kernel=linux-image-amd64 qemu=qemu-system-x86_64 qpkg=qemu-system-x86 cc=gcc ccpkg=libc6-dev ;;
+  arm64) kernel=linux-image-arm64 qemu=qemu-system-aarch64 qpkg=qemu-system-arm cc=aarch64-linux-gnu-gcc
+    ccpkg="gcc-aarch64-linux-gnu libc6-dev-arm64-cross" ;;
   *) echo "usage: scripts/vm-check.sh amd64|arm64 [--short] [--deb FILE] [--known keyboard-hotplug]" >&2; exit 1 ;;
 esac
 [ "$(id -u)" -eq 0 ] || { echo "vm-check.sh: needs root (debootstrap, chroot, a disk made of a root tree)" >&2; exit 1; }
@@ -64,7 +68,8 @@ step() {
 fail() { echo "vm-check.sh: $*" >&2; exit 1; }
 
 step "tools"
-scripts/deps.sh debootstrap "$qpkg" qemu-system-data qemu-user proot e2fsprogs python3 python3-numpy dpkg-dev
+# shellcheck disable=SC2086 # ccpkg is a list
+scripts/deps.sh debootstrap "$qpkg" qemu-system-data qemu-user proot e2fsprogs python3 python3-numpy dpkg-dev $ccpkg
 
 # 1. The package.
 if [ -z "$deb" ]; then
@@ -150,6 +155,8 @@ in_sys useradd -m -G video,input,audio player
 rm -f "$sys/tmp/"*.deb
 in_sys apt-get clean
 install -m 755 scripts/vm/init.sh "$sys/usr/local/sbin/vm-init"
+# The virtual pad (no library in the machine needed: static).
+"$cc" -static -O2 -Wall -Wextra -o "$sys/usr/local/sbin/vm-pad" scripts/vm/vpad.c
 echo blompvm > "$sys/etc/hostname"
 # The kernel and its first file system come from the system itself; arm64's first
 # file system is made here from the system's own programs (scripts/vm/initrd.sh says why).

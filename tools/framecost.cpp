@@ -28,7 +28,7 @@
 #include "6draw/gfx.h"
 #include "6draw/shot.h"
 #include "4io/input.h"
-#include "2platform/padwatch.h"
+#include "2platform/devwatch.h"
 #include "2platform/video.h"
 #include "2platform/zda.h"
 #include "5world/anims.h"
@@ -244,17 +244,22 @@ int main(int argc, char** argv) {
         printf("worst play frame: level %d (%s) frame %d, %s; worst/mean %.2f\n", worstLevel,
                levelNames[worstLevel], worstFrame, kilo(worstPlay).c_str(),
                (double)worstPlay / (double)all.play.mean());
-    // The watch for pads that come and go runs once a frame in checkInput: its cost
-    // on a frame where nothing changed (the game's every frame but one in ages).
-    padWatchOpen("/dev/input");
+    // The device folder's watch (keyboards and pads that come and go) is read once a
+    // frame in checkInput: its cost on a frame where nothing changed (the game's every
+    // frame but one in ages), with the keyboards' look for new nodes.
+    devWatchOpen("/dev/input", DEVWATCH_KEYBOARDS);
+    devWatchOpen("/dev/input", DEVWATCH_PADS);
     Stat watch;
+    char node[64];
     for (int i = 0; i < 100; i++) {
         countStart();
-        padWatchChanged();
+        devWatchRead();
+        devWatchNextNode(node, sizeof node);
         watch.add(countEnd());
     }
-    padWatchClose();
-    printf("pad watch: %lld instructions a frame (mean of %lld), %lld at most\n", (long long)watch.mean(),
+    devWatchClose(DEVWATCH_KEYBOARDS);
+    devWatchClose(DEVWATCH_PADS);
+    printf("device watch: %lld instructions a frame (mean of %lld), %lld at most\n", (long long)watch.mean(),
            watch.count, watch.worst);
     printf("columns: mean instructions a frame; worst = the dearest play frame; dark = an intro frame "
            "(compose with darken + present), its mean and max; darken = darken() alone\n");

@@ -151,6 +151,24 @@ KEYBOARD = {
               "-device", "virtio-keyboard-pci,id=kbd,bus=rp1"],
 }
 REPLUG = {"amd64": "virtio-keyboard-pci,id=kbd2", "arm64": "virtio-keyboard-pci,id=kbd2,bus=rp2"}
+# How long the keyboard stays in the machine after device_del: the PC's hot plugging takes
+# it away at once; a PCIe root port presses the slot's attention button, and the kernel
+# (pciehp) powers the slot off five seconds later.
+UNPLUG_DELAY = {"amd64": 0, "arm64": 5}
+
+
+def keyboards_in(m):
+    """How many virtio keyboards the machine's kernel has now."""
+    st, out = m.command("grep -l 'QEMU Virtio Keyboard' /sys/class/input/input*/name | sed 's/^/@@ kbd /'")
+    return sum(1 for l in out if l.startswith("kbd "))
+
+
+def device_del_kbd(m):
+    if keyboards_in(m) != 1:
+        fail(f"before device_del the machine has {keyboards_in(m)} virtio keyboards, not one")
+    out = m.monitor("device_del kbd")
+    if out.strip():
+        fail(f"device_del kbd: {out}")
 
 
 class Machine:
@@ -562,12 +580,15 @@ def wait_screen(m, screens, name, timeout=60, shot_name=None):
 
 
 def advance(m, screens, key, now, then, timeout=60):
-    """Presses a key on one screen until the next one shows: a key pressed while a
-    screen still fades in may be passed over, as on a real machine."""
+    """Presses a key (or calls a function that presses a pad's button) on one screen until
+    the next one shows: a key pressed while a screen still fades in may be passed over, as
+    on a real machine."""
     end = time.monotonic() + timeout
+    press = key if callable(key) else lambda: m.key(key)
+    name = getattr(key, "__name__", key)
     while True:
         time.sleep(0.7)
-        m.key(key)
+        press()
         wait_until = min(end, time.monotonic() + 8)
         while True:
             img = m.shot(f"wait-{then}")
@@ -581,7 +602,7 @@ def advance(m, screens, key, now, then, timeout=60):
             time.sleep(0.4)
         if time.monotonic() > end:
             near = ", ".join(f"{k} {v:.0f}" for k, v in sorted(d.items(), key=lambda kv: kv[1])[:3])
-            fail(f"{m.name}: {key} on the {now} screen did not bring the {then} screen in {timeout} s; the screen "
+            fail(f"{m.name}: {name} on the {now} screen did not bring the {then} screen in {timeout} s; the screen "
                  f"looks most like: {near} (distances; {m.run}/wait-{then}.png)")
 
 
@@ -604,25 +625,125 @@ def through_intro(m, screens, upto="title"):
     return t
 
 
-def new_game(m, screens):
+def new_game(m, screens, press=None, what="return, return"):
     """From the title: return for the menu, return on NEW GAME, return past the story to
-    the level's intro. A key the title took while it still faded in is tried again."""
+    the level's intro (or all three with the pad's start button: press). A key the title
+    took while it still faded in is tried again."""
+    press = press or (lambda: m.key("ret"))
     for _ in range(3):
         time.sleep(1.0)
-        m.key("ret")
+        press()
         time.sleep(1.5)
-        m.key("ret")
+        press()
         end = time.monotonic() + 12
         while time.monotonic() < end:
             img = m.shot("new-game")
             best, _ = screens.which(img)
             if best == "story":
-                advance(m, screens, "ret", "story", "intro")
+                advance(m, screens, press, "story", "intro")
                 return
             if best == "intro":
                 return
             time.sleep(0.5)
-    fail(f"{m.name}: return, return on the title did not start a new game ({m.run}/new-game.png)")
+    fail(f"{m.name}: {what} on the title did not start a new game ({m.run}/new-game.png)")
+
+
+# The virtual pad's buttons for a pad the game's table does not know (blomp.cfg's): start 7.
+PAD_START = 7
+
+
+def pad(m, command):
+    """A command for the virtual pad in the machine (scripts/vm/vpad.c); its answer."""
+    st, out = m.command("pad " + command, 30)
+    answer = " ".join(l[4:] for l in out if l.startswith("pad "))
+    if st != 0:
+        fail(f"the virtual pad did not take \"{command}\": {answer or out}")
+    return answer
+
+
+def pad_paused(m, screens, name, timeout):
+    """Waits for the pause menu: the screen nearest the harness's pause picture and the
+    menu's text there. The last picture and what it looked like when it does not come."""
+    end = time.monotonic() + timeout
+    while True:
+        img = m.shot(name)
+        best, d = screens.which(img)
+        if best == "pause" and pause_text(img) > 150:
+            return True, img, ""
+        if time.monotonic() > end:
+            near = ", ".join(f"{k} {v:.0f}" for k, v in sorted(d.items(), key=lambda kv: kv[1])[:3])
+            return False, img, f"looks most like {near}; {pause_text(img)} pixels of menu text ({m.run}/{name}.png)"
+        time.sleep(0.3)
+
+
+def pad_walk(m, direction, name):
+    """The pad's hat held one way for two seconds: how far the figure went (frame pixels)."""
+    pad(m, "hat " + direction)
+    time.sleep(0.3)
+    a = m.shot(name + "-1")
+    time.sleep(1.5)
+    b = m.shot(name + "-2")
+    return moved(a, b)
+
+
+def pad_play(m, screens, results):
+    """The game started without a pad. The virtual pad is plugged in at the title and plays
+    alone: the menu, NEW GAME, the story, then walks; pulled out in play (the hat still
+    pushed) the pause menu must open; plugged back in, its start button goes on and it walks."""
+    t = time.monotonic()
+    said = pad(m, "plug")
+    time.sleep(3)  # udev makes the node and gives it to the input group; the game looks again
+
+    def start():
+        pad(m, f"press {PAD_START}")
+        time.sleep(0.15)
+        pad(m, f"release {PAD_START}")
+
+    new_game(m, screens, start, "the pad's start button twice")
+    wait_screen(m, screens, "play", 30, "pad-play")
+    walked = pad_walk(m, "right", "pad-walk")
+    if walked <= 2:
+        fail(f"the pad plugged in at the title started the game but its hat pushed right moved the figure "
+             f"{walked} frame pixels in 1.5 s ({m.run}/pad-walk-2.png)")
+    step(f"the pad ({said}), plugged in at the title, played into the level: NEW GAME by its start button, "
+         f"the figure walked {walked} frame pixels by its hat ({time.monotonic() - t:.0f} s)")
+    pad(m, "unplug")
+    t = time.monotonic()
+    ok, img, why = pad_paused(m, screens, "pad-unplugged", 15)
+    if not ok:
+        fail(f"the pad pulled out in play: no pause menu in 15 s; the screen {why}")
+    t_pause = time.monotonic() - t
+    pad(m, "plug")
+    t = time.monotonic()
+    time.sleep(2)
+    resumed = False
+    for tries in range(1, 5):
+        start()  # GO ON
+        end = time.monotonic() + 5
+        while time.monotonic() < end:
+            img = m.shot("pad-replugged")
+            if screens.which(img)[0] == "play" and pause_text(img) < 50:
+                resumed = True
+                break
+            time.sleep(0.4)
+        if resumed:
+            break
+    if not resumed:
+        best, d = screens.which(img)
+        fail(f"the pad plugged back in: its start button on the pause menu did not go on ({tries} presses in "
+             f"{time.monotonic() - t:.0f} s); the screen looks most like {best}, {pause_text(img)} pixels of menu "
+             f"text ({m.run}/pad-replugged.png)")
+    t_resume = time.monotonic() - t
+    walked_back = pad_walk(m, "left", "pad-walk-back")  # back: the first level's pit is a few steps on
+    pad(m, "hat centre")
+    if walked_back <= 2:
+        fail(f"the pad plugged back in went on, but its hat pushed left moved the figure {walked_back} frame pixels "
+             f"in 1.5 s ({m.run}/pad-walk-back-2.png)")
+    said = (f"virtual pad: plugged in at the title, NEW GAME and the level by its start button, walked "
+            f"{walked} frame pixels; pulled out in play: the pause menu in {t_pause:.1f} s; plugged back in: "
+            f"GO ON at the start button's press {tries} ({t_resume:.1f} s after the plug), walked {walked_back} back")
+    results.append(said)
+    step(said)
 
 
 def console_back(m, what):
@@ -741,16 +862,28 @@ def main_session(args, screens, desk_db, mode, results):
     t_right = through_intro(m, screens, "right")
     wait_screen(m, screens, "title", 60, "title-second")
     t_to_title = time.monotonic() - t_right
-    new_game(m, screens)
-    wait_screen(m, screens, "play", 30, "play-second")
 
-    # 3. The keyboard unplugged while a key is held, and another plugged in.
-    m.key("right", 8000)
-    time.sleep(1.0)
-    out = m.monitor("device_del kbd")
-    if out.strip():
-        fail(f"device_del kbd: {out}")
-    time.sleep(2.5)
+    # 3. The pad, plugged in at the title, plays into the level; pulled out and back in.
+    pad_play(m, screens, results)
+
+    # 4. The keyboard unplugged while a key is held, and another plugged in. The key is
+    # held from a second before the keyboard leaves the machine: at once on the PC, five
+    # seconds after device_del behind arm64's root port.
+    if UNPLUG_DELAY[args.arch]:
+        device_del_kbd(m)
+        time.sleep(UNPLUG_DELAY[args.arch] - 1.0)
+        m.key("right", 8000)
+    else:
+        m.key("right", 8000)
+        time.sleep(1.0)
+        device_del_kbd(m)
+    t_del = time.monotonic()
+    while keyboards_in(m) > 0:
+        if time.monotonic() - t_del > 20:
+            fail(f"the keyboard is still in the machine 20 s after device_del ({m.run}/play.serial.log)")
+        time.sleep(0.3)
+    t_gone = time.monotonic() - t_del + (UNPLUG_DELAY[args.arch] - 1.0 if UNPLUG_DELAY[args.arch] else 0)
+    time.sleep(1.5)
     a = m.shot("unplugged-1")
     time.sleep(2.0)
     b = m.shot("unplugged-2")
@@ -772,8 +905,8 @@ def main_session(args, screens, desk_db, mode, results):
             paused = True
             break
         time.sleep(0.3)
-    hot = (f"keyboard unplugged with cursor right held: the figure moved {moved_unplugged} frame pixels in the 2 s "
-           f"after; another plugged in: moved {moved_replugged} in 2 s; space on it "
+    hot = (f"keyboard unplugged with cursor right held (gone from the machine {t_gone:.1f} s after device_del): "
+           f"the figure moved {moved_unplugged} frame pixels in the 2 s after; another plugged in: moved {moved_replugged} in 2 s; space on it "
            f"{'opened' if paused else 'did not open'} the pause menu")
     results.append(hot)
     step(hot)
@@ -783,7 +916,7 @@ def main_session(args, screens, desk_db, mode, results):
     if not paused:
         hot_faults.append("the game does not read a keyboard plugged in while it runs")
 
-    # 4. SIGTERM in play: the game ends in order, the console comes back, the files are new.
+    # 5. SIGTERM in play: the game ends in order, the console comes back, the files are new.
     m.command("term")
     st, out = m.command("wait", 60)
     status, ms = out[0].split()[1:3]
@@ -800,7 +933,7 @@ def main_session(args, screens, desk_db, mode, results):
     step(f"SIGTERM: status 0 in {ms} ms; hiscores.dat and blomp.cfg replaced; title {t_to_title:.1f} s after the "
          f"graphics key")
 
-    # 5. A fatal error after the console display has started: a player's data folder without the archives.
+    # 6. A fatal error after the console display has started: a player's data folder without the archives.
     m.command("mkdir -p /home/player/broken/blomp/data && chown -R player:player /home/player/broken")
     m.command("game XDG_DATA_HOME=/home/player/broken blomp")
     st, out = m.command("wait", 90)
@@ -811,7 +944,7 @@ def main_session(args, screens, desk_db, mode, results):
     results.append(f"fatal error: status 1, \"{said[0]}\"")
     results.append("console after a fatal error: " + console_back(m, "a fatal error"))
 
-    # 6. No Mesa drivers at all (as before the package depended on them): one line says what to install.
+    # 7. No Mesa drivers at all (as before the package depended on them): one line says what to install.
     m.command("d=$(dirname $(ls /usr/lib/*/dri/kms_swrast_dri.so)); mv $d $d.away")
     m.command("game blomp")
     st, out = m.command("wait", 90)
@@ -827,7 +960,7 @@ def main_session(args, screens, desk_db, mode, results):
     results.append(f"without Mesa's DRI drivers: status 1, \"{ours[0]}\" (after {len(mesa)} lines of Mesa's loader)")
     step("fatal error and missing drivers: one line each, status 1, console back")
 
-    # 7. The sound: the title's music in the recording, against the desktop mix.
+    # 8. The sound: the title's music in the recording, against the desktop mix.
     rate, s = read_wav(m.wav)
     # The recording's clock falls behind the wall clock whenever the emulated sound card
     # stalls (a loaded machine: 77 s of sound in 121 s), so the title cannot be found in

@@ -12,6 +12,8 @@
 #   wait            wait for the game's end: "@@ game-status N MS", then what it
 #                   printed (MS: the milliseconds since `term`)
 #   files           the game's files in player's folder: "@@ file NAME SIZE HEX"
+#   pad COMMAND     a command for the virtual pad (scripts/vm/vpad.c: plug, unplug,
+#                   press N, release N, hat DIR): "@@ pad ANSWER", status 1 on an error
 #   anything else   run by this shell
 #
 # The host powers the machine off itself (the monitor's quit), or with the command `off`.
@@ -39,8 +41,29 @@ exec > /dev/console 2>&1
 /lib/systemd/systemd-udevd --daemon
 udevadm trigger --action=add
 udevadm settle --timeout=60
-# A fresh sound card starts with its mixer muted; alsactl sets the usual levels.
+# The sound card: its driver finds the codec in a work queue of its own, so the
+# card may be registered only after udev has settled, and an `alsactl init` run
+# before that finds no card and leaves it to udev's rule, run whenever udev gets
+# to it. A fresh card starts with its mixer muted: wait for the card (at most
+# 30 s), let udev's rule run, then alsactl sets the usual levels, so the game
+# never opens a card that is still muted.
+n=0
+while [ ! -e /dev/snd/controlC0 ] && [ $n -lt 300 ]; do
+  sleep 0.1
+  n=$((n + 1))
+done
+udevadm settle --timeout=30
 alsactl init > /dev/null 2>&1 || true
+sound="no sound card"
+[ -e /dev/snd/controlC0 ] && sound="sound card $((n / 10)).$((n % 10)) s after udev settled"
+
+# The virtual pad: it runs from the start, unplugged, and takes its commands
+# through one pipe and answers through another.
+if [ -x /usr/local/sbin/vm-pad ] && modprobe uinput; then
+  mkfifo /run/pad.in /run/pad.out
+  vm-pad < /run/pad.in > /run/pad.out 2>&1 &
+  exec 4> /run/pad.in 5< /run/pad.out
+fi
 
 home=/home/player
 folder=$home/.local/share/blomp
@@ -60,7 +83,7 @@ files() {
   done
 }
 
-echo "@@ ready $(uname -r) $(cat /sys/class/drm/card*-*/modes 2>/dev/null | head -1)"
+echo "@@ ready $(uname -r) $(cat /sys/class/drm/card*-*/modes 2>/dev/null | head -1), $sound"
 while IFS= read -r line <&3; do
   set -- $line
   cmd=${1:-}
@@ -71,7 +94,7 @@ while IFS= read -r line <&3; do
       rm -f /tmp/game.out
       setpriv --reuid=player --regid=player --init-groups \
         env -i HOME=$home USER=player LOGNAME=player SHELL=/bin/sh LANG=C.UTF-8 \
-        PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games "$@" > /tmp/game.out 2>&1 &
+        PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games "$@" > /tmp/game.out 2>&1 4>&- 5<&- &
       game_pid=$!
       echo "@@ game-pid $game_pid"
       ;;
@@ -87,6 +110,16 @@ while IFS= read -r line <&3; do
       sed 's/^/@@ game-said /' /tmp/game.out
       ;;
     files) files ;;
+    pad)
+      if [ -p /run/pad.in ]; then
+        echo "$*" >&4
+        IFS= read -r answer <&5
+      else
+        answer="error: no virtual pad in this machine"
+      fi
+      echo "@@ pad $answer"
+      case "$answer" in error*) status=1 ;; esac
+      ;;
     off) off ;;
     "") ;;
     *) eval "$line" || status=$? ;;

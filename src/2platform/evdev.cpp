@@ -3,9 +3,11 @@
 // Console keyboards read straight from /dev/input: each key press and release
 // becomes an SDL key event. The devices are grabbed, so the keys do not also
 // reach the shell on the console behind the game. A keyboard unplugged lets go of
-// its keys; one plugged in while the game runs is found (inotify) and grabbed too.
+// its keys; one plugged in while the game runs is found (the device folder's watch,
+// devwatch.h) and grabbed too.
 #include "2platform/evdev.h"
 
+#include "2platform/devwatch.h"
 #include "2platform/sys.h"
 
 #include <SDL.h>
@@ -14,7 +16,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/input.h>
-#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,7 +33,7 @@ struct Keyboard {
 
 Keyboard boards[MAX_KEYBOARDS];
 int count = 0;
-int watch = -1; // inotify on the device folder, or -1
+bool watched = false; // the device folder's watch tells of new nodes
 
 // Kernel key codes and the SDL keys they are.
 const struct {
@@ -200,22 +201,12 @@ void tryDevice(const char* path) {
     if (known || !evdevAccept(fd) || !evdevAdd(fd)) close(fd);
 }
 
-// Opens the keyboards the folder's watch has seen appear: a node is created, then given
-// to the input group, so both the creation and the change of rights are looked at. Called by evdevPump.
-void watchFolder() {
-    alignas(inotify_event) char buf[4096];
-    for (;;) {
-        const ssize_t n = read(watch, buf, sizeof buf);
-        if (n <= 0) return;
-        for (ssize_t at = 0; at + (ssize_t)sizeof(inotify_event) <= n;) {
-            const inotify_event* e = (const inotify_event*)(buf + at);
-            at += (ssize_t)sizeof(inotify_event) + e->len;
-            if (e->len == 0 || strncmp(e->name, "event", 5) != 0) continue;
-            char path[512];
-            if (snprintf(path, sizeof path, "%s/%s", evdevFolder, e->name) < (int)sizeof path)
-                tryDevice(path);
-        }
-    }
+// Opens the keyboards whose nodes the folder's watch has seen appear: a node is made,
+// then given to the input group, so both are looked at. Called by evdevPump.
+void takeNewNodes() {
+    char name[64], path[512];
+    while (devWatchNextNode(name, sizeof name))
+        if (snprintf(path, sizeof path, "%s/%s", evdevFolder, name) < (int)sizeof path) tryDevice(path);
 }
 
 } // namespace
@@ -255,12 +246,8 @@ void evdevOpen() {
         char path[512];
         if (snprintf(path, sizeof path, "%s/event%d", evdevFolder, i) < (int)sizeof path) tryDevice(path);
     }
-    watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch >= 0 && inotify_add_watch(watch, evdevFolder, IN_CREATE | IN_ATTRIB) < 0) {
-        close(watch);
-        watch = -1;
-    }
-    if (watch >= 0) sysInputHook = [] { evdevPump(); };
+    watched = devWatchOpen(evdevFolder, DEVWATCH_KEYBOARDS);
+    if (watched) sysInputHook = [] { evdevPump(); };
     if (count == 0)
         fprintf(stderr, "blomp: no keyboard can be read on the console (is the user in the input group?)\n");
 }
@@ -269,8 +256,8 @@ void evdevOpen() {
 void evdevClose() {
     for (int i = 0; i < count; i++) close(boards[i].fd);
     count = 0;
-    if (watch >= 0) close(watch);
-    watch = -1;
+    devWatchClose(DEVWATCH_KEYBOARDS);
+    watched = false;
     sysInputHook = nullptr;
 }
 
@@ -278,7 +265,7 @@ void evdevClose() {
 // new ones. Called through sysInputHook whenever the game reads events.
 int evdevPump() {
     int queued = 0;
-    if (watch >= 0) watchFolder();
+    if (watched) takeNewNodes();
     for (int i = 0; i < count;) {
         bool gone = false;
         queued += readDevice(boards[i], &gone);

@@ -3,7 +3,7 @@
 // Clock, events and joystick: SDL's own, or a simulation driven by a script.
 #include "2platform/sys.h"
 
-#include "2platform/padwatch.h"
+#include "2platform/devwatch.h"
 
 #include <csignal>
 #include <cstdint>
@@ -241,9 +241,11 @@ void sysJoystickRescan() {
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) SDL_JoystickEventState(SDL_ENABLE);
 }
 
-// 1 when pads may have been plugged in or pulled out since the last call. Called once a frame by checkInput.
+// 1 when pads may have been plugged in or pulled out since the last call. The device
+// folder's one watch is read here, and keeps the keyboards' news for their reader on the
+// console. Called once a frame by checkInput, before it takes the frame's events.
 int sysPadsChanged() {
-    if (!sysSimulated) return padWatchChanged();
+    if (!sysSimulated) return devWatchRead();
     const int changed = simPadChange;
     simPadChange = 0;
     return changed;

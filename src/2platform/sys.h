@@ -47,7 +47,7 @@ int sysJoystickNumButtons(SDL_Joystick* joy);
 int sysJoystickButton(SDL_Joystick* joy, int button);
 const char* sysJoystickName(int index); // the name the pad reports, "" for none
 void sysJoystickRescan();               // SDL's joystick part started again: finds pads plugged in since
-int sysPadsChanged();                   // pads may have come or gone since the last call
+int sysPadsChanged(); // pads may have come or gone since the last call (reads the device folder's watch)
 
 // Simulation control, used by tests and the screenshot harness.
 void simStart(uint32_t startTick); // switch to the simulated clock and an empty script

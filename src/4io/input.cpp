@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "1base/error.h"
+#include "2platform/devwatch.h"
 #include "2platform/sys.h"
-#include "2platform/padwatch.h"
 #include "2platform/video.h"
 #include "4io/pads.h"
 
@@ -271,7 +271,7 @@ void inputOpenPad() {
     notePadName();
     applyPadLayout();
     noteHeldButtons();
-    if (!sysSimulated) padWatchOpen(PAD_FOLDER);
+    if (!sysSimulated) devWatchOpen(PAD_FOLDER, DEVWATCH_PADS);
 }
 
 // The buttons read from blomp.cfg are those of a pad the table does not know; the
