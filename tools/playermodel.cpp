@@ -187,6 +187,7 @@ struct Plan {
     std::vector<int> moves;
     int64_t score;
     int wet = 0;   // it ends in water
+    int pit = 0;   // it ends in the air over a pit
     int eaten = 0; // items it eats
 };
 constexpr int64_t DOOR_SCORE = INT64_MAX; // a plan that enters the door
@@ -218,6 +219,19 @@ int nearestBank() {
     return best;
 }
 
+// Nothing solid below the figure down to the map's bottom: it falls out.
+// Called by searchPlans.
+int overPit() {
+    const int top = std::max(0, (world.figure.y + CELL) >> 4); // a figure standing finds its ground here
+    for (int x : {world.figure.x, world.figure.x + CELL - 1}) {
+        const int c = x >> 4;
+        if (c < 0 || c >= world.map.mapLength) return 0;
+        for (int r = top; r < MAP_ROWS; r++)
+            if (isSolidBlock(world.map.mapData[c * MAP_ROWS + r])) return 0;
+    }
+    return 1;
+}
+
 // The beam search from the live world over the visible stretch; the best plans
 // with different first moves, best first.
 // Called by decide.
@@ -232,7 +246,7 @@ std::vector<Plan> searchPlans(const SearchRules& rules, int horizon, int width) 
         Expansion e;
         expandBeam(beam, rules, cands, e);
         if (e.found >= 0) { // the door: nothing better to plan
-            plans.push_back({movesOf(history, beam[e.found].history), DOOR_SCORE, 0, 1});
+            plans.push_back({movesOf(history, beam[e.found].history), DOOR_SCORE, 0, 0, 1});
             plans.back().moves.push_back(e.foundMove);
             return plans;
         }
@@ -247,7 +261,8 @@ std::vector<Plan> searchPlans(const SearchRules& rules, int horizon, int width) 
         for (const Plan& q : plans) taken = taken || q.moves[0] == way[0];
         if (taken) continue;
         restoreWorld(node.w, 0, world.map.mapLength);
-        plans.push_back({way, judge(rules), isWet(world.figure), rules.itemsAtStart - world.map.stars});
+        plans.push_back(
+            {way, judge(rules), isWet(world.figure), overPit(), rules.itemsAtStart - world.map.stars});
         if ((int)plans.size() >= PLANS_TESTED) break;
     }
     return plans;
@@ -397,14 +412,17 @@ void decide(Player& p, int t) {
                 if (score > plans[0].score) plans.insert(plans.begin(), {p.kept, score});
             }
         }
-        // On dry ground, when every short plan dies or ends in water without an
-        // item, it looks further (the same two seconds) for a way that keeps
-        // dry, as a person who sees a pond ahead looks for stepping stones.
+        // On dry ground, when every short plan dies, ends in water without an
+        // item or ends falling into a pit, it looks further (the same two
+        // seconds) for a way that keeps dry and safe, as a person who sees a
+        // pond or a pit ahead looks for stepping stones or a better take-off.
         if (!wet && !p.escaping && horizon < ESCAPE_HORIZON &&
-            (plans.empty() || (plans[0].wet && plans[0].eaten == 0))) {
+            (plans.empty() || plans[0].pit || (plans[0].wet && plans[0].eaten == 0))) {
             restoreWorld(planned, 0, world.map.mapLength);
             std::vector<Plan> further = searchPlans(rules, ESCAPE_HORIZON, WIDTH);
-            if (!further.empty() && (plans.empty() || further[0].score > plans[0].score)) plans.swap(further);
+            if (!further.empty() &&
+                (plans.empty() || (plans[0].pit && !further[0].pit) || further[0].score > plans[0].score))
+                plans.swap(further);
         }
         // In water for a second with no item in the short plan's reach, or
         // with the air running low, it heads for the nearest bank it sees,
