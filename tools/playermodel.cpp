@@ -12,10 +12,12 @@
 // water. When all it sees is as it expected, it goes on with its plan without
 // a new search. Of the best plans it takes the first whose presses still work
 // when each lands its noise early or late, and hands on its first move; the
-// hands press it up to `noise` frames early or late. Without progress for a
-// while it looks further and judges by the way on instead; after longer it
-// gives the life up, as a person would through the pause menu, and so when an
-// item has slipped out of reach. BLOMP_TRACE=1 in the environment prints
+// hands press it up to `noise` frames early or late. When the short plans all
+// end badly (dead, wet without an item, over a pit) it looks two seconds
+// ahead; in water that gets it nowhere it heads for the nearest bank it sees.
+// Without progress for a while it looks further and judges by the way on
+// instead; after longer it gives the life up, as a person would through the
+// pause menu, and so when an item has slipped out of reach. BLOMP_TRACE=1 in the environment prints
 // every decision: the figure it believes in, the plans it weighed, the move
 // chosen and the monsters it saw.
 #include "playermodel.h"
