@@ -168,10 +168,14 @@ int64_t judgeWay(const SearchRules& rules) {
 } // namespace
 
 // How promising the current state is: the way on, less the water's cost when
-// the rules count it (a person stays out of water it has no reason to enter).
+// the rules count it (a person stays out of water it has no reason to enter);
+// in water, when the rules name a way out, the distance to it instead of the way on.
 // Called by expandBeam and the player model.
 int64_t judge(const SearchRules& rules) {
-    return judgeWay(rules) - (rules.wetPenalty && isWet(world.figure) ? rules.wetPenalty : 0);
+    if (!rules.wetPenalty || !isWet(world.figure)) return judgeWay(rules);
+    if (rules.exitCell < 0) return judgeWay(rules) - rules.wetPenalty;
+    return (rules.itemsAtStart - world.map.stars) * ITEM_WORTH - rules.wetPenalty -
+           distanceTo(rules.exitCell);
 }
 
 // The figure's exact situation, for dropping states that repeat another.

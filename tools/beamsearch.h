@@ -32,6 +32,7 @@ struct SearchRules {
     int firstColumn = 0;  // items left of this column did not count when the level was (re)started
     int preferSooner = 0; // among states judged alike, keep those that were better along their way
     int wetPenalty = 0;   // taken off the judgement of a state in water
+    int exitCell = -1;    // when not -1: a state in water is judged by its distance to this cell (a way out)
 };
 
 // One state of the beam: its world and where it came from in the move history.

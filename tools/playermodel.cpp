@@ -12,10 +12,12 @@
 // water. When all it sees is as it expected, it goes on with its plan without
 // a new search. Of the best plans it takes the first whose presses still work
 // when each lands its noise early or late, and hands on its first move; the
-// hands press it up to `noise` frames early or late. Without progress for a
-// while it looks further and judges by the way on instead; after longer it
-// gives the life up, as a person would through the pause menu, and so when an
-// item has slipped out of reach. BLOMP_TRACE=1 in the environment prints
+// hands press it up to `noise` frames early or late. When the short plans all
+// end badly (dead, wet without an item, over a pit) it looks two seconds
+// ahead; in water that gets it nowhere it heads for the nearest bank it sees.
+// Without progress for a while it looks further and judges by the way on
+// instead; after longer it gives the life up, as a person would through the
+// pause menu, and so when an item has slipped out of reach. BLOMP_TRACE=1 in the environment prints
 // every decision: the figure it believes in, the plans it weighed, the move
 // chosen and the monsters it saw.
 #include "playermodel.h"
@@ -55,6 +57,9 @@ constexpr int HORIZON = 12;           // moves planned ahead: a jump and its lan
 constexpr int WIDTH = 32;             // states kept while planning
 constexpr int HARD_HORIZON = 24;      // when stuck: a longer look ...
 constexpr int HARD_WIDTH = 24;        // ... and a wider one
+constexpr int ESCAPE_HORIZON = 30;    // the longer look (two seconds): to a bank, or for a way that keeps dry
+constexpr int WET_PATIENCE = 60;      // frames in water without an item in reach before it heads out
+constexpr int LOW_AIR = 200;          // frames of air left (of 500) when it heads out of the water anyway
 constexpr int STUCK_FRAMES = 180;     // 3 s without progress: think harder
 constexpr int GIVE_UP_FRAMES = 600;   // 10 s without progress: give the life up (the pause menu)
 constexpr int PLANS_TESTED = 3;       // plans with different first moves tried against the noise
@@ -138,6 +143,8 @@ struct Player {
     int knownTo = -1;                       // last column remembered from earlier lives
     int stuck = 0;                          // no progress for a while: think harder
     std::vector<int> kept;                  // the rest of the plan it follows
+    int escaping = 0;                       // in water, heading for a bank
+    int wetFrom = -1;                       // frame it went into the water, -1 when dry
     Expectation expect;                     // what its next decision should see
 };
 
@@ -181,8 +188,51 @@ void maskUnseen(int knownTo) {
 struct Plan {
     std::vector<int> moves;
     int64_t score;
+    int wet = 0;   // it ends in water
+    int pit = 0;   // it ends in the air over a pit
+    int eaten = 0; // items it eats
 };
 constexpr int64_t DOOR_SCORE = INT64_MAX; // a plan that enters the door
+
+// The place on screen nearest the figure where it can climb out of water: an
+// open cell on solid ground next to water at the same height (a bank's edge,
+// a stone or a crate in the water); -1 when the screen shows none.
+// Called by decide.
+int nearestBank() {
+    const int first = std::max(0, (world.map.step + 7) >> 4);
+    const int last = std::min((world.map.step + VIEW_W - 1) >> 4, world.map.mapLength - 1);
+    int best = -1, bestDistance = 1 << 30;
+    for (int c = first; c <= last; c++)
+        for (int r = 0; r + 1 < MAP_ROWS; r++) {
+            const int cell = world.map.mapData[c * MAP_ROWS + r];
+            if (isSolidBlock(cell) || isWaterBlock(cell) || isLethalBlock(cell) ||
+                !isSolidBlock(world.map.mapData[c * MAP_ROWS + r + 1]))
+                continue;
+            const bool left = c > 0 && isWaterBlock(world.map.mapData[(c - 1) * MAP_ROWS + r + 1]);
+            const bool right =
+                c + 1 < world.map.mapLength && isWaterBlock(world.map.mapData[(c + 1) * MAP_ROWS + r + 1]);
+            if (!left && !right) continue;
+            const int d = std::abs(c * CELL - world.figure.x) + std::abs(r * CELL - world.figure.y);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = c * MAP_ROWS + r;
+            }
+        }
+    return best;
+}
+
+// Nothing solid below the figure down to the map's bottom: it falls out.
+// Called by searchPlans.
+int overPit() {
+    const int top = std::max(0, (world.figure.y + CELL) >> 4); // a figure standing finds its ground here
+    for (int x : {world.figure.x, world.figure.x + CELL - 1}) {
+        const int c = x >> 4;
+        if (c < 0 || c >= world.map.mapLength) return 0;
+        for (int r = top; r < MAP_ROWS; r++)
+            if (isSolidBlock(world.map.mapData[c * MAP_ROWS + r])) return 0;
+    }
+    return 1;
+}
 
 // The beam search from the live world over the visible stretch; the best plans
 // with different first moves, best first.
@@ -198,7 +248,7 @@ std::vector<Plan> searchPlans(const SearchRules& rules, int horizon, int width) 
         Expansion e;
         expandBeam(beam, rules, cands, e);
         if (e.found >= 0) { // the door: nothing better to plan
-            plans.push_back({movesOf(history, beam[e.found].history), DOOR_SCORE});
+            plans.push_back({movesOf(history, beam[e.found].history), DOOR_SCORE, 0, 0, 1});
             plans.back().moves.push_back(e.foundMove);
             return plans;
         }
@@ -213,7 +263,8 @@ std::vector<Plan> searchPlans(const SearchRules& rules, int horizon, int width) 
         for (const Plan& q : plans) taken = taken || q.moves[0] == way[0];
         if (taken) continue;
         restoreWorld(node.w, 0, world.map.mapLength);
-        plans.push_back({way, judge(rules)});
+        plans.push_back(
+            {way, judge(rules), isWet(world.figure), overPit(), rules.itemsAtStart - world.map.stars});
         if ((int)plans.size() >= PLANS_TESTED) break;
     }
     return plans;
@@ -234,16 +285,18 @@ int64_t keptScore(World& from, const std::vector<int>& kept, int length, const S
     return judge(rules);
 }
 
-// Plays frame inputs from a snapshot; 1 when the figure lives through them with every item in reach.
+// Plays frame inputs from a snapshot: 0 when the figure dies or loses an
+// item on the way, 1 when it lives and ends in water, 2 when it ends dry (or
+// at the door).
 // Called by noiseTest.
 int survives(World& from, const std::vector<int>& in, const SearchRules& rules) {
     restoreWorld(from, 0, world.map.mapLength);
     for (int input : in) {
         playFrame(input);
-        if (haveMadeit(world.figure)) return 1;
+        if (haveMadeit(world.figure)) return 2;
         if (figureLost()) return 0;
     }
-    return !lostItem(rules);
+    return lostItem(rules) ? 0 : isWet(world.figure) ? 1 : 2;
 }
 
 // The frame inputs with the change of input at j landing `shift` frames later
@@ -264,8 +317,10 @@ std::vector<int> shifted(const std::vector<int>& in, int j, int shift) {
 }
 
 // How many of the noisy ways of pressing a plan's next changes of input still
-// live, and how many were tried. `pre` are the inputs the hands already give
-// before the plan begins; the tries start from `now`, before them.
+// live, and how many were tried; of a plan that ends dry a way that ends in
+// water does not count as living (a person keeps a margin at the edge of a
+// pond too). `pre` are the inputs the hands already give before the plan
+// begins; the tries start from `now`, before them.
 // Called by decide and choosePlan.
 void noiseTest(World& now, const std::vector<int>& pre, const Plan& plan, const SearchRules& rules, int noise,
                int* lived, int* tried) {
@@ -274,12 +329,15 @@ void noiseTest(World& now, const std::vector<int>& pre, const Plan& plan, const 
         for (int f = 0; f < MOVE; f++) in.push_back(moveInputs(move, f, MOVE));
     const int from = std::max(1, (int)pre.size());
     const int to = std::min((int)in.size(), (int)pre.size() + NOISE_REACH);
+    int asPlanned = -1; // how the plan ends pressed without noise
     for (int j = from; j < to; j++) {
         if (in[j] == in[j - 1]) continue;
+        if (asPlanned < 0) asPlanned = survives(now, in, rules);
         for (int shift : {-noise, noise}) {
             if (j + shift < 0) continue;
             (*tried)++;
-            *lived += survives(now, shifted(in, j, shift), rules);
+            const int way = survives(now, shifted(in, j, shift), rules);
+            *lived += way > 0;
         }
     }
 }
@@ -343,12 +401,50 @@ void decide(Player& p, int t) {
     }
     if (best < 0) {
         restoreWorld(planned, 0, world.map.mapLength);
-        plans = searchPlans(rules, horizon, p.stuck ? HARD_WIDTH : WIDTH);
-        // The plan it follows goes on when it still leads further than any new one
-        // (the narrow search may miss it); on a tie the new one, which gets there sooner.
-        if (!p.kept.empty() && !plans.empty() && plans[0].score != DOOR_SCORE) {
-            const int64_t score = keptScore(planned, p.kept, horizon, rules);
-            if (score > plans[0].score) plans.insert(plans.begin(), {p.kept, score});
+        const bool wet = isWet(world.figure);
+        if (!wet) p.escaping = 0;
+        if (!wet) p.wetFrom = -1;
+        if (wet && p.wetFrom < 0) p.wetFrom = t;
+        if (!p.escaping) {
+            plans = searchPlans(rules, horizon, p.stuck ? HARD_WIDTH : WIDTH);
+            // The plan it follows goes on when it still leads further than any new one
+            // (the narrow search may miss it); on a tie the new one, which gets there sooner.
+            if (!p.kept.empty() && !plans.empty() && plans[0].score != DOOR_SCORE) {
+                const int64_t score = keptScore(planned, p.kept, horizon, rules);
+                if (score > plans[0].score) plans.insert(plans.begin(), {p.kept, score});
+            }
+        }
+        // On dry ground, when every short plan dies, ends in water without an
+        // item or ends falling into a pit, it looks further (the same two
+        // seconds) for a way that keeps dry and safe, as a person who sees a
+        // pond or a pit ahead looks for stepping stones or a better take-off.
+        if (!wet && !p.escaping && horizon < ESCAPE_HORIZON &&
+            (plans.empty() || plans[0].pit || (plans[0].wet && plans[0].eaten == 0))) {
+            restoreWorld(planned, 0, world.map.mapLength);
+            std::vector<Plan> further = searchPlans(rules, ESCAPE_HORIZON, WIDTH);
+            if (!further.empty() &&
+                (plans.empty() || (plans[0].pit && !further[0].pit) || further[0].score > plans[0].score))
+                plans.swap(further);
+        }
+        // In water for a second with no item in the short plan's reach, or
+        // with the air running low, it heads for the nearest bank it sees,
+        // looking further ahead, and keeps to that until it is out, as a
+        // person would.
+        const bool noItem = plans.empty() || plans[0].eaten == 0;
+        if (wet && ((noItem && t - p.wetFrom >= WET_PATIENCE) || world.airLeft < LOW_AIR)) p.escaping = 1;
+        if (p.escaping) {
+            restoreWorld(planned, 0, world.map.mapLength);
+            SearchRules out = rules;
+            out.exitCell = nearestBank();
+            std::vector<Plan> further;
+            if (out.exitCell >= 0) further = searchPlans(out, ESCAPE_HORIZON, WIDTH);
+            if (!further.empty()) {
+                plans.swap(further);
+            } else if (plans.empty()) { // no way out in sight: the short look after all
+                p.escaping = 0;
+                restoreWorld(planned, 0, world.map.mapLength);
+                plans = searchPlans(rules, horizon, WIDTH);
+            }
         }
         if (plans.empty()) return;
         best = choosePlan(now, pre, plans, rules, noise);
@@ -455,6 +551,8 @@ int playLife(Player& p, TryResult& res) {
     p.segments.assign(1, {0, IDLE});
     p.played.clear();
     p.kept.clear();
+    p.escaping = 0;
+    p.wetFrom = -1;
     p.expect.valid = 0;
     p.seen.clear();
     p.stuck = 0;
