@@ -194,6 +194,11 @@ struct Plan {
 };
 constexpr int64_t DOOR_SCORE = INT64_MAX; // a plan that enters the door
 
+// The code of map cell (column c, row r); the caller keeps both inside the map.
+int32_t cellAt(int c, int r) {
+    return world.map.mapData[c * MAP_ROWS + r];
+}
+
 // The place on screen nearest the figure where it can climb out of water: an
 // open cell on solid ground next to water at the same height (a bank's edge,
 // a stone or a crate in the water); -1 when the screen shows none.
@@ -204,13 +209,12 @@ int nearestBank() {
     int best = -1, bestDistance = 1 << 30;
     for (int c = first; c <= last; c++)
         for (int r = 0; r + 1 < MAP_ROWS; r++) {
-            const int cell = world.map.mapData[c * MAP_ROWS + r];
+            const int cell = cellAt(c, r);
             if (isSolidBlock(cell) || isWaterBlock(cell) || isLethalBlock(cell) ||
-                !isSolidBlock(world.map.mapData[c * MAP_ROWS + r + 1]))
+                !isSolidBlock(cellAt(c, r + 1)))
                 continue;
-            const bool left = c > 0 && isWaterBlock(world.map.mapData[(c - 1) * MAP_ROWS + r + 1]);
-            const bool right =
-                c + 1 < world.map.mapLength && isWaterBlock(world.map.mapData[(c + 1) * MAP_ROWS + r + 1]);
+            const bool left = c > 0 && isWaterBlock(cellAt(c - 1, r + 1));
+            const bool right = c + 1 < world.map.mapLength && isWaterBlock(cellAt(c + 1, r + 1));
             if (!left && !right) continue;
             const int d = std::abs(c * CELL - world.figure.x) + std::abs(r * CELL - world.figure.y);
             if (d < bestDistance) {
@@ -229,7 +233,7 @@ int overPit() {
         const int c = x >> 4;
         if (c < 0 || c >= world.map.mapLength) return 0;
         for (int r = top; r < MAP_ROWS; r++)
-            if (isSolidBlock(world.map.mapData[c * MAP_ROWS + r])) return 0;
+            if (isSolidBlock(cellAt(c, r))) return 0;
     }
     return 1;
 }
