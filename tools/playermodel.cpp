@@ -493,12 +493,12 @@ void markSight(Sight& s, int f) {
     }
 }
 
-// The column of a lethal cell under a corner of the figure's box at (x, y), or -1.
+// The lethal cell (column * MAP_ROWS + row) under a corner of the figure's box at (x, y), or -1.
 // Called by deathOf.
-int lethalColumn(int x, int y) {
+int lethalCell(int x, int y) {
     static const int corners[4][2] = {{2, 2}, {13, 2}, {13, 13}, {2, 13}};
     for (const auto& c : corners)
-        if (isLeathalPos(x + c[0], y + c[1])) return (x + c[0]) >> 4;
+        if (isLeathalPos(x + c[0], y + c[1])) return ((x + c[0]) >> 4) * MAP_ROWS + ((y + c[1]) >> 4);
     return -1;
 }
 
@@ -519,6 +519,27 @@ int killerMonster(int x, int y) {
     return best;
 }
 
+// A column without anything solid from top to bottom: part of a pit.
+// Called by firstSeen.
+bool pitColumn(int c) {
+    for (int r = 0; r < MAP_ROWS; r++)
+        if (isSolidBlock(cellAt(c, r))) return false;
+    return true;
+}
+
+// The frame the danger at column c (row r for a lethal cell, -1 for a pit)
+// first showed: a spike floor or a pit shows when its first column comes
+// into view, not when the very column the figure met does, since a person
+// who sees the start of a row of spikes or of a gap knows that it goes on.
+// Called by deathOf.
+int firstSeen(const Sight& s, int c, int r) {
+    auto same = [r](int col) { return r < 0 ? pitColumn(col) : isLethalBlock(cellAt(col, r)) != 0; };
+    int seen = s.column[c];
+    for (int k = c - 1; k >= 0 && same(k); k--) seen = std::min(seen, s.column[k]);
+    for (int k = c + 1; k < world.map.mapLength && same(k); k++) seen = std::min(seen, s.column[k]);
+    return seen;
+}
+
 // Where the figure died in frame f, what killed it and how long the danger had been on screen.
 // Called by playLife.
 Death deathOf(const Sight& s, int f, int groundColumn) {
@@ -531,16 +552,16 @@ Death deathOf(const Sight& s, int f, int groundColumn) {
     d.column = (x + CELL / 2) >> 4;
     d.warning = f + INTRO; // no danger of its own: as long as the life
     const int monster = fallen ? -1 : killerMonster(x, y);
-    const int cell = fallen ? -1 : lethalColumn(x, y);
+    const int cell = fallen ? -1 : lethalCell(x, y);
     if (fallen) {
         d.column = groundColumn;
         const int pit = std::min(std::max(0, (x + CELL / 2) >> 4), world.map.mapLength - 1);
-        d.warning = f - s.column[pit];
+        d.warning = f - firstSeen(s, pit, -1);
     } else if (monster >= 0) {
         d.warning = f - s.monster[monster];
     } else if (cell >= 0) {
-        d.column = cell;
-        d.warning = f - s.column[cell];
+        d.column = cell / MAP_ROWS;
+        d.warning = f - firstSeen(s, cell / MAP_ROWS, cell % MAP_ROWS);
     }
     return d;
 }
