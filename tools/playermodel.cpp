@@ -519,7 +519,8 @@ int killerMonster(int x, int y) {
     return best;
 }
 
-// A column without anything solid from top to bottom: part of a pit.
+// A column without anything solid from top to bottom: part of a pit. Under a
+// rock ceiling there are none, and a fall counts from its own column.
 // Called by firstSeen.
 bool pitColumn(int c) {
     for (int r = 0; r < MAP_ROWS; r++)
