@@ -225,15 +225,21 @@ int nearestBank() {
     return best;
 }
 
+// Nothing solid in column c from row `top` down to the map's bottom.
+// Called by overPit and firstSeen.
+bool openBelow(int c, int top) {
+    for (int r = std::max(0, top); r < MAP_ROWS; r++)
+        if (isSolidBlock(cellAt(c, r))) return false;
+    return true;
+}
+
 // Nothing solid below the figure down to the map's bottom: it falls out.
 // Called by searchPlans.
 int overPit() {
-    const int top = std::max(0, (world.figure.y + CELL) >> 4); // a figure standing finds its ground here
+    const int top = (world.figure.y + CELL) >> 4; // a figure standing finds its ground here
     for (int x : {world.figure.x, world.figure.x + CELL - 1}) {
         const int c = x >> 4;
-        if (c < 0 || c >= world.map.mapLength) return 0;
-        for (int r = top; r < MAP_ROWS; r++)
-            if (isSolidBlock(cellAt(c, r))) return 0;
+        if (c < 0 || c >= world.map.mapLength || !openBelow(c, top)) return 0;
     }
     return 1;
 }
@@ -519,22 +525,15 @@ int killerMonster(int x, int y) {
     return best;
 }
 
-// A column without anything solid from top to bottom: part of a pit. Under a
-// rock ceiling there are none, and a fall counts from its own column.
-// Called by firstSeen.
-bool pitColumn(int c) {
-    for (int r = 0; r < MAP_ROWS; r++)
-        if (isSolidBlock(cellAt(c, r))) return false;
-    return true;
-}
-
 // The frame the danger at column c (row r for a lethal cell, -1 for a pit)
 // first showed: a spike floor or a pit shows when its first column comes
 // into view, not when the very column the figure met does, since a person
 // who sees the start of a row of spikes or of a gap knows that it goes on.
 // Called by deathOf.
 int firstSeen(const Sight& s, int c, int r) {
-    auto same = [r](int col) { return r < 0 ? pitColumn(col) : isLethalBlock(cellAt(col, r)) != 0; };
+    // A pit's columns have nothing solid from top to bottom. Under a rock
+    // ceiling there are none, and a fall counts from its own column.
+    auto same = [r](int col) { return r < 0 ? openBelow(col, 0) : isLethalBlock(cellAt(col, r)) != 0; };
     int seen = s.column[c];
     for (int k = c - 1; k >= 0 && same(k); k--) seen = std::min(seen, s.column[k]);
     for (int k = c + 1; k < world.map.mapLength && same(k); k++) seen = std::min(seen, s.column[k]);
