@@ -33,7 +33,6 @@ struct Keyboard {
 
 Keyboard boards[MAX_KEYBOARDS];
 int count = 0;
-bool watched = false; // the device folder's watch tells of new nodes
 
 // Kernel key codes and the SDL keys they are.
 const struct {
@@ -246,8 +245,7 @@ void evdevOpen() {
         char path[512];
         if (snprintf(path, sizeof path, "%s/event%d", evdevFolder, i) < (int)sizeof path) tryDevice(path);
     }
-    watched = devWatchOpen(evdevFolder, DEVWATCH_KEYBOARDS);
-    if (watched) sysInputHook = [] { evdevPump(); };
+    if (devWatchOpen(evdevFolder, DEVWATCH_KEYBOARDS)) sysInputHook = [] { evdevPump(); };
     if (count == 0)
         fprintf(stderr, "blomp: no keyboard can be read on the console (is the user in the input group?)\n");
 }
@@ -257,7 +255,6 @@ void evdevClose() {
     for (int i = 0; i < count; i++) close(boards[i].fd);
     count = 0;
     devWatchClose(DEVWATCH_KEYBOARDS);
-    watched = false;
     sysInputHook = nullptr;
 }
 
@@ -265,7 +262,7 @@ void evdevClose() {
 // new ones. Called through sysInputHook whenever the game reads events.
 int evdevPump() {
     int queued = 0;
-    if (watched) takeNewNodes();
+    takeNewNodes(); // nothing without a watch
     for (int i = 0; i < count;) {
         bool gone = false;
         queued += readDevice(boards[i], &gone);
